@@ -1,0 +1,67 @@
+// The operating-system services that the converter needs, behind one narrow
+// interface. The conversion rules never ask which system they run on: they
+// take the separator, the drive rules, the current directory, the file system
+// and the registry from here, so the Windows rules can be exercised on any
+// host through a test double.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+// Windows: "\" separators, drive letters, reserved device names.
+// Posix: "/" separators, a single root, no drives.
+enum class PathStyle { Windows, Posix };
+
+enum class MakeDirectoryResult { Created, AlreadyExists, Failed };
+
+// Identifies a folder independently of the path that reached it (device and
+// inode on POSIX, volume serial number and file index on Windows).
+struct FolderIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual PathStyle pathStyle() const = 0;
+    char separator() const { return pathStyle() == PathStyle::Windows ? '\\' : '/'; }
+
+    // The process's current directory; nullopt when it cannot be read.
+    virtual std::optional<std::string> currentDirectory() = 0;
+    // Changes the current directory. On Windows a bare drive ("D:") selects
+    // that drive's own current directory.
+    virtual bool changeDirectory(const std::string& path) = 0;
+
+    // Whether a file or folder of that name exists.
+    virtual bool exists(const std::string& path) = 0;
+    // Whether a status query on the path says "directory" (a failed query
+    // counts as not a directory).
+    virtual bool isDirectory(const std::string& path) = 0;
+    // Creates one directory level.
+    virtual MakeDirectoryResult makeDirectory(const std::string& path) = 0;
+    // Appends the entry names of a folder, in the order the file system
+    // returns them, "." and ".." included when the system lists them. False
+    // when the enumeration cannot start.
+    virtual bool listDirectory(const std::string& folder, std::vector<std::string>& names) = 0;
+    // The identity of the folder at the path, or nullopt when it cannot be had.
+    virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
+    // Whether enumerating the folder would list the root of a file system.
+    virtual bool isFileSystemRoot(const std::string& path) = 0;
+
+    // The unnamed value of a key under HKEY_LOCAL_MACHINE; nullopt when it
+    // cannot be read or does not fit 255 characters. Always nullopt where
+    // there is no registry.
+    virtual std::optional<std::string> registryValue(const std::string& subkey) = 0;
+};
+
+// The platform the program runs on.
+Platform& systemPlatform();
+
+}  // namespace tessaly
