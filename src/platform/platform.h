@@ -27,7 +27,7 @@ struct FolderIdentity {
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     virtual PathStyle pathStyle() const = 0;

@@ -1,0 +1,68 @@
+#include "cli/command_line.h"
+
+#include "cli/path_normalisation.h"
+#include "cli/project_converter.h"
+
+namespace tessaly {
+
+void printUsage(Console& console) {
+    console.line(
+        "Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> [-pn "
+        "dest_proj_name]");
+    console.line(
+        "[-mp message_personality] [-ap analyser_personality] [-cp compiler_personality] [-ext "
+        "file_extension]");
+}
+
+std::string defaultProjectName(const std::string& sourceProjectPath, char separator) {
+    std::string name = sourceProjectPath.substr(0, sourceProjectPath.rfind('.'));
+    const auto lastSeparator = name.rfind(separator);
+    const std::size_t start = lastSeparator == std::string::npos ? 0 : lastSeparator + 1;
+    const auto lastDot = name.rfind('.');
+    if (lastDot == std::string::npos || lastDot < start) {
+        return name.substr(start);
+    }
+    return name.substr(start, lastDot - start);
+}
+
+namespace {
+
+// Every argument is examined as an option, the positional ones and the
+// values included; the value is always the argument that follows. An option
+// in the last place has no value and is ignored.
+void applyOptions(const std::vector<std::string>& arguments, ProjectConverter& converter,
+                  Platform& platform) {
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const std::string& value = arguments[i + 1];
+        if (option == "-pn") {
+            converter.projectName = value;
+        } else if (option == "-mp") {
+            converter.messagePersonality = normalisePath(value, platform);
+        } else if (option == "-ap") {
+            converter.analyserPersonality = normalisePath(value, platform);
+        } else if (option == "-cp") {
+            converter.compilerPersonality = normalisePath(value, platform);
+        } else if (option == "-ext") {
+            converter.addFileExtensions(value);
+        }
+    }
+}
+
+}  // namespace
+
+int runCommandLine(const std::vector<std::string>& arguments, Platform& platform,
+                   Console& console) {
+    if (arguments.size() < 3) {
+        printUsage(console);
+        return 0;
+    }
+    ProjectConverter converter(normalisePath(arguments[0], platform),
+                               normalisePath(arguments[1], platform), arguments[2], platform,
+                               console);
+    converter.projectName = defaultProjectName(converter.sourceProjectPath, platform.separator());
+    applyOptions(arguments, converter, platform);
+    return converter.run() != 0 ? 0 : 1;
+}
+
+}  // namespace tessaly

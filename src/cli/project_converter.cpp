@@ -1,0 +1,99 @@
+#include "cli/project_converter.h"
+
+#include "output/io_error.h"
+#include "output/project_writer.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string resolveCodeWarriorDir(std::string given, Platform& platform) {
+    return given.empty() ? codeWarriorDirFromRegistry(platform) : given;
+}
+
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upperAscii(a[i]) != upperAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ProjectConverter::ProjectConverter(std::string sourceProjectPath, std::string destFolder,
+                                   std::string codeWarriorDir, Platform& platform, Console& console)
+    : sourceProjectPath(std::move(sourceProjectPath)),
+      destFolder(std::move(destFolder)),
+      codeWarriorDir(resolveCodeWarriorDir(std::move(codeWarriorDir), platform)),
+      rootGroup(std::make_unique<GroupNode>("root")),
+      platform_(platform),
+      console_(console),
+      pathRules_(platform, this->sourceProjectPath, this->codeWarriorDir) {}
+
+void ProjectConverter::addFileExtensions(const std::string& text) {
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos;
+         start = comma + 1) {
+        fileExtensions.push_back(text.substr(start, comma - start));
+    }
+    fileExtensions.push_back(text.substr(start));
+}
+
+bool ProjectConverter::acceptFile(const std::string& path) const {
+    if (fileExtensions.empty()) {
+        return true;
+    }
+    const auto dot = path.rfind('.');
+    const std::string_view extension =
+        dot == std::string::npos ? std::string_view(path) : std::string_view(path).substr(dot + 1);
+    for (const std::string& entry : fileExtensions) {
+        if (equalIgnoringAsciiCase(entry, extension)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int ProjectConverter::run() {
+    try {
+        xmlReader.open(sourceProjectPath);
+        const bool ok = readProject();
+        if (!ok && xmlReader.good()) {
+            print("CW Project file parsing encountered unexpected token: " +
+                  xmlReader.currentText());
+        }
+        return writeProject();
+    } catch (const XMLReaderError& error) {
+        if (error.code() == XMLReaderError::kUnexpectedEnd) {
+            print("CW Project file parsing encountered unexpected EOF");
+        } else if (error.code() == XMLReaderError::kCannotOpen) {
+            print("Could not open file: " + sourceProjectPath);
+        }
+        return 0;
+    } catch (const IOERROR& error) {
+        if (error.code == IOERROR::kCannotCreateDirectory) {
+            print("Could not create directory: " + error.path());
+        } else if (error.code == IOERROR::kCannotWriteFile) {
+            print("Could not write file: " + error.path());
+        }
+        return 0;
+    }
+}
+
+int ProjectConverter::writeProject() {
+    ProjectWriter writer(OutputSettings{destFolder, projectName, messagePersonality,
+                                        analyserPersonality, compilerPersonality},
+                         platform_, console_);
+    return writer.writeProject(*rootGroup);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,144 @@
+// The one object that lives for the whole conversion: the settings from the
+// command line, the reader over the export, the parse state, and the group
+// tree that the writer turns into the analysis project.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/console.h"
+#include "cwproject/path_rules.h"
+#include "output/group_node.h"
+#include "platform/platform.h"
+#include "xml/xml_reader.h"
+
+namespace tessaly {
+
+// Group and setting elements nested deeper than this are not followed: the
+// tag that would open the next level is refused like any token that does not
+// fit, so no input can exhaust the stack.
+inline constexpr int kMaxNesting = 1000;
+
+class ProjectConverter {
+  public:
+    ProjectConverter(std::string sourceProjectPath, std::string destFolder,
+                     std::string codeWarriorDir, Platform& platform = systemPlatform(),
+                     Console& console = standardOutput());
+    ProjectConverter(const ProjectConverter&) = delete;
+    ProjectConverter& operator=(const ProjectConverter&) = delete;
+
+    // Splits a comma-separated "-ext" value; empty pieces are kept.
+    void addFileExtensions(const std::string& text);
+    // 1 after a complete run, 0 after a reported error.
+    int run();
+    bool readProject();
+    int writeProject();
+
+    std::string sourceProjectPath;
+    std::string destFolder;
+    std::string projectName;
+    std::string codeWarriorDir;
+    std::string messagePersonality;
+    std::string analyserPersonality;
+    std::string compilerPersonality;
+    std::vector<std::string> fileExtensions;
+    std::map<std::string, std::string> sourceTrees;
+    bool inGroupList = false;
+    std::unique_ptr<GroupNode> rootGroup;
+    bool inCompilerPanel = false;
+    std::string accessPathText;
+    std::string accessPathRoot;
+    std::string currentSourceTreeName;
+    XmlReader xmlReader;
+
+    // The extension filter: true when no extension is given or the text after
+    // the path's last '.' matches one, ignoring ASCII case.
+    bool acceptFile(const std::string& path) const;
+
+  private:
+    // Flags handed from a setting to its children.
+    struct SettingContext {
+        bool inEnvVars = false;
+        bool inSearchPath = false;
+        bool inUserPaths = false;
+        bool inSystemPaths = false;
+        bool inSourceTrees = false;
+    };
+
+    // Project grammar.
+    bool readTargetList();
+    bool readTarget(std::unique_ptr<GroupNode>& node);
+    bool readTextElement(const char* element, std::string& out);
+    bool readPath(std::string& out) { return readTextElement("PATH", out); }
+    bool readPathRoot(std::string& out) { return readTextElement("PATHROOT", out); }
+    bool readAccessPath(std::string& out) { return readTextElement("ACCESSPATH", out); }
+    bool readValue(std::string& out) { return readTextElement("VALUE", out); }
+    bool readPathFormat();
+    bool readFileKind();
+    bool readFileFlags();
+    bool readRootFileRef();
+
+    // Files and groups.
+    bool readFileList();
+    bool readFile();
+    bool readFileRef(std::string& targetName, std::string& path);
+    bool readGroupList();
+    bool readGroup(std::vector<std::string>& groupPath);
+    // Places an accepted file below rootGroup: under its target's node, then
+    // its chain of groups from the outermost in.
+    void addFileToGroup(const std::string& targetName, const std::vector<std::string>& groupPath,
+                        const std::string& path);
+
+    // Settings panels.
+    bool readSettingList(GroupNode& target);
+    bool readSetting(GroupNode& target, SettingContext context, int depth);
+    bool readSettingChildren(GroupNode& target, const SettingContext& context, int depth);
+    bool readPanelData();
+    void readPanelComments();
+    void takeSettingValue(GroupNode& target, const std::string& name, const std::string& value,
+                          const SettingContext& context);
+    void harvestSetting(GroupNode& target, std::string name, std::string value,
+                        const SettingContext& context);
+
+    // Secondary sections, read and dropped.
+    using ItemReader = bool (ProjectConverter::*)();
+    bool readRepeated(ItemReader item, bool atLeastOne);
+    bool readListOf(const char* element, ItemReader item, bool atLeastOne);
+    bool readOptionalTextElement(const char* element);
+    bool readFileRefs();
+    bool readOptionalFileRef();
+    bool readRequiredFileRef();
+    bool readLinkOrder();
+    bool readSegmentList();
+    bool readSegment();
+    bool readOverlayGroupList();
+    bool readOverlayGroup();
+    bool readOverlay();
+    bool readSubTargetList();
+    bool readSubTarget();
+    bool readSubProjectList();
+    bool readSubProject();
+    bool readSubProjectTargetList();
+    bool readSubProjectTarget();
+    bool readFrameworkList();
+    bool readFramework();
+    bool readDynamicLibrary();
+    bool readPackageActionList();
+    bool readPackageAction();
+    bool readTargetOrder();
+    bool readOrderedTarget();
+    bool readOrderedDesign();
+    bool readDesignList();
+    bool readDesign();
+
+    void print(std::string_view text) { console_.line(text); }
+
+    Platform& platform_;
+    Console& console_;
+    PathRules pathRules_;
+    int groupDepth_ = 0;
+};
+
+}  // namespace tessaly

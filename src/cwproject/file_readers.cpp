@@ -1,0 +1,67 @@
+// A target's FILELIST (read for its structure only: the files of the analysis
+// project come from the GROUPLIST) and the FILEREF element that the group
+// list and the secondary sections share.
+//   FILE: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH, PATHFORMAT?, ROOTFILEREF?,
+//         FILEKIND?, FILEFLAGS?
+//   FILEREF: TARGETNAME?, PATHTYPE, PATHROOT?, ACCESSPATH?, PATH, PATHFORMAT?
+#include "cli/project_converter.h"
+
+namespace tessaly {
+
+bool ProjectConverter::readFileList() {
+    if (!xmlReader.expectOpenTag("FILELIST")) {
+        return false;
+    }
+    while (readFile()) {
+    }
+    return xmlReader.expectCloseTag("FILELIST");
+}
+
+bool ProjectConverter::readFile() {
+    std::string dropped;
+    if (!xmlReader.expectOpenTag("FILE") || !readTextElement("PATHTYPE", dropped)) {
+        return false;
+    }
+    readPathRoot(dropped);
+    readAccessPath(dropped);
+    if (!readPath(dropped)) {
+        return false;
+    }
+    readPathFormat();
+    readRootFileRef();
+    readFileKind();
+    readFileFlags();
+    return xmlReader.expectCloseTag("FILE");
+}
+
+bool ProjectConverter::readFileRef(std::string& targetName, std::string& path) {
+    if (!xmlReader.expectOpenTag("FILEREF")) {
+        return false;
+    }
+    // A broken TARGETNAME leaves its token pending for the next step to refuse.
+    if (xmlReader.expectOpenTag("TARGETNAME") && xmlReader.readText(targetName)) {
+        xmlReader.expectCloseTag("TARGETNAME");
+    }
+    std::string pathType;
+    std::string pathRoot;
+    std::string accessPath;
+    std::string fileName;
+    if (!readTextElement("PATHTYPE", pathType)) {
+        return false;
+    }
+    readPathRoot(pathRoot);
+    readAccessPath(accessPath);
+    if (!readPath(fileName)) {
+        return false;
+    }
+    // Outside the group list a reference is only consumed: no path is
+    // resolved and the disk is never touched.
+    if (inGroupList) {
+        path = pathRules_.resolveFileRefPath(pathType, pathRoot, accessPath, fileName, targetName,
+                                             *rootGroup, sourceTrees);
+    }
+    readPathFormat();
+    return xmlReader.expectCloseTag("FILEREF");
+}
+
+}  // namespace tessaly

@@ -1,0 +1,125 @@
+#include "cwproject/path_rules.h"
+
+#include "output/group_node.h"
+
+namespace tessaly {
+
+namespace {
+
+void cutAtLast(std::string& text, char separator) {
+    const auto pos = text.rfind(separator);
+    if (pos != std::string::npos) {
+        text.erase(pos);
+    }
+}
+
+}  // namespace
+
+std::string codeWarriorDirFromRegistry(Platform& platform) {
+    auto value = platform.registryValue(kCodeWarriorIdeKey);
+    if (!value) {
+        return {};
+    }
+    // Drop the executable's name, then the folder that holds it (Bin).
+    cutAtLast(*value, platform.separator());
+    cutAtLast(*value, platform.separator());
+    return *value;
+}
+
+std::string projectRootFolder(const std::string& sourceProjectPath, char separator) {
+    const auto pos = sourceProjectPath.rfind(separator);
+    return pos == std::string::npos ? std::string() : sourceProjectPath.substr(0, pos + 1);
+}
+
+PathRules::PathRules(Platform& platform, const std::string& sourceProjectPath,
+                     std::string codeWarriorDir)
+    : platform_(platform),
+      separator_(platform.separator()),
+      projectRoot_(projectRootFolder(sourceProjectPath, separator_)),
+      codeWarriorDir_(std::move(codeWarriorDir)),
+      codeWarriorRoot_(codeWarriorDir_ + separator_) {}
+
+const std::string* PathRules::knownRoot(const std::string& rootText) const {
+    if (rootText == "Project") {
+        return &projectRoot_;
+    }
+    if (rootText == "CodeWarrior") {
+        return &codeWarriorRoot_;
+    }
+    return nullptr;
+}
+
+std::string PathRules::resolveFileRefPath(
+    const std::string& pathType, const std::string& pathRoot, const std::string& accessPath,
+    const std::string& path, const std::string& targetName, const GroupNode& rootGroup,
+    const std::map<std::string, std::string>& sourceTrees) const {
+    if (pathType == "Name") {
+        return findOnAccessPaths(targetName, path, rootGroup);
+    }
+    if (pathRoot == "Absolute") {
+        return accessPath + path;
+    }
+    std::string result;
+    if (const std::string* root = knownRoot(pathRoot)) {
+        result = *root;
+    } else if (auto tree = sourceTrees.find(pathRoot); tree != sourceTrees.end()) {
+        // A source tree stands for its folder, as the CodeWarrior folder does.
+        result = tree->second + separator_;
+    } else {
+        result = pathRoot;
+    }
+    if (!accessPath.empty()) {
+        result += accessPath;
+        result += separator_;
+    }
+    result += path;
+    return result;
+}
+
+std::string PathRules::findOnAccessPaths(const std::string& targetName, const std::string& fileName,
+                                         const GroupNode& rootGroup) const {
+    const GroupNode* target = rootGroup.findChild(targetName);
+    if (target == nullptr) {
+        return {};
+    }
+    std::string candidate;
+    for (const auto* list : {&target->userIncludePaths, &target->systemIncludePaths}) {
+        for (const std::string& folder : *list) {
+            candidate.assign(folder);
+            candidate += separator_;
+            candidate += fileName;
+            if (platform_.exists(candidate)) {
+                return candidate;
+            }
+        }
+    }
+    return {};
+}
+
+std::string PathRules::joinAccessPath(const std::string& rootText,
+                                      const std::string& pathText) const {
+    if (rootText == "Absolute") {
+        return pathText;
+    }
+    const std::string* known = knownRoot(rootText);
+    std::string root = known != nullptr ? *known : rootText;
+    if (pathText.empty() && !root.empty() && root.back() == separator_) {
+        root.pop_back();
+    }
+    return root + separator_ + pathText;
+}
+
+std::string PathRules::composeSourceTreePath(const std::string& rootText,
+                                             const std::string& treePath) const {
+    if (rootText == "Absolute") {
+        return treePath;
+    }
+    const std::string* known = knownRoot(rootText);
+    std::string result = known != nullptr ? *known : rootText;
+    if (!rootText.empty()) {
+        result += separator_;
+    }
+    return result + treePath;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,59 @@
+// How an export's roots, access paths and names become one path. Paths are
+// joined by plain concatenation with the platform's separator and never
+// normalised: no case folding, no collapsing of doubled separators, no
+// removal of "." or "..". Nothing here reports an error: what cannot be
+// resolved becomes an empty string or a path that need not exist.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tessaly {
+
+class GroupNode;
+
+// The registry key whose unnamed value is the CodeWarrior IDE's program path.
+inline constexpr const char* kCodeWarriorIdeKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IDE.exe";
+
+// The installation folder: the IDE's path cut twice at its last separator.
+// Empty when the registry has no value.
+std::string codeWarriorDirFromRegistry(Platform& platform);
+
+// The source project path up to and including its last separator.
+std::string projectRootFolder(const std::string& sourceProjectPath, char separator);
+
+class PathRules {
+  public:
+    PathRules(Platform& platform, const std::string& sourceProjectPath, std::string codeWarriorDir);
+
+    // The path of a file reference in the group list.
+    std::string resolveFileRefPath(const std::string& pathType, const std::string& pathRoot,
+                                   const std::string& accessPath, const std::string& path,
+                                   const std::string& targetName, const GroupNode& rootGroup,
+                                   const std::map<std::string, std::string>& sourceTrees) const;
+    // The first existing candidate on the target's user, then system access
+    // paths; empty when no target has that name or no candidate exists. The
+    // disk is probed on every call.
+    std::string findOnAccessPaths(const std::string& targetName, const std::string& fileName,
+                                  const GroupNode& rootGroup) const;
+    std::string joinAccessPath(const std::string& rootText, const std::string& pathText) const;
+    std::string composeSourceTreePath(const std::string& rootText,
+                                      const std::string& treePath) const;
+
+    const std::string& codeWarriorDir() const { return codeWarriorDir_; }
+
+  private:
+    // "Project" and "CodeWarrior" as root strings; nullptr for other texts.
+    const std::string* knownRoot(const std::string& rootText) const;
+
+    Platform& platform_;
+    char separator_;
+    std::string projectRoot_;
+    std::string codeWarriorDir_;
+    std::string codeWarriorRoot_;
+};
+
+}  // namespace tessaly

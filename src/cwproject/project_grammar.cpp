@@ -1,0 +1,94 @@
+// The top of the export's grammar, read by recursive descent:
+//   PROJECT: TARGETLIST, TARGETORDER, GROUPLIST, DESIGNLIST?
+//   TARGETLIST: TARGET+
+//   TARGET: NAME, SETTINGLIST, FILELIST?, LINKORDER?, SEGMENTLIST?,
+//           OVERLAYGROUPLIST?, SUBTARGETLIST?, SUBPROJECTLIST?, FRAMEWORKLIST?,
+//           SUBPROJECTLIST?, PACKAGEACTIONLIST?
+// Each reader returns true when it has read its element to the close tag and
+// false at the first token that does not fit, leaving that token pending.
+#include "cli/project_converter.h"
+
+namespace tessaly {
+
+bool ProjectConverter::readProject() {
+    if (!xmlReader.expectOpenTag("PROJECT") || !readTargetList() || !readTargetOrder() ||
+        !readGroupList()) {
+        return false;
+    }
+    readDesignList();
+    return xmlReader.expectCloseTag("PROJECT");
+}
+
+bool ProjectConverter::readTargetList() {
+    if (!xmlReader.expectOpenTag("TARGETLIST")) {
+        return false;
+    }
+    std::unique_ptr<GroupNode> target;
+    if (!readTarget(target)) {
+        return false;
+    }
+    // A target joins the tree only once it has been read completely.
+    do {
+        rootGroup->addChild(std::move(target));
+    } while (readTarget(target));
+    return xmlReader.expectCloseTag("TARGETLIST");
+}
+
+bool ProjectConverter::readTarget(std::unique_ptr<GroupNode>& node) {
+    std::string name;
+    if (!xmlReader.expectOpenTag("TARGET") || !readTextElement("NAME", name)) {
+        return false;
+    }
+    node = std::make_unique<GroupNode>(name);
+    if (!readSettingList(*node)) {
+        return false;
+    }
+    // Optional sections: a reader that refuses its first token has consumed
+    // nothing, so the next one sees the same token.
+    readFileList();
+    readLinkOrder();
+    readSegmentList();
+    readOverlayGroupList();
+    readSubTargetList();
+    readSubProjectList();
+    readFrameworkList();
+    readSubProjectList();
+    readPackageActionList();
+    return xmlReader.expectCloseTag("TARGET");
+}
+
+bool ProjectConverter::readTextElement(const char* element, std::string& out) {
+    return xmlReader.expectOpenTag(element) && xmlReader.readText(out) &&
+           xmlReader.expectCloseTag(element);
+}
+
+bool ProjectConverter::readPathFormat() {
+    std::string dropped;
+    return readTextElement("PATHFORMAT", dropped);
+}
+
+bool ProjectConverter::readFileKind() {
+    std::string dropped;
+    return readTextElement("FILEKIND", dropped);
+}
+
+bool ProjectConverter::readFileFlags() {
+    std::string dropped;
+    return readTextElement("FILEFLAGS", dropped);
+}
+
+bool ProjectConverter::readRootFileRef() {
+    std::string dropped;
+    if (!xmlReader.expectOpenTag("ROOTFILEREF") || !readTextElement("PATHTYPE", dropped)) {
+        return false;
+    }
+    readPathRoot(dropped);
+    readAccessPath(dropped);
+    if (!readPath(dropped)) {
+        return false;
+    }
+    readPathFormat();
+    return xmlReader.expectCloseTag("ROOTFILEREF");
+}
+
+}  // namespace tessaly

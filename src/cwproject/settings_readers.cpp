@@ -1,0 +1,160 @@
+// A target's SETTINGLIST: the IDE's settings panels as nested SETTING
+// elements, each with an optional NAME and either a VALUE or child SETTINGs,
+// preceded by comments that name the panel.
+//   SETTINGLIST: (SETTING | PANELDATA)+
+//   SETTING: comment*, NAME?, (VALUE | SETTING+)
+//   PANELDATA: NAME, VALUE
+// Four things are kept: the user and system access paths (expanded into their
+// subfolders where "Recursive" is "true"), the source trees that later access
+// paths may use as roots, the environment variables, and every named setting
+// of the "C/C++ Compiler" panel, the last two as macro definitions.
+#include "cli/project_converter.h"
+#include "cwproject/subfolder_expansion.h"
+
+namespace tessaly {
+
+namespace {
+
+const char* const kCompilerPanelComment = "-- Settings for \"C/C++ Compiler\" panel --";
+
+void storeDefine(GroupNode& target, const std::string& name, const std::string& value) {
+    if (!name.empty()) {
+        target.defines[name] = value;
+    }
+}
+
+}  // namespace
+
+bool ProjectConverter::readSettingList(GroupNode& target) {
+    if (!xmlReader.expectOpenTag("SETTINGLIST")) {
+        return false;
+    }
+    bool readAny = false;
+    while (readSetting(target, SettingContext{}, 1) || readPanelData()) {
+        readAny = true;
+    }
+    return readAny && xmlReader.expectCloseTag("SETTINGLIST");
+}
+
+bool ProjectConverter::readPanelData() {
+    std::string dropped;
+    return xmlReader.expectOpenTag("PANELDATA") && readTextElement("NAME", dropped) &&
+           readValue(dropped) && xmlReader.expectCloseTag("PANELDATA");
+}
+
+// The exporter writes a comment naming the panel ahead of its settings; only
+// comments met here count, and the last one wins.
+void ProjectConverter::readPanelComments() {
+    std::string comment;
+    while (xmlReader.readSpecial(comment)) {
+        inCompilerPanel = comment.empty() || comment == kCompilerPanelComment;
+    }
+}
+
+bool ProjectConverter::readSetting(GroupNode& target, SettingContext context, int depth) {
+    if (depth > kMaxNesting) {
+        return false;
+    }
+    readPanelComments();
+    if (!xmlReader.expectOpenTag("SETTING")) {
+        return false;
+    }
+    std::string name;
+    if (xmlReader.expectOpenTag("NAME")) {
+        if (!xmlReader.readText(name) || !xmlReader.expectCloseTag("NAME")) {
+            return false;
+        }
+        context.inEnvVars = name == "MWRuntimeSettings_EnvVars";
+        context.inUserPaths = context.inUserPaths || name == "UserSearchPaths";
+        context.inSystemPaths = context.inSystemPaths || name == "SystemSearchPaths";
+        context.inSourceTrees = context.inSourceTrees || name == "UserSourceTrees";
+        context.inSearchPath = context.inSearchPath || name == "SearchPath";
+    }
+    std::string value;
+    if (xmlReader.expectOpenTag("VALUE")) {
+        if (!xmlReader.readText(value) || !xmlReader.expectCloseTag("VALUE")) {
+            return false;
+        }
+        takeSettingValue(target, name, value, context);
+    } else if (!readSettingChildren(target, context, depth)) {
+        return false;
+    }
+    if (!xmlReader.expectCloseTag("SETTING")) {
+        return false;
+    }
+    harvestSetting(target, std::move(name), std::move(value), context);
+    return true;
+}
+
+// A setting without a value needs at least one child.
+bool ProjectConverter::readSettingChildren(GroupNode& target, const SettingContext& context,
+                                           int depth) {
+    if (!readSetting(target, context, depth + 1)) {
+        return false;
+    }
+    while (readSetting(target, context, depth + 1)) {
+    }
+    return true;
+}
+
+// What a value does at once, before the setting's close tag: source-tree
+// definitions, and the expansion of the access path just appended.
+void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& name,
+                                        const std::string& value, const SettingContext& context) {
+    if (name == "Name") {
+        currentSourceTreeName = value;
+    }
+    const bool definesTree = context.inSourceTrees && !currentSourceTreeName.empty();
+    if (name == "Path" && definesTree) {
+        sourceTrees[currentSourceTreeName] = value;
+    }
+    if (name == "PathRoot" && definesTree) {
+        std::string& tree = sourceTrees[currentSourceTreeName];
+        tree = pathRules_.composeSourceTreePath(value, tree);
+    }
+    if (name == "Recursive" && value == "true") {
+        std::vector<std::string>* list = context.inUserPaths     ? &target.userIncludePaths
+                                         : context.inSystemPaths ? &target.systemIncludePaths
+                                                                 : nullptr;
+        if (list != nullptr && !list->empty()) {
+            const std::string last = list->back();
+            expandSubfolders(platform_, last, *list);
+        }
+    }
+}
+
+// What a setting gives once it is closed; children are harvested before
+// their parent.
+void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::string value,
+                                      const SettingContext& context) {
+    if (context.inSearchPath) {
+        if (name == "Path") {
+            accessPathText = value == ":" ? std::string() : value;
+        } else if (name == "PathRoot") {
+            if (auto tree = sourceTrees.find(value); tree != sourceTrees.end()) {
+                value = tree->second;
+            }
+            accessPathRoot = value;
+        } else if (name == "SearchPath") {
+            std::string joined = pathRules_.joinAccessPath(accessPathRoot, accessPathText);
+            if (context.inUserPaths) {
+                target.userIncludePaths.push_back(std::move(joined));
+            } else if (context.inSystemPaths) {
+                target.systemIncludePaths.push_back(std::move(joined));
+            }
+            accessPathRoot.clear();
+            accessPathText.clear();
+        }
+    } else if (context.inEnvVars) {
+        const auto first = value.find('=');
+        if (first == std::string::npos) {
+            storeDefine(target, value, value);
+        } else {
+            storeDefine(target, value.substr(0, first), value.substr(value.rfind('=') + 1));
+        }
+    } else if (inCompilerPanel) {
+        storeDefine(target, name, value);
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,42 @@
+#include "output/group_node.h"
+
+namespace tessaly {
+
+GroupNode::~GroupNode() {
+    // Unlink the subtree level by level, so that destroying a deep tree never
+    // recurses once per level.
+    std::vector<std::unique_ptr<GroupNode>> pending = std::move(children);
+    while (!pending.empty()) {
+        std::unique_ptr<GroupNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : node->children) {
+            pending.push_back(std::move(child));
+        }
+        node->children.clear();
+    }
+}
+
+GroupNode& GroupNode::addChild(std::unique_ptr<GroupNode> child) {
+    children.push_back(std::move(child));
+    return *children.back();
+}
+
+GroupNode& GroupNode::findOrAddChild(const std::string& childName) {
+    for (auto& child : children) {
+        if (child->name == childName) {
+            return *child;
+        }
+    }
+    return addChild(std::make_unique<GroupNode>(childName));
+}
+
+const GroupNode* GroupNode::findChild(const std::string& childName) const {
+    for (const auto& child : children) {
+        if (child->name == childName) {
+            return child.get();
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace tessaly

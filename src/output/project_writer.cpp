@@ -1,0 +1,147 @@
+#include "output/project_writer.h"
+
+#include "output/io_error.h"
+#include "output/safe_names.h"
+
+namespace tessaly {
+
+namespace {
+
+// A node of this name is the top of the project wherever it stands.
+bool isTopNode(const GroupNode& node) {
+    return node.name == "root";
+}
+
+}  // namespace
+
+ProjectWriter::ProjectWriter(OutputSettings settings, Platform& platform, Console& console)
+    : settings_(std::move(settings)),
+      platform_(platform),
+      console_(console),
+      separator_(platform.separator()),
+      personFolder_(settings_.destFolder + separator_ + "person" + separator_) {}
+
+void ProjectWriter::ensureDirectory(const std::string& path) {
+    if (platform_.exists(path)) {
+        return;
+    }
+    if (platform_.makeDirectory(path) == MakeDirectoryResult::Failed) {
+        throw IOERROR(IOERROR::kCannotCreateDirectory, path);
+    }
+}
+
+int ProjectWriter::writeProject(const GroupNode& rootGroup) {
+    const std::string projectFile = join(settings_.destFolder, settings_.projectName + ".prj");
+    if (!project_.open(projectFile)) {
+        throw IOERROR(IOERROR::kCannotWriteFile, projectFile);
+    }
+    console_.line("Creating Vexa/Vexa++ Project ...");
+    project_.line("VersionTag45");
+    writeGroup(rootGroup, rootGroup.name, personFolder_ + settings_.projectName + ".p_a");
+    project_.close();
+    console_.line("Vexa/Vexa++ Project Completed!");
+    return 1;
+}
+
+void ProjectWriter::writeGroup(const GroupNode& node, const std::string& parentFolder,
+                               const std::string& inheritedPersonality) {
+    const bool top = isTopNode(node);
+    const std::string folderName = safeFolderName(node.name, platform_.pathStyle());
+    const std::string relativeFolder = top                      ? std::string()
+                                       : parentFolder == "root" ? folderName
+                                                                : join(parentFolder, folderName);
+    const std::string folder =
+        top ? settings_.destFolder : join(settings_.destFolder, relativeFolder);
+    const std::string& displayName = top ? settings_.projectName : node.name;
+
+    if (!top) {
+        ensureDirectory(folder);
+    }
+    ensureDirectory(join(folder, "output") + separator_);
+    console_.line("  Creating Group - " + displayName);
+
+    project_.line("StartProjectMarker");
+    project_.line("FolderName=" + displayName);
+    project_.line("SourcePath=" + folder + separator_);
+    project_.line("OutputPath=" + join(folder, "output") + separator_);
+    project_.line("SubsPers=" + writeMessagePersonality(top));
+    const std::string personality =
+        writeAnalyserPersonalityLine(node, folder, parentFolder, inheritedPersonality);
+    project_.line("CompPers=" + writeCompilerPersonality(top));
+    for (const std::string& file : node.files) {
+        if (!file.empty()) {
+            project_.line(file);
+        }
+    }
+    project_.line("EndContainedFilesMarker");
+
+    if (node.children.empty()) {
+        return;
+    }
+    project_.line("StartSubProjectMarker");
+    const std::string childParentFolder =
+        parentFolder == "root" ? folderName : join(parentFolder, folderName);
+    for (const auto& child : node.children) {
+        writeGroup(*child, childParentFolder, personality);
+    }
+    project_.line("EndSubProjectMarker");
+}
+
+// The given message personality, or the default one, emptied on every run;
+// a default that cannot be created is not reported.
+std::string ProjectWriter::writeMessagePersonality(bool top) {
+    if (!settings_.messagePersonality.empty()) {
+        return settings_.messagePersonality;
+    }
+    const std::string path = personFolder_ + settings_.projectName + ".p_s";
+    if (top) {
+        ensureDirectory(personFolder_);
+        createEmptyFile(path);
+    }
+    return path;
+}
+
+std::string ProjectWriter::writeCompilerPersonality(bool top) {
+    if (!settings_.compilerPersonality.empty()) {
+        return settings_.compilerPersonality;
+    }
+    const std::string path = personFolder_ + settings_.projectName + ".p_c";
+    if (top) {
+        ensureDirectory(personFolder_);
+        if (!createEmptyFile(path)) {
+            throw IOERROR(IOERROR::kCannotWriteFile, path);
+        }
+    }
+    return path;
+}
+
+// A node with user include paths or defines gets its own personality; any
+// other refers to its parent target's generated one when that exists, else
+// to what its parent referred to, created empty when missing. Returns the
+// path written, which the node hands down to its children.
+std::string ProjectWriter::writeAnalyserPersonalityLine(const GroupNode& node,
+                                                        const std::string& folder,
+                                                        const std::string& parentFolder,
+                                                        const std::string& inheritedPersonality) {
+    if (!node.userIncludePaths.empty() || !node.defines.empty()) {
+        const std::string path =
+            join(join(folder, "person"), safeFolderName(node.name, platform_.pathStyle()) + ".p_a");
+        console_.line("  Creating Analyser Personality - " + path);
+        project_.line("AnalPers=" + path);
+        writeAnalyserPersonality(node, folder, path);
+        return path;
+    }
+    const std::string candidate =
+        join(join(join(settings_.destFolder, parentFolder), "person"), parentFolder + ".p_a");
+    const std::string path = platform_.exists(candidate) ? candidate : inheritedPersonality;
+    project_.line("AnalPers=" + path);
+    if (!platform_.exists(path)) {
+        ensureDirectory(personFolder_);
+        if (!createEmptyFile(path)) {
+            throw IOERROR(IOERROR::kCannotWriteFile, path);
+        }
+    }
+    return path;
+}
+
+}  // namespace tessaly

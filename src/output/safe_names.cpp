@@ -1,0 +1,58 @@
+#include "output/safe_names.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace tessaly {
+
+namespace {
+
+bool isRefusedOnWindows(unsigned char c) {
+    return c < 0x20 ||
+           std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any case, with or without
+// an extension.
+bool isReservedDeviceName(std::string_view name) {
+    static constexpr std::array<std::string_view, 4> kDevices{"CON", "PRN", "AUX", "NUL"};
+    std::string base(name.substr(0, name.find('.')));
+    std::transform(base.begin(), base.end(), base.begin(), upperAscii);
+    if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) {
+        return true;
+    }
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+}  // namespace
+
+std::string safeFolderName(const std::string& name, PathStyle style) {
+    const bool windows = style == PathStyle::Windows;
+    std::string safe = name;
+    for (char& c : safe) {
+        if (c == '/' || c == '\\' ||
+            (windows && isRefusedOnWindows(static_cast<unsigned char>(c)))) {
+            c = '_';
+        }
+    }
+    if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) {
+        std::replace(safe.begin(), safe.end(), '.', '_');
+    }
+    if (windows && !safe.empty() && (safe.back() == ' ' || safe.back() == '.')) {
+        safe.back() = '_';
+    }
+    if (windows && isReservedDeviceName(safe)) {
+        // The device name is the part before the first dot, so the mark goes
+        // there: "CON.txt" becomes "CON_.txt".
+        safe.insert(std::min(safe.find('.'), safe.size()), "_");
+    }
+    return safe;
+}
+
+}  // namespace tessaly

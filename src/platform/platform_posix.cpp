@@ -1,0 +1,96 @@
+// POSIX services: "/" separators, one root, no drives, no registry.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tessaly {
+namespace {
+
+std::optional<struct stat> statOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return info;
+}
+
+class PosixPlatform final : public Platform {
+  public:
+    PathStyle pathStyle() const override { return PathStyle::Posix; }
+
+    std::optional<std::string> currentDirectory() override {
+        // No fixed limit: grow the buffer until the path fits.
+        std::string buffer(256, '\0');
+        while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+            if (errno != ERANGE) {
+                return std::nullopt;
+            }
+            buffer.resize(buffer.size() * 2);
+        }
+        buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+        return buffer;
+    }
+
+    bool changeDirectory(const std::string& path) override { return ::chdir(path.c_str()) == 0; }
+
+    bool exists(const std::string& path) override { return statOf(path).has_value(); }
+
+    bool isDirectory(const std::string& path) override {
+        auto info = statOf(path);
+        return info && S_ISDIR(info->st_mode);
+    }
+
+    MakeDirectoryResult makeDirectory(const std::string& path) override {
+        if (::mkdir(path.c_str(), 0777) == 0) {
+            return MakeDirectoryResult::Created;
+        }
+        return errno == EEXIST ? MakeDirectoryResult::AlreadyExists : MakeDirectoryResult::Failed;
+    }
+
+    bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) {
+            return false;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+        return true;
+    }
+
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        auto info = statOf(path);
+        if (!info) {
+            return std::nullopt;
+        }
+        return FolderIdentity{static_cast<std::uint64_t>(info->st_dev),
+                              static_cast<std::uint64_t>(info->st_ino)};
+    }
+
+    bool isFileSystemRoot(const std::string& path) override {
+        if (path.empty()) {
+            return true;
+        }
+        // Compared by identity, so "//", "/." and links to "/" count too.
+        auto root = folderIdentity("/");
+        auto here = folderIdentity(path);
+        return root && here && *root == *here;
+    }
+
+    std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
+};
+
+}  // namespace
+
+Platform& systemPlatform() {
+    static PosixPlatform platform;
+    return platform;
+}
+
+}  // namespace tessaly

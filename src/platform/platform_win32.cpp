@@ -1,0 +1,132 @@
+// Windows services through the narrow-character Win32 and C runtime calls.
+#include <direct.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tessaly {
+namespace {
+
+class Win32Platform final : public Platform {
+  public:
+    PathStyle pathStyle() const override { return PathStyle::Windows; }
+
+    std::optional<std::string> currentDirectory() override {
+        // _getcwd allocates a buffer as long as the path needs.
+        std::unique_ptr<char, decltype(&std::free)> buffer(_getcwd(nullptr, 0), &std::free);
+        if (!buffer) {
+            return std::nullopt;
+        }
+        return std::string(buffer.get());
+    }
+
+    bool changeDirectory(const std::string& path) override {
+        // "D:" alone selects the drive's own current directory.
+        return _chdir(path.c_str()) == 0;
+    }
+
+    bool exists(const std::string& path) override {
+        struct _stat info {};
+        return _stat(path.c_str(), &info) == 0;
+    }
+
+    bool isDirectory(const std::string& path) override {
+        struct _stat info {};
+        return _stat(path.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
+    }
+
+    MakeDirectoryResult makeDirectory(const std::string& path) override {
+        if (_mkdir(path.c_str()) == 0) {
+            return MakeDirectoryResult::Created;
+        }
+        return errno == EEXIST ? MakeDirectoryResult::AlreadyExists : MakeDirectoryResult::Failed;
+    }
+
+    bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        do {
+            names.emplace_back(entry.cFileName);
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+        return true;
+    }
+
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        // _stat has no inode on Windows: ask the volume for the file index.
+        HANDLE handle =
+            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return std::nullopt;
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool ok = GetFileInformationByHandle(handle, &info) != 0;
+        CloseHandle(handle);
+        if (!ok) {
+            return std::nullopt;
+        }
+        return FolderIdentity{
+            info.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    }
+
+    bool isFileSystemRoot(const std::string& path) override {
+        // The enumeration pattern is path + "\*": an empty path lists the
+        // root of the current drive, "C:" the root of C. Junctions are
+        // followed to their target, so a link to a drive root counts too.
+        if (path.empty()) {
+            return true;
+        }
+        HANDLE handle = CreateFileA((path + "\\").c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        char target[MAX_PATH];
+        const DWORD length = GetFinalPathNameByHandleA(handle, target, MAX_PATH,
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        CloseHandle(handle);
+        if (length == 0 || length >= MAX_PATH) {
+            return false;
+        }
+        char volume[MAX_PATH];
+        if (!GetVolumePathNameA(target, volume, MAX_PATH)) {
+            return false;
+        }
+        std::string resolved(target);
+        if (resolved.back() != '\\') {
+            resolved += '\\';
+        }
+        return _stricmp(volume, resolved.c_str()) == 0;
+    }
+
+    std::optional<std::string> registryValue(const std::string& subkey) override {
+        char buffer[256];
+        LONG size = sizeof buffer;
+        if (RegQueryValueA(HKEY_LOCAL_MACHINE, subkey.c_str(), buffer, &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        buffer[sizeof buffer - 1] = '\0';
+        return std::string(buffer);
+    }
+};
+
+}  // namespace
+
+Platform& systemPlatform() {
+    static Win32Platform platform;
+    return platform;
+}
+
+}  // namespace tessaly

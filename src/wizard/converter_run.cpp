@@ -1,0 +1,62 @@
+#include "converter_run.h"
+
+#include <QStandardPaths>
+
+namespace tessaly::wizard {
+
+namespace {
+const QString kConverterName = QStringLiteral("tesscli");
+}
+
+QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom) {
+    QString list;
+    for (std::size_t i = 0; i < ticked.size(); ++i) {
+        if (ticked[i]) {
+            list += QLatin1String(kExtensionLiterals[i]) + QLatin1Char(',');
+        }
+    }
+    list += custom;
+    if (list.endsWith(QLatin1Char(','))) {
+        list.chop(1);
+    }
+    return list;
+}
+
+QString buildSummary(const ConverterFields& fields) {
+    const QString kEnd = QStringLiteral("\n\n");
+    return QStringLiteral("Code Warrior Project:\n") + fields.project + kEnd +
+           QStringLiteral("Vexa / Vexa++ Project Directory:\n") + fields.destination + kEnd +
+           QStringLiteral("Vexa / Vexa++ Project Name:\n") + fields.name + kEnd +
+           QStringLiteral("Message Personality:\n") + fields.messagePersonality + kEnd +
+           QStringLiteral("Tamplate Analyser Personality:\n") + fields.analyserPersonality +
+           kEnd + QStringLiteral("Compiler Personality:\n") + fields.compilerPersonality + kEnd +
+           QStringLiteral("File Extensions:\n") + fields.extensions + QStringLiteral("\n");
+}
+
+QStringList converterArguments(const ConverterFields& fields) {
+    QStringList arguments{fields.project, fields.destination, fields.codeWarriorDir,
+                          QStringLiteral("-pn"), fields.name};
+    const auto addOption = [&arguments](const char* option, const QString& value) {
+        if (!value.isEmpty()) {
+            arguments << QLatin1String(option) << value;
+        }
+    };
+    addOption("-mp", fields.messagePersonality);
+    addOption("-ap", fields.analyserPersonality);
+    addOption("-cp", fields.compilerPersonality);
+    addOption("-ext", fields.extensions);
+    return arguments;
+}
+
+QString findConverter(const QString& ownFolder) {
+    QString program;
+    if (!ownFolder.isEmpty()) {
+        program = QStandardPaths::findExecutable(kConverterName, {ownFolder});
+    }
+    if (program.isEmpty()) {
+        program = QStandardPaths::findExecutable(kConverterName);
+    }
+    return program;
+}
+
+}  // namespace tessaly::wizard

@@ -1,0 +1,322 @@
+#include "tessaly_wizard.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <cstdio>
+
+#include "converter_run.h"
+#include "platform/platform.h"
+#include "wizard_settings.h"
+
+using namespace tessaly::wizard;
+
+namespace {
+
+bool pathExists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+
+// Colours the edit's text black for an existing path and red otherwise.
+bool checkPath(QLineEdit* edit) {
+    const bool valid = pathExists(edit->text());
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, valid ? QColor(0, 0, 0) : QColor(255, 0, 0));
+    edit->setPalette(palette);
+    return valid;
+}
+
+}  // namespace
+
+TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal,
+                             Qt::WindowFlags flags)
+    : TessalyWizardBase(parent, name, modal, flags),
+      converterSearchFolder(QCoreApplication::applicationDirPath()),
+      browseDialog([this](const BrowseRequest& request) { return showBrowseDialog(request); }),
+      failureBox([](const QString& caption, const QString& text) {
+          QMessageBox::about(nullptr, caption, text);
+      }) {
+    Page0->setComplete(false);
+    Page3->setComplete(false);
+    button(QWizard::HelpButton)->setEnabled(false);
+
+    connect(CWInstallDirEdit, &QLineEdit::textChanged, this,
+            &TessalyWizard::Page0LineEdit_textchanged);
+    connect(CWInstallBrowseBtn, &QPushButton::clicked, this,
+            &TessalyWizard::CWInstallBrowseBtn_clicked);
+    connect(CWProjectBrowseBtn, &QPushButton::clicked, this,
+            &TessalyWizard::CWProjectBrowseBtn_clicked);
+    connect(VexaProjectBrowseBtn, &QPushButton::clicked, this,
+            &TessalyWizard::VexaProjectBrowseBtn_clicked);
+    for (QLineEdit* edit : {CWProjectEdit, VexaProjectEdit, VexaNameEdit}) {
+        connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page0LineEdit_textchanged);
+    }
+    connect(MsgBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::MsgBrowseBtn_clicked);
+    connect(AnalBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::AnalBrowseBtn_clicked);
+    connect(CmpBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::CmpBrowseBtn_clicked);
+    for (QLineEdit* edit : {MsgPersonEdit, CmpPersonEdit}) {
+        connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page1LineEdit_textchanged);
+    }
+
+    for (QLineEdit* edit : {CWInstallDirEdit, CWProjectEdit, VexaProjectEdit, VexaNameEdit,
+                            MsgPersonEdit, CmpPersonEdit}) {
+        edit->installEventFilter(this);
+    }
+
+    CWInstallDirEdit->setText(codeWarriorDirFromRegistry(tessaly::systemPlatform(), stdout));
+
+    for (QWizard::WizardButton which :
+         {QWizard::NextButton, QWizard::BackButton, QWizard::CancelButton,
+          QWizard::FinishButton}) {
+        QAbstractButton* b = button(which);
+        QPalette palette = b->palette();
+        palette.setColor(QPalette::Button, Qt::white);
+        palette.setColor(QPalette::Window, Qt::white);
+        b->setPalette(palette);
+    }
+
+    // The root of the current drive on Windows, "/" elsewhere.
+    lastBrowsePath = QString(QDir::separator());
+
+    readSettings();
+}
+
+TessalyWizard::~TessalyWizard() {
+    // A child still running is stopped here, while this object can still
+    // receive its end; otherwise the process objects would report it to a
+    // half-destroyed wizard.
+    for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        disconnect(process, nullptr, this, nullptr);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+}
+
+bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        if (watched == CWInstallDirEdit || watched == CWProjectEdit ||
+            watched == VexaProjectEdit || watched == VexaNameEdit) {
+            Page0LineEdit_textchanged(QString());
+            return false;
+        }
+        if (watched == MsgPersonEdit || watched == CmpPersonEdit) {
+            Page1LineEdit_textchanged(QString());
+            return false;
+        }
+    }
+    return TessalyWizardBase::eventFilter(watched, event);
+}
+
+void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
+    bool valid = checkPath(CWInstallDirEdit);
+    valid = checkPath(CWProjectEdit) && valid;
+    valid = checkPath(VexaProjectEdit) && valid;
+    Page0->setComplete(valid && !VexaNameEdit->text().isEmpty());
+}
+
+void TessalyWizard::Page1LineEdit_textchanged(const QString&) {
+    // Not combined: the last non-empty field decides.
+    for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
+        if (!edit->text().isEmpty()) {
+            Page1->setComplete(checkPath(edit));
+        }
+    }
+    if (MsgPersonEdit->text().isEmpty() && CmpPersonEdit->text().isEmpty()) {
+        Page1->setComplete(true);
+    }
+}
+
+QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {
+    QFileDialog dialog(this, request.caption, request.startPath, request.filter);
+    if (request.kind == BrowseKind::ExistingDirectory) {
+        dialog.setObjectName(QStringLiteral("get existing directory"));
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dialog.setObjectName(QStringLiteral("open file dialog"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog.selectedFiles().value(0);
+}
+
+void TessalyWizard::browse(BrowseKind kind, const QString& caption, const QString& filter,
+                           QLineEdit* edit) {
+    const QString chosen =
+        QDir::toNativeSeparators(browseDialog({kind, caption, lastBrowsePath, filter}));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    lastBrowsePath = chosen;
+    edit->setText(chosen);
+}
+
+void TessalyWizard::CWInstallBrowseBtn_clicked() {
+    browse(BrowseKind::ExistingDirectory, tr("Specify the Code Warrior Installation Directory"),
+           QString(), CWInstallDirEdit);
+}
+
+void TessalyWizard::CWProjectBrowseBtn_clicked() {
+    browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Exported Project"),
+           tr("CW Projects (*.mcp.xml)"), CWProjectEdit);
+}
+
+void TessalyWizard::VexaProjectBrowseBtn_clicked() {
+    browse(BrowseKind::ExistingDirectory,
+           tr("Select the Vexa/Vexa++ Project Destination Directory"), QString(),
+           VexaProjectEdit);
+}
+
+void TessalyWizard::MsgBrowseBtn_clicked() {
+    browse(BrowseKind::OpenFile, tr("Select a Message Personality"),
+           tr("Msg Personalities(*.p_s)"), MsgPersonEdit);
+}
+
+void TessalyWizard::AnalBrowseBtn_clicked() {
+    browse(BrowseKind::OpenFile, tr("Select a Template Analyser Personality"),
+           tr("Analiser Personalities(*.p_a)"), AnalPersonEdit);
+}
+
+void TessalyWizard::CmpBrowseBtn_clicked() {
+    browse(BrowseKind::OpenFile, tr("Select a Compiler Personality"),
+           tr("Cmp Personalities(*.p_c)"), CmpPersonEdit);
+}
+
+bool TessalyWizard::validateCurrentPage() {
+    if (currentPage() == Page2) {
+        leaveExtensionsPage();
+    }
+    return TessalyWizardBase::validateCurrentPage();
+}
+
+void TessalyWizard::leaveExtensionsPage() {
+    const std::array<bool, 8> ticked = {
+        cppCheck->isChecked(), ccCheck->isChecked(),  cxxCheck->isChecked(),
+        cCheck->isChecked(),   hCheck->isChecked(),   hhCheck->isChecked(),
+        hppCheck->isChecked(), hxxCheck->isChecked()};
+    extensionList = buildExtensionList(ticked, CustExtEdit->text());
+    DetailsText->setPlainText(buildSummary(fields()));
+    Page3->setComplete(true);
+}
+
+ConverterFields TessalyWizard::fields() const {
+    return {CWProjectEdit->text(),  VexaProjectEdit->text(), CWInstallDirEdit->text(),
+            VexaNameEdit->text(),   MsgPersonEdit->text(),   AnalPersonEdit->text(),
+            CmpPersonEdit->text(),  extensionList};
+}
+
+void TessalyWizard::accept() {
+    auto* process = new QProcess(this);
+    converterProcess = process;
+    const QStringList arguments = converterArguments(fields());
+
+    DetailsText->clear();
+    DetailsText->setPlainText(tr("Initialising Project Conversion ...\n"));
+
+    // The child reads nothing and its error output is not shown: it gets an
+    // empty input and its error output goes where the wizard's goes.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(process, &QProcess::readyReadStandardOutput, this, &TessalyWizard::readFromStdout);
+    connect(process, &QProcess::finished, this, &TessalyWizard::processExit);
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            reportStartFailure();
+        }
+    });
+
+    const QString program = findConverter(converterSearchFolder);
+    if (program.isEmpty()) {
+        reportStartFailure();
+    } else {
+        process->start(program, arguments);
+    }
+    Page3->setComplete(false);
+}
+
+void TessalyWizard::reportStartFailure() {
+    appendToLog(tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
+                   "on the path.\n"));
+}
+
+void TessalyWizard::reject() {
+    if (converterProcess) {
+        converterProcess->kill();
+    }
+    TessalyWizardBase::reject();
+}
+
+void TessalyWizard::appendToLog(const QString& text) {
+    // A new paragraph holding the text as it is: converter output names files
+    // that may contain markup characters, which must not be interpreted.
+    QTextCursor cursor(DetailsText->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!DetailsText->document()->isEmpty()) {
+        cursor.insertBlock();
+    }
+    cursor.insertText(text);
+}
+
+void TessalyWizard::readFromStdout() {
+    if (!converterProcess) {
+        return;
+    }
+    const QByteArray bytes = converterProcess->readAllStandardOutput();
+    if (!bytes.isEmpty()) {
+        appendToLog(QString::fromLatin1(bytes));
+    }
+}
+
+void TessalyWizard::processExit() {
+    if (!converterProcess) {
+        return;
+    }
+    if (converterProcess->exitStatus() == QProcess::NormalExit) {
+        if (converterProcess->exitCode() == 0) {
+            appendToLog(tr("Project Converted Successfully!"));
+            setButtonText(QWizard::CancelButton, tr("Close"));
+        } else {
+            failureBox(tr("Tessaly"),
+                       tr("Project Conversion Failed!\nPlease check the details log and try "
+                          "again."));
+        }
+    }
+    writeSettings();
+}
+
+void TessalyWizard::readSettings() {
+    for (const SettingAssignment& assignment : readSettingsFile(QLatin1String(kSettingsFileName))) {
+        switch (assignment.field) {
+            case RememberedField::CodeWarriorDir:
+                CWInstallDirEdit->setText(assignment.value);
+                break;
+            case RememberedField::MessagePersonality:
+                MsgPersonEdit->setText(assignment.value);
+                break;
+            case RememberedField::AnalyserPersonality:
+                AnalPersonEdit->setText(assignment.value);
+                break;
+            case RememberedField::CompilerPersonality:
+                CmpPersonEdit->setText(assignment.value);
+                break;
+        }
+    }
+}
+
+void TessalyWizard::writeSettings() {
+    writeSettingsFile(QLatin1String(kSettingsFileName),
+                      {CWInstallDirEdit->text(), MsgPersonEdit->text(), AnalPersonEdit->text(),
+                       CmpPersonEdit->text()});
+}

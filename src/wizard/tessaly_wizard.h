@@ -1,0 +1,88 @@
+// The wizard's behaviour on top of its form: the page checks that enable
+// Next, the six browse dialogs, the run of tesscli with its details log, and
+// the fields remembered in settings.txt.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+
+#include "tessaly_wizard_base.h"
+
+class QProcess;
+
+namespace tessaly::wizard {
+struct ConverterFields;
+}
+
+class TessalyWizard : public TessalyWizardBase {
+    Q_OBJECT
+public:
+    enum class BrowseKind { ExistingDirectory, OpenFile };
+
+    struct BrowseRequest {
+        BrowseKind kind;
+        QString caption;
+        QString startPath;
+        QString filter;  // empty for directories
+    };
+
+    // Shows a browse dialog and returns the chosen path, empty when cancelled.
+    using BrowseDialog = std::function<QString(const BrowseRequest&)>;
+    // Shows the failure box (caption, text) and returns when it is dismissed.
+    using MessageBox = std::function<void(const QString&, const QString&)>;
+
+    explicit TessalyWizard(QWidget* parent = nullptr, const char* name = nullptr,
+                           bool modal = false, Qt::WindowFlags flags = {});
+    ~TessalyWizard() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Replace the dialogs, e.g. so that tests can answer them.
+    void setBrowseDialog(BrowseDialog dialog) { browseDialog = std::move(dialog); }
+    void setFailureBox(MessageBox box) { failureBox = std::move(box); }
+    // The folder searched for tesscli before the PATH; the program's own
+    // folder unless set.
+    void setConverterSearchFolder(const QString& folder) { converterSearchFolder = folder; }
+
+    QString currentExtensionList() const { return extensionList; }
+    QString currentBrowsePath() const { return lastBrowsePath; }
+    QProcess* currentProcess() const { return converterProcess; }
+
+public slots:
+    void CWInstallBrowseBtn_clicked();
+    void CWProjectBrowseBtn_clicked();
+    void VexaProjectBrowseBtn_clicked();
+    void Page0LineEdit_textchanged(const QString&);
+    void Page1LineEdit_textchanged(const QString&);
+    void MsgBrowseBtn_clicked();
+    void AnalBrowseBtn_clicked();
+    void CmpBrowseBtn_clicked();
+    void readFromStdout();
+    void processExit();
+
+protected:
+    // Leaving the extensions page with Next builds the extension list and
+    // the summary and makes Finish available.
+    bool validateCurrentPage() override;
+
+protected slots:
+    void accept() override;
+    void reject() override;
+
+private:
+    void browse(BrowseKind kind, const QString& caption, const QString& filter, QLineEdit* edit);
+    QString showBrowseDialog(const BrowseRequest& request);
+    void leaveExtensionsPage();
+    tessaly::wizard::ConverterFields fields() const;
+    void appendToLog(const QString& text);
+    void reportStartFailure();
+    void readSettings();
+    void writeSettings();
+
+    QString extensionList;
+    QPointer<QProcess> converterProcess;
+    QString lastBrowsePath;
+    QString converterSearchFolder;
+    BrowseDialog browseDialog;
+    MessageBox failureBox;
+};

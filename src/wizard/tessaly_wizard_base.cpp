@@ -1,0 +1,232 @@
+#include "tessaly_wizard_base.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+
+#include "banner_images.h"
+
+namespace {
+
+// Page contents sit at fixed positions: the banners span 532 pixels and the
+// bottom banner ends 380 pixels down.
+constexpr QSize kPageSize(532, 380);
+
+template <typename W, typename Parent>
+W* make(Parent* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, int x, int y) {
+    auto* button = make<QPushButton>(parent, name, x, y, 75, 25);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    button->setPalette(palette);
+    button->setCheckable(false);
+    return button;
+}
+
+QLabel* makeBanner(QWidget* page, const char* name, int y, int h, const QPixmap& image) {
+    auto* label = make<QLabel>(page, name, 0, y, 532, h);
+    label->setPixmap(image);
+    label->setScaledContents(true);
+    return label;
+}
+
+QFrame* makeLine(QWidget* page, const char* name, int x) {
+    auto* line = make<QFrame>(page, name, x, 36, 20, 324);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QGroupBox* makeDescriptionBox(QWidget* page, const char* name, int h) {
+    return make<QGroupBox>(page, name, 20, 40, 500, h);
+}
+
+QLabel* makeDescription(QGroupBox* box, const char* name, int y, int w, int h) {
+    auto* label = make<QLabel>(box, name, 10, y, w, h);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+WizardPage* makePage(QWizard* wizard, const char* name) {
+    auto* page = new WizardPage(wizard);
+    page->setObjectName(QString::fromLatin1(name));
+    page->setMinimumSize(kPageSize);
+    return page;
+}
+
+}  // namespace
+
+TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool modal,
+                                     Qt::WindowFlags flags)
+    : QWizard(parent, flags),
+      image0(const_cast<const char**>(tessaly::wizard::kTopBannerXpm)),
+      image1(const_cast<const char**>(tessaly::wizard::kBottomBannerXpm)) {
+    setObjectName(name ? QString::fromLatin1(name) : QStringLiteral("TessalyWizardBase"));
+    setModal(modal);
+    // The same look on every platform: buttons below the page, no header.
+    setWizardStyle(QWizard::ClassicStyle);
+    setOption(QWizard::HaveHelpButton, true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    Page0 = makePage(this, "Page0");
+    groupBox1 = make<QGroupBox>(Page0, "groupBox1", 20, 170, 500, 87);
+    textLabel1_3 = make<QLabel>(groupBox1, "textLabel1_3", 10, 56, 80, 20);
+    textLabel1_3_2 = make<QLabel>(groupBox1, "textLabel1_3_2", 10, 21, 80, 20);
+    CWInstallDirEdit = make<QLineEdit>(groupBox1, "CWInstallDirEdit", 95, 20, 300, 25);
+    CWProjectEdit = make<QLineEdit>(groupBox1, "CWProjectEdit", 95, 55, 300, 25);
+    CWInstallBrowseBtn = makeButton(groupBox1, "CWInstallBrowseBtn", 410, 20);
+    CWProjectBrowseBtn = makeButton(groupBox1, "CWProjectBrowseBtn", 410, 50);
+    groupBox2 = make<QGroupBox>(Page0, "groupBox2", 20, 260, 500, 87);
+    textLabel1 = make<QLabel>(groupBox2, "textLabel1", 10, 21, 40, 20);
+    textLabel1_2 = make<QLabel>(groupBox2, "textLabel1_2", 10, 56, 40, 20);
+    VexaProjectEdit = make<QLineEdit>(groupBox2, "VexaProjectEdit", 95, 20, 300, 25);
+    VexaNameEdit = make<QLineEdit>(groupBox2, "VexaNameEdit", 95, 55, 300, 25);
+    VexaProjectBrowseBtn = makeButton(groupBox2, "VexaProjectBrowseBtn", 410, 20);
+    pixmapLabel3 = makeBanner(Page0, "pixmapLabel3", 0, 36, image0);
+    pixmapLabel3_3 = makeBanner(Page0, "pixmapLabel3_3", 360, 20, image1);
+    groupBox1_3 = makeDescriptionBox(Page0, "groupBox1_3", 120);
+    textLabel2_2 = makeDescription(groupBox1_3, "textLabel2_2", 40, 481, 75);
+    textLabel1_3_3 = make<QLabel>(groupBox1_3, "textLabel1_3_3", 10, 10, 461, 21);
+    QFont welcomeFont = textLabel1_3_3->font();
+    welcomeFont.setPointSize(12);
+    textLabel1_3_3->setFont(welcomeFont);
+    line1_2 = makeLine(Page0, "line1_2", 521);
+    line1 = makeLine(Page0, "line1", -8);
+    addPage(Page0);
+
+    Page1 = makePage(this, "Page1");
+    groupBox1_2 = make<QGroupBox>(Page1, "groupBox1_2", 20, 150, 500, 60);
+    MsgPersonEdit = make<QLineEdit>(groupBox1_2, "MsgPersonEdit", 10, 20, 390, 25);
+    MsgBrowseBtn = makeButton(groupBox1_2, "MsgBrowseBtn", 420, 20);
+    groupBox2_2_2 = make<QGroupBox>(Page1, "groupBox2_2_2", 20, 220, 500, 60);
+    AnalPersonEdit = make<QLineEdit>(groupBox2_2_2, "AnalPersonEdit", 10, 20, 390, 25);
+    AnalBrowseBtn = makeButton(groupBox2_2_2, "AnalBrowseBtn", 420, 20);
+    groupBox2_2 = make<QGroupBox>(Page1, "groupBox2_2", 20, 290, 500, 60);
+    CmpPersonEdit = make<QLineEdit>(groupBox2_2, "CmpPersonEdit", 10, 20, 390, 25);
+    CmpBrowseBtn = makeButton(groupBox2_2, "CmpBrowseBtn", 420, 20);
+    line1_2_2 = makeLine(Page1, "line1_2_2", 521);
+    line1_3 = makeLine(Page1, "line1_3", -8);
+    pixmapLabel3_2 = makeBanner(Page1, "pixmapLabel3_2", 0, 36, image0);
+    pixmapLabel3_3_2 = makeBanner(Page1, "pixmapLabel3_3_2", 360, 20, image1);
+    groupBox1_3_2 = makeDescriptionBox(Page1, "groupBox1_3_2", 100);
+    textLabel2_2_2 = makeDescription(groupBox1_3_2, "textLabel2_2_2", 10, 481, 84);
+    addPage(Page1);
+
+    Page2 = makePage(this, "Page2");
+    groupBox1_3_2_2 = makeDescriptionBox(Page2, "groupBox1_3_2_2", 100);
+    textLabel2_2_2_2 = makeDescription(groupBox1_3_2_2, "textLabel2_2_2_2", 14, 481, 70);
+    groupBox7 = make<QGroupBox>(Page2, "groupBox7", 60, 160, 420, 160);
+    ccCheck = make<QCheckBox>(groupBox7, "ccCheck", 120, 35, 50, 20);
+    cxxCheck = make<QCheckBox>(groupBox7, "cxxCheck", 190, 35, 50, 20);
+    cCheck = make<QCheckBox>(groupBox7, "cCheck", 260, 35, 50, 20);
+    textLabel2 = make<QLabel>(groupBox7, "textLabel2", 50, 116, 100, 20);
+    hCheck = make<QCheckBox>(groupBox7, "hCheck", 40, 75, 50, 20);
+    hhCheck = make<QCheckBox>(groupBox7, "hhCheck", 120, 75, 50, 20);
+    hppCheck = make<QCheckBox>(groupBox7, "hppCheck", 190, 75, 50, 20);
+    hxxCheck = make<QCheckBox>(groupBox7, "hxxCheck", 260, 75, 50, 20);
+    cppCheck = make<QCheckBox>(groupBox7, "cppCheck", 40, 35, 50, 20);
+    CustExtEdit = make<QLineEdit>(groupBox7, "CustExtEdit", 160, 115, 144, 25);
+    line1_3_2 = makeLine(Page2, "line1_3_2", -8);
+    pixmapLabel3_2_2 = makeBanner(Page2, "pixmapLabel3_2_2", 0, 36, image0);
+    line1_2_2_2 = makeLine(Page2, "line1_2_2_2", 521);
+    pixmapLabel3_3_2_2 = makeBanner(Page2, "pixmapLabel3_3_2_2", 360, 20, image1);
+    addPage(Page2);
+
+    Page3 = makePage(this, "Page3");
+    pixmapLabel3_2_2_2 = makeBanner(Page3, "pixmapLabel3_2_2_2", 0, 36, image0);
+    pixmapLabel3_3_2_2_2 = makeBanner(Page3, "pixmapLabel3_3_2_2_2", 360, 20, image1);
+    line1_3_2_2 = makeLine(Page3, "line1_3_2_2", -8);
+    line1_2_2_2_2 = makeLine(Page3, "line1_2_2_2_2", 521);
+    DetailsText = make<QTextBrowser>(Page3, "DetailsText", 15, 40, 505, 310);
+    DetailsText->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    addPage(Page3);
+
+    languageChange();
+    resize(minimumSizeHint().expandedTo(QSize(543, 459)));
+}
+
+TessalyWizardBase::~TessalyWizardBase() = default;
+
+void TessalyWizardBase::languageChange() {
+    setWindowTitle(tr("Tessaly 1.1"));
+    for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
+        page->setTitle(QString());
+    }
+    for (QGroupBox* box : {groupBox1_3, groupBox1_3_2, groupBox1_3_2_2}) {
+        box->setTitle(QString());
+    }
+
+    textLabel1_3_3->setText(tr("Welcome to the Norvane :: Tessaly"));
+    textLabel2_2->setText(
+        tr("This wizard will take you through the steps required to convert your CodeWarrior "
+           "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior exported project "
+           "(.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
+           "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
+           "named according to the name specified."));
+    groupBox1->setTitle(tr("CodeWarrior"));
+    textLabel1_3_2->setText(tr("Install Location"));
+    CWInstallDirEdit->setToolTip(tr("Location of CodeWarrior install directory."));
+    CWInstallBrowseBtn->setText(tr("Browse"));
+    textLabel1_3->setText(tr("Exported Project"));
+    CWProjectEdit->setToolTip(tr("Path to the CW .mcp.xml file."));
+    CWProjectBrowseBtn->setText(tr("Browse"));
+    groupBox2->setTitle(tr("Vexa / Vexa++ Project"));
+    textLabel1->setText(tr("Folder"));
+    VexaProjectEdit->setToolTip(tr("Destination folder for the Vexa/Vexa++ project."));
+    VexaProjectBrowseBtn->setText(tr("Browse"));
+    textLabel1_2->setText(tr("Name"));
+    VexaNameEdit->setToolTip(tr("Name of the Vexa/Vexa++ project."));
+
+    textLabel2_2_2->setText(
+        tr("Select the message personality and compiler personality to be used by the Vexa / "
+           "Vexa++ \nproject.  \n\nSelect a template analyser personality to use e.g. MISRA, "
+           "HICPP, JSF.\n\nIf you do not select a personality, an empty default personality "
+           "will be used."));
+    groupBox1_2->setTitle(tr("Message Personality"));
+    MsgPersonEdit->setToolTip(tr("Path to the message personality to use for the project."));
+    MsgBrowseBtn->setText(tr("Browse"));
+    groupBox2_2_2->setTitle(tr("Template Analyser Personality"));
+    AnalPersonEdit->setToolTip(
+        tr("Path to the template analyser personality to use for the project."));
+    AnalBrowseBtn->setText(tr("Browse"));
+    groupBox2_2->setTitle(tr("Compiler Personality"));
+    CmpPersonEdit->setToolTip(tr("Path to the compiler personality to use for the project."));
+    CmpBrowseBtn->setText(tr("Browse"));
+
+    textLabel2_2_2_2->setText(
+        tr("Specify which file extensions should be searched for in the CW project.\nThese files "
+           "will be added into the Vexa/Vexa++ project.  \n\nYou can add custom extensions as a "
+           "comma seperated list of extensions e.g res,xml"));
+    groupBox7->setTitle(tr("File Extensions"));
+    cppCheck->setText(tr("*.cpp"));
+    ccCheck->setText(tr("*.cc"));
+    cxxCheck->setText(tr("*.cxx"));
+    cCheck->setText(tr("*.c"));
+    hCheck->setText(tr("*.h"));
+    hhCheck->setText(tr("*.hh"));
+    hppCheck->setText(tr("*.hpp"));
+    hxxCheck->setText(tr("*.hxx"));
+    textLabel2->setText(tr("Custom Extensions"));
+    CustExtEdit->setToolTip(tr("Custom extensions list to add files of this type to the project."));
+    CustExtEdit->setInputMask(QString());
+
+    DetailsText->setPlainText(
+        tr("CodeWarrior Project:\n\n\nVexa/Vexa++ Project Directory:\n\n\nVexa++ Project "
+           "Name:\n\n\nMessage Personality:\n\n\nTemplate Analyser Personality:\n\n\nCompiler "
+           "Personality:\n\n\nExtensions:"));
+}

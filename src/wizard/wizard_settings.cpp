@@ -1,0 +1,108 @@
+#include "wizard_settings.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTextStream>
+
+#include "platform/platform.h"
+
+namespace tessaly::wizard {
+
+namespace {
+
+struct Label {
+    const char* text;
+    RememberedField field;
+};
+
+constexpr Label kLabels[] = {
+    {"CW Installation Path:", RememberedField::CodeWarriorDir},
+    {"Message Personality:", RememberedField::MessagePersonality},
+    {"Analyser Personality:", RememberedField::AnalyserPersonality},
+    {"Compiler Personality:", RememberedField::CompilerPersonality},
+};
+
+constexpr const char* kIdeRegistryKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IDE.exe";
+
+}  // namespace
+
+QList<SettingAssignment> readSettingsFile(const QString& path) {
+    QList<SettingAssignment> assignments;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return assignments;
+    }
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::System);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        for (const Label& label : kLabels) {
+            if (line == QLatin1String(label.text)) {
+                // At the end of the file the value is empty, not null.
+                assignments.append({label.field, in.readLine()});
+                if (assignments.last().value.isNull()) {
+                    assignments.last().value = QLatin1String("");
+                }
+            }
+        }
+    }
+    return assignments;
+}
+
+QByteArray settingsText(const RememberedValues& values) {
+    QString text;
+    const auto record = [&text](const char* label, const QString& value) {
+        text += QLatin1String(label) + QLatin1Char('\n') + value + QLatin1String("\n\n");
+    };
+    record(kLabels[0].text, values.codeWarriorDir);
+    if (!values.messagePersonality.isEmpty()) {
+        record(kLabels[1].text, values.messagePersonality);
+    }
+    if (!values.analyserPersonality.isEmpty()) {
+        record(kLabels[2].text, values.analyserPersonality);
+    }
+    if (!values.compilerPersonality.isEmpty()) {
+        record(kLabels[3].text, values.compilerPersonality);
+    }
+    QStringEncoder encode(QStringConverter::System);
+    return encode(text);
+}
+
+bool writeSettingsFile(const QString& path, const RememberedValues& values) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray text = settingsText(values);
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+    }
+    return file.commit();
+}
+
+QString codeWarriorDirFromRegistry(Platform& platform, std::FILE* diagnostics) {
+    const std::optional<std::string> value = platform.registryValue(kIdeRegistryKey);
+    if (!value) {
+        if (platform.pathStyle() == PathStyle::Windows && diagnostics) {
+            // The platform reports only that the read failed, not the
+            // system's result code, which is shown as -1.
+            std::fprintf(diagnostics, "%s", kIdeRegistryKey);
+            std::fprintf(diagnostics, "%d, %d", -1, 0);
+            std::fflush(diagnostics);
+        }
+        return QString();
+    }
+    QString folder = QString::fromLocal8Bit(value->data(), qsizetype(value->size()));
+    for (int cut = 0; cut < 2; ++cut) {
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('\\'));
+        if (slash >= 0) {
+            folder.truncate(slash);
+        }
+    }
+    return folder;
+}
+
+}  // namespace tessaly::wizard

@@ -1,0 +1,90 @@
+#include "xml/text_input.h"
+
+#include <cstring>
+
+namespace tessaly {
+
+namespace {
+// Large enough that a 30 MB export needs only a few hundred reads; the one
+// character kept in front of each block makes unget() safe across a refill.
+constexpr std::size_t kBlockSize = 256 * 1024;
+}  // namespace
+
+TextInput::~TextInput() {
+    close();
+}
+
+bool TextInput::open(const std::string& path) {
+    close();
+    file_ = std::fopen(path.c_str(), "rb");
+    buffer_.resize(kBlockSize + 2);
+    pos_ = end_ = 1;
+    pendingCr_ = endSeen_ = failed_ = false;
+    if (file_ == nullptr) {
+        return false;
+    }
+    // Reading the first block is part of opening: a folder opens on some
+    // systems but cannot be read, and counts as a file that cannot be opened.
+    refill();
+    if (failed_) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void TextInput::close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+bool TextInput::refill() {
+    if (file_ == nullptr || endSeen_) {
+        endSeen_ = true;
+        return false;
+    }
+    // Keep the last delivered character in front, for unget().
+    char* base = buffer_.data();
+    base[0] = end_ > 0 ? base[end_ - 1] : '\0';
+    std::size_t count = 0;
+    if (pendingCr_) {
+        base[1] = '\r';
+        count = 1;
+        pendingCr_ = false;
+    }
+    count += std::fread(base + 1 + count, 1, kBlockSize - count, file_);
+    if (count == 0) {
+        failed_ = std::ferror(file_) != 0;
+        endSeen_ = true;
+        pos_ = end_ = 1;
+        return false;
+    }
+    // Collapse CR LF to LF in place; a CR at the very end waits for the next
+    // block, unless the file ends there.
+    char* begin = base + 1;
+    char* end = begin + count;
+    if (end[-1] == '\r' && !std::feof(file_)) {
+        --end;
+        pendingCr_ = true;
+    }
+    char* out = static_cast<char*>(std::memchr(begin, '\r', end - begin));
+    if (out != nullptr) {
+        for (char* in = out; in < end; ++in) {
+            if (*in == '\r' && in + 1 < end && in[1] == '\n') {
+                continue;
+            }
+            *out++ = *in;
+        }
+        end = out;
+    }
+    pos_ = 1;
+    end_ = static_cast<std::size_t>(end - base);
+    if (pos_ == end_) {
+        return refill();  // a block that held only a pending CR
+    }
+    return true;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,62 @@
+// Buffered byte input with the one translation that Windows text mode makes
+// and that exports rely on: a CR LF pair reads as one LF. Every other byte,
+// Ctrl-Z and NUL included, is an ordinary character; only the real end of
+// the file ends the input. The buffer is filled in large blocks, so reading a
+// character costs no system call and no virtual call.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class TextInput {
+  public:
+    static constexpr int kEnd = -1;
+
+    TextInput() = default;
+    ~TextInput();
+    TextInput(const TextInput&) = delete;
+    TextInput& operator=(const TextInput&) = delete;
+
+    // Opens the file for reading; false when it cannot be opened.
+    bool open(const std::string& path);
+    void close();
+    bool isOpen() const { return file_ != nullptr; }
+
+    // Next character (0..255), or kEnd at the end of the input or on a read error.
+    int get() {
+        if (pos_ == end_ && !refill()) {
+            return kEnd;
+        }
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+    // Gives back the character that get() returned last.
+    void unget() { --pos_; }
+
+    // The characters available without a refill, starting at the next one.
+    const char* data() const { return buffer_.data() + pos_; }
+    std::size_t available() const { return end_ - pos_; }
+    void skip(std::size_t count) { pos_ += count; }
+    // Makes at least one character available; false at the end.
+    bool fill() { return pos_ < end_ || refill(); }
+
+    // True once a read found the end of the input or failed.
+    bool atEnd() const { return endSeen_; }
+    bool failed() const { return failed_; }
+
+  private:
+    bool refill();
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool pendingCr_ = false;  // a CR at the end of the last block, not yet delivered
+    bool endSeen_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,186 @@
+#include "xml/xml_reader.h"
+
+#include <cstring>
+
+#include "xml/entities.h"
+
+namespace tessaly {
+
+namespace {
+
+bool isWhitespace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+void XmlReader::open(const std::string& path) {
+    path_ = path;
+    if (!input_.open(path)) {
+        throw XMLReaderError(XMLReaderError::kCannotOpen);
+    }
+    kind_ = TokenKind::None;
+}
+
+int XmlReader::getOrThrow() {
+    const int c = input_.get();
+    if (c == TextInput::kEnd) {
+        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+    }
+    return c;
+}
+
+void XmlReader::skipWhitespace() {
+    if (!good()) {
+        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+    }
+    int c;
+    do {
+        c = getOrThrow();
+    } while (isWhitespace(c));
+    input_.unget();
+}
+
+// Appends everything up to the delimiter to the token text, scanning whole
+// buffer blocks at a time. The delimiter is left unread.
+void XmlReader::readUntil(char delimiter) {
+    for (;;) {
+        if (!input_.fill()) {
+            throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+        }
+        const char* begin = input_.data();
+        const std::size_t count = input_.available();
+        const void* found = std::memchr(begin, delimiter, count);
+        const std::size_t length =
+            found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - begin)
+                             : count;
+        tokenText_.append(begin, length);
+        input_.skip(length);
+        if (found != nullptr) {
+            return;
+        }
+    }
+}
+
+// The body of a declaration, comment or processing instruction: inner angle
+// brackets nest, so a document type declaration with an internal subset is
+// one token.
+void XmlReader::readSpecialBody() {
+    int depth = 0;
+    for (;;) {
+        const int c = getOrThrow();
+        if (c == '<') {
+            ++depth;
+        } else if (c == '>') {
+            if (depth == 0) {
+                return;
+            }
+            --depth;
+        }
+        tokenText_.push_back(static_cast<char>(c));
+    }
+}
+
+void XmlReader::nextToken() {
+    tokenText_.clear();
+    kind_ = TokenKind::None;
+    skipWhitespace();
+    if (!good()) {
+        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+    }
+    const int c = getOrThrow();
+    if (c != '<') {
+        tokenText_.push_back(static_cast<char>(c));
+        readUntil('<');
+        kind_ = TokenKind::Text;
+        return;
+    }
+    const int d = getOrThrow();
+    switch (d) {
+        case '/':
+            readUntil('>');
+            input_.get();
+            kind_ = TokenKind::CloseTag;
+            break;
+        case '!':
+        case '&':
+        case '?':
+            readSpecialBody();
+            kind_ = TokenKind::Special;
+            break;
+        case '>':
+            kind_ = TokenKind::OpenTag;
+            break;
+        default:
+            tokenText_.push_back(static_cast<char>(d));
+            readUntil('>');
+            input_.get();
+            kind_ = TokenKind::OpenTag;
+            break;
+    }
+}
+
+void XmlReader::ensureToken() {
+    if (kind_ == TokenKind::None) {
+        nextToken();
+    }
+}
+
+bool XmlReader::expectTag(TokenKind kind, const std::string& name) {
+    ensureToken();
+    while (kind_ == TokenKind::Special) {
+        nextToken();
+    }
+    if (kind_ == kind && tokenText_ == name) {
+        kind_ = TokenKind::None;
+        return true;
+    }
+    return false;
+}
+
+bool XmlReader::readText(std::string& out) {
+    ensureToken();
+    if (kind_ == TokenKind::Text) {
+        out = decodePredefinedEntities(tokenText_);
+        kind_ = TokenKind::None;
+        return true;
+    }
+    if (kind_ == TokenKind::CloseTag) {
+        out.clear();
+        return true;
+    }
+    return false;
+}
+
+bool XmlReader::readSpecial(std::string& out) {
+    ensureToken();
+    if (kind_ == TokenKind::Special) {
+        out = tokenText_;
+        kind_ = TokenKind::None;
+        return true;
+    }
+    return false;
+}
+
+bool XmlReader::skipElementContent(const std::string& name) {
+    std::size_t depth = 0;
+    for (;; kind_ = TokenKind::None) {
+        ensureToken();
+        if (kind_ == TokenKind::OpenTag) {
+            const bool selfClosing = !tokenText_.empty() && tokenText_.back() == '/';
+            depth += selfClosing ? 0 : 1;
+        } else if (kind_ == TokenKind::CloseTag) {
+            if (depth == 0) {
+                break;
+            }
+            --depth;
+        }
+    }
+    if (tokenText_ != name) {
+        return false;
+    }
+    kind_ = TokenKind::None;
+    return true;
+}
+
+}  // namespace tessaly

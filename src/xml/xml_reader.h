@@ -1,0 +1,69 @@
+// The token reader over an exported project. It reads the subset of XML that
+// the exporter writes: elements without attributes, text between tags, and
+// declarations, comments and processing instructions ("special" tokens),
+// which the tag helpers pass over. One token of look-ahead is kept: a helper
+// that refuses the pending token leaves it untouched for the next helper, so
+// element readers can try alternatives and treat sections as optional.
+#pragma once
+
+#include <string>
+
+#include "xml/text_input.h"
+
+namespace tessaly {
+
+// Thrown by value; the code is the whole message.
+class XMLReaderError {
+  public:
+    static constexpr int kUnexpectedEnd = 1;
+    static constexpr int kCannotOpen = 2;
+
+    explicit XMLReaderError(int code) : code_(code) {}
+    int code() const { return code_; }
+
+  private:
+    int code_;
+};
+
+enum class TokenKind { None = 0, OpenTag = 1, CloseTag = 2, Text = 3, Special = 4 };
+
+class XmlReader {
+  public:
+    XmlReader() = default;
+
+    // Opens the file; throws XMLReaderError(kCannotOpen) when it cannot.
+    void open(const std::string& path);
+    // Neither at the end of the input nor failed.
+    bool good() const { return !input_.atEnd() && !input_.failed(); }
+    // The pending (or last refused) token as written in the file.
+    std::string currentText() const { return tokenText_; }
+    TokenKind currentKind() const { return kind_; }
+
+    bool expectOpenTag(const std::string& name) { return expectTag(TokenKind::OpenTag, name); }
+    bool expectCloseTag(const std::string& name) { return expectTag(TokenKind::CloseTag, name); }
+    // The text of the current element, with the predefined entities decoded;
+    // an element with nothing but whitespace reads as the empty text.
+    bool readText(std::string& out);
+    bool readSpecial(std::string& out);
+    // After an accepted open tag: passes over everything up to the matching
+    // close tag `name` and consumes it. Nested elements are counted, not
+    // recursed into; tags may carry attributes. False, with the token
+    // pending, when the close tag at the element's own level has another name.
+    bool skipElementContent(const std::string& name);
+
+  private:
+    bool expectTag(TokenKind kind, const std::string& name);
+    void ensureToken();
+    void nextToken();
+    void skipWhitespace();
+    int getOrThrow();
+    void readUntil(char delimiter);
+    void readSpecialBody();
+
+    std::string path_;
+    std::string tokenText_;
+    TokenKind kind_ = TokenKind::None;
+    TextInput input_;
+};
+
+}  // namespace tessaly
