@@ -1,0 +1,44 @@
+// Small file-system helpers for tests that run the converter on real folders.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tessaly::testing {
+
+// A fresh folder below the system's temporary folder, removed with its
+// contents when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+
+// Every file and folder below `root`, by relative path; folders map to
+// "<dir>", files to their content.
+std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root);
+
+struct ProgramResult {
+    int exitStatus = -1;
+    std::string output;
+};
+
+// Runs a program with arguments (no shell involved) in a working folder and
+// returns its exit status and standard output.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::filesystem::path& workingFolder);
+
+}  // namespace tessaly::testing

@@ -1,0 +1,48 @@
+// A stand-in for tesscli in the wizard's run tests. It appends its arguments
+// to the file named by TESSALY_STUB_LOG (one per line, after a line with
+// their count), prints a few lines, then behaves as TESSALY_STUB_MODE says:
+// "exit N" exits with status N, "crash" kills itself, "hang" waits (after
+// writing TESSALY_STUB_LOG + ".running") until it is killed.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+int main(int argc, char* argv[]) {
+    const char* log = std::getenv("TESSALY_STUB_LOG");
+    if (log) {
+        std::ofstream out(log, std::ios::binary | std::ios::app);
+        out << (argc - 1) << '\n';
+        for (int i = 1; i < argc; ++i) {
+            out << argv[i] << '\n';
+        }
+    }
+    std::printf("stub: converting\n");
+    std::printf("caf\xe9 <b>not bold</b>\n");
+    std::fflush(stdout);
+
+    const std::string mode = std::getenv("TESSALY_STUB_MODE") ? std::getenv("TESSALY_STUB_MODE")
+                                                               : "exit 0";
+    if (mode == "crash") {
+#ifdef SIGKILL
+        std::raise(SIGKILL);
+#endif
+        std::abort();
+    }
+    if (mode == "hang") {
+        if (log) {
+            std::ofstream(std::string(log) + ".running") << "running\n";
+        }
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    if (mode.rfind("exit ", 0) == 0) {
+        return std::atoi(mode.c_str() + 5);
+    }
+    return 0;
+}

@@ -1,0 +1,158 @@
+// The six browse dialogs: what each asks for, what a choice fills in, what a
+// cancel leaves alone, and the start location they share.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "tessaly_wizard.h"
+#include "wizard_test_support.h"
+
+using BrowseKind = TessalyWizard::BrowseKind;
+Q_DECLARE_METATYPE(TessalyWizard::BrowseKind)
+
+class TestBrowse : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dialogs_data();
+    void dialogs();
+    void cancelKeepsFieldAndStartLocation_data();
+    void cancelKeepsFieldAndStartLocation();
+    void dialogsShareTheLastChoice();
+    void choiceRunsThePageCheck();
+    void analyserChoiceRunsNoCheck();
+
+private:
+    void addRows();
+};
+
+void TestBrowse::addRows() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<BrowseKind>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("install") << "CWInstallBrowseBtn" << "CWInstallDirEdit"
+                             << BrowseKind::ExistingDirectory
+                             << "Specify the Code Warrior Installation Directory" << "";
+    QTest::newRow("project") << "CWProjectBrowseBtn" << "CWProjectEdit" << BrowseKind::OpenFile
+                             << "Select a CodeWarrior Exported Project"
+                             << "CW Projects (*.mcp.xml)";
+    QTest::newRow("destination") << "VexaProjectBrowseBtn" << "VexaProjectEdit"
+                                 << BrowseKind::ExistingDirectory
+                                 << "Select the Vexa/Vexa++ Project Destination Directory" << "";
+    QTest::newRow("message") << "MsgBrowseBtn" << "MsgPersonEdit" << BrowseKind::OpenFile
+                             << "Select a Message Personality" << "Msg Personalities(*.p_s)";
+    QTest::newRow("analyser") << "AnalBrowseBtn" << "AnalPersonEdit" << BrowseKind::OpenFile
+                              << "Select a Template Analyser Personality"
+                              << "Analiser Personalities(*.p_a)";
+    QTest::newRow("compiler") << "CmpBrowseBtn" << "CmpPersonEdit" << BrowseKind::OpenFile
+                              << "Select a Compiler Personality" << "Cmp Personalities(*.p_c)";
+}
+
+void TestBrowse::dialogs_data() { addRows(); }
+
+void TestBrowse::dialogs() {
+    QFETCH(QString, button);
+    QFETCH(QString, edit);
+    QFETCH(BrowseKind, kind);
+    QFETCH(QString, caption);
+    QFETCH(QString, filter);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    const QString chosen = dir.filePath(QStringLiteral("chosen item"));
+    QList<TessalyWizard::BrowseRequest> requests;
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest& request) {
+        requests << request;
+        return chosen;
+    });
+
+    wizard.findChild<QPushButton*>(button)->click();
+
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].kind, kind);
+    QCOMPARE(requests[0].caption, caption);
+    QCOMPARE(requests[0].filter, filter);
+    QCOMPARE(requests[0].startPath, QString(QDir::separator()));
+    QCOMPARE(wizard.findChild<QLineEdit*>(edit)->text(), QDir::toNativeSeparators(chosen));
+    QCOMPARE(wizard.currentBrowsePath(), QDir::toNativeSeparators(chosen));
+}
+
+void TestBrowse::cancelKeepsFieldAndStartLocation_data() { addRows(); }
+
+void TestBrowse::cancelKeepsFieldAndStartLocation() {
+    QFETCH(QString, button);
+    QFETCH(QString, edit);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    auto* field = wizard.findChild<QLineEdit*>(edit);
+    field->setText(QStringLiteral("before"));
+    int asked = 0;
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) {
+        ++asked;
+        return QString();
+    });
+    wizard.findChild<QPushButton*>(button)->click();
+    QCOMPARE(asked, 1);
+    QCOMPARE(field->text(), QStringLiteral("before"));
+    QCOMPARE(wizard.currentBrowsePath(), QString(QDir::separator()));
+}
+
+void TestBrowse::dialogsShareTheLastChoice() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    const QString file = dir.makeFile(QStringLiteral("personalities/m.p_s"));
+    QStringList starts;
+    QString answer = file;
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest& request) {
+        starts << request.startPath;
+        return answer;
+    });
+    wizard.MsgBrowseBtn->click();
+    answer.clear();  // cancelled: the start location stays the file chosen
+    wizard.CWInstallBrowseBtn->click();
+    answer = dir.path();
+    wizard.CmpBrowseBtn->click();
+    wizard.VexaProjectBrowseBtn->click();
+    QCOMPARE(starts, (QStringList{QString(QDir::separator()), QDir::toNativeSeparators(file),
+                                  QDir::toNativeSeparators(file),
+                                  QDir::toNativeSeparators(dir.path())}));
+    QVERIFY(wizard.CWInstallDirEdit->text().isEmpty());
+}
+
+void TestBrowse::choiceRunsThePageCheck() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    QString answer = dir.filePath(QStringLiteral("missing.p_c"));
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) { return answer; });
+    wizard.CmpBrowseBtn->click();
+    QCOMPARE(textColour(wizard.CmpPersonEdit), QColor(255, 0, 0));
+    QVERIFY(!wizard.Page1->isComplete());
+
+    wizard.VexaNameEdit->setText(QStringLiteral("n"));
+    answer = dir.path();
+    wizard.CWInstallBrowseBtn->click();
+    wizard.VexaProjectBrowseBtn->click();
+    QVERIFY(!wizard.Page0->isComplete());
+    answer = dir.makeFile(QStringLiteral("p.mcp.xml"));
+    wizard.CWProjectBrowseBtn->click();
+    QCOMPARE(textColour(wizard.CWProjectEdit), QColor(0, 0, 0));
+    QVERIFY(wizard.Page0->isComplete());
+}
+
+void TestBrowse::analyserChoiceRunsNoCheck() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CmpPersonEdit->setText(dir.filePath(QStringLiteral("missing.p_c")));
+    QVERIFY(!wizard.Page1->isComplete());
+    const QColor before = textColour(wizard.AnalPersonEdit);
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) {
+        return dir.filePath(QStringLiteral("missing.p_a"));
+    });
+    wizard.AnalBrowseBtn->click();
+    QCOMPARE(textColour(wizard.AnalPersonEdit), before);
+    QVERIFY(!wizard.Page1->isComplete());
+}
+
+QTEST_MAIN(TestBrowse)
+#include "tst_browse.moc"

@@ -1,0 +1,263 @@
+// The checks that decide Next on the first two pages: existing paths black,
+// missing ones red, and the key-release path that runs them too.
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "tessaly_wizard.h"
+#include "wizard_test_support.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+
+// "file", "folder", "missing" or "" become a path of that kind in dir.
+QString pathOfKind(const ScratchDirectory& dir, const QString& kind, const QString& name) {
+    if (kind == QLatin1String("file")) {
+        return dir.makeFile(name + QStringLiteral(".txt"), "x");
+    }
+    if (kind == QLatin1String("folder")) {
+        return dir.makeFolder(name);
+    }
+    if (kind == QLatin1String("missing")) {
+        return dir.filePath(name + QStringLiteral("-missing"));
+    }
+    return QString();
+}
+
+QColor colourFor(const QString& kind) {
+    return kind == QLatin1String("file") || kind == QLatin1String("folder") ? kBlack : kRed;
+}
+
+}  // namespace
+
+class TestPageChecks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void page0_data();
+    void page0();
+    void page0NameTypedAndDeleted();
+    void relativePathsCountFromCurrentDirectory();
+    void keyReleaseRunsTheCheck_data();
+    void keyReleaseRunsTheCheck();
+    void page1_data();
+    void page1();
+    void analyserEditDoesNotRunTheCheck();
+    void page1StartsEnabledAndChecksNeverRunOnPageChange();
+};
+
+void TestPageChecks::page0_data() {
+    QTest::addColumn<QString>("install");
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("next");
+    QTest::newRow("all exist, named") << "folder" << "file" << "folder" << "p" << true;
+    QTest::newRow("file and folder swapped") << "file" << "folder" << "file" << "p" << true;
+    QTest::newRow("all exist, no name") << "folder" << "file" << "folder" << "" << false;
+    QTest::newRow("install missing") << "missing" << "file" << "folder" << "p" << false;
+    QTest::newRow("project missing") << "folder" << "missing" << "folder" << "p" << false;
+    QTest::newRow("destination missing") << "folder" << "file" << "missing" << "p" << false;
+    QTest::newRow("install empty") << "" << "file" << "folder" << "p" << false;
+    QTest::newRow("all missing") << "missing" << "missing" << "missing" << "p" << false;
+}
+
+void TestPageChecks::page0() {
+    QFETCH(QString, install);
+    QFETCH(QString, project);
+    QFETCH(QString, destination);
+    QFETCH(QString, name);
+    QFETCH(bool, next);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(pathOfKind(dir, install, QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(pathOfKind(dir, project, QStringLiteral("project")));
+    wizard.VexaProjectEdit->setText(pathOfKind(dir, destination, QStringLiteral("dest")));
+    wizard.VexaNameEdit->setText(name);
+
+    QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install));
+    QCOMPARE(textColour(wizard.CWProjectEdit), colourFor(project));
+    QCOMPARE(textColour(wizard.VexaProjectEdit), colourFor(destination));
+    QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
+    QCOMPARE(wizard.Page0->isComplete(), next);
+}
+
+void TestPageChecks::page0NameTypedAndDeleted() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    QAbstractButton* next = wizard.button(QWizard::NextButton);
+    QVERIFY(!next->isEnabled());
+
+    QTest::keyClick(wizard.VexaNameEdit, Qt::Key_A);
+    QVERIFY(next->isEnabled());
+    QCOMPARE(textColour(wizard.VexaNameEdit), QLineEdit().palette().color(QPalette::Text));
+    QTest::keyClick(wizard.VexaNameEdit, Qt::Key_Backspace);
+    QVERIFY(wizard.VexaNameEdit->text().isEmpty());
+    QVERIFY(!next->isEnabled());
+
+    // Next really leads on once enabled.
+    wizard.VexaNameEdit->setText(QStringLiteral("demo"));
+    next->click();
+    QCOMPARE(wizard.currentPage(), wizard.Page1);
+}
+
+void TestPageChecks::relativePathsCountFromCurrentDirectory() {
+    ScratchDirectory dir;
+    dir.makeFolder(QStringLiteral("cw"));
+    dir.makeFile(QStringLiteral("p.mcp.xml"));
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(QStringLiteral("cw"));
+    wizard.CWProjectEdit->setText(QStringLiteral("p.mcp.xml"));
+    wizard.VexaProjectEdit->setText(QStringLiteral("."));
+    wizard.VexaNameEdit->setText(QStringLiteral("n"));
+    QVERIFY(wizard.Page0->isComplete());
+}
+
+void TestPageChecks::keyReleaseRunsTheCheck_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("CWInstallDirEdit") << "CWInstallDirEdit";
+    QTest::newRow("CWProjectEdit") << "CWProjectEdit";
+    QTest::newRow("VexaProjectEdit") << "VexaProjectEdit";
+    QTest::newRow("VexaNameEdit") << "VexaNameEdit";
+    QTest::newRow("MsgPersonEdit") << "MsgPersonEdit";
+    QTest::newRow("CmpPersonEdit") << "CmpPersonEdit";
+}
+
+void TestPageChecks::keyReleaseRunsTheCheck() {
+    QFETCH(QString, edit);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    const QString folder = dir.makeFolder(QStringLiteral("f"));
+    // Fill the fields without their text-changed signals: only the key
+    // release can then bring the pages up to date.
+    for (QLineEdit* e : {wizard.CWInstallDirEdit, wizard.CWProjectEdit, wizard.VexaProjectEdit}) {
+        QSignalBlocker block(e);
+        e->setText(folder);
+    }
+    {
+        QSignalBlocker block(wizard.VexaNameEdit);
+        wizard.VexaNameEdit->setText(QStringLiteral("n"));
+    }
+    {
+        QSignalBlocker block(wizard.MsgPersonEdit);
+        wizard.MsgPersonEdit->setText(dir.filePath(QStringLiteral("missing.p_s")));
+    }
+    QVERIFY(!wizard.Page0->isComplete());
+    QVERIFY(wizard.Page1->isComplete());
+
+    auto* target = wizard.findChild<QLineEdit*>(edit);
+    QVERIFY(target);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+
+    const bool page0 = !edit.startsWith(QLatin1String("Msg")) && !edit.startsWith(QLatin1String("Cmp"));
+    QCOMPARE(wizard.Page0->isComplete(), page0);
+    QCOMPARE(wizard.Page1->isComplete(), page0);  // the page 1 check turns it off
+    QCOMPARE(textColour(wizard.MsgPersonEdit), page0 ? textColour(wizard.AnalPersonEdit) : kRed);
+}
+
+void TestPageChecks::page1_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("analyser");
+    QTest::addColumn<QString>("compiler");
+    QTest::addColumn<bool>("next");
+    QTest::newRow("all empty") << "" << "" << "" << true;
+    QTest::newRow("message exists") << "file" << "" << "" << true;
+    QTest::newRow("message missing") << "missing" << "" << "" << false;
+    QTest::newRow("compiler missing") << "" << "" << "missing" << false;
+    QTest::newRow("message missing, compiler exists") << "missing" << "" << "file" << true;
+    QTest::newRow("message exists, compiler missing") << "file" << "" << "missing" << false;
+    QTest::newRow("analyser missing, last decides") << "file" << "missing" << "file" << true;
+    QTest::newRow("analyser missing decides") << "file" << "missing" << "" << false;
+    QTest::newRow("analyser exists after missing message") << "missing" << "file" << "" << true;
+}
+
+void TestPageChecks::page1() {
+    QFETCH(QString, message);
+    QFETCH(QString, analyser);
+    QFETCH(QString, compiler);
+    QFETCH(bool, next);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    // The analyser first: its own edits do not run the check.
+    wizard.AnalPersonEdit->setText(pathOfKind(dir, analyser, QStringLiteral("a")));
+    wizard.CmpPersonEdit->setText(pathOfKind(dir, compiler, QStringLiteral("c")));
+    wizard.MsgPersonEdit->setText(pathOfKind(dir, message, QStringLiteral("m")));
+    wizard.Page1LineEdit_textchanged(QString());
+
+    const QColor untouched = textColour(wizard.VexaNameEdit);
+    QCOMPARE(textColour(wizard.MsgPersonEdit), message.isEmpty() ? untouched : colourFor(message));
+    QCOMPARE(textColour(wizard.AnalPersonEdit),
+             analyser.isEmpty() ? untouched : colourFor(analyser));
+    QCOMPARE(textColour(wizard.CmpPersonEdit),
+             compiler.isEmpty() ? untouched : colourFor(compiler));
+    QCOMPARE(wizard.Page1->isComplete(), next);
+
+    // The real Next button of page 1 follows.
+    wizard.CWInstallDirEdit->setText(dir.path());
+    wizard.CWProjectEdit->setText(dir.path());
+    wizard.VexaProjectEdit->setText(dir.path());
+    wizard.VexaNameEdit->setText(QStringLiteral("n"));
+    wizard.next();
+    QCOMPARE(wizard.currentPage(), wizard.Page1);
+    QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
+}
+
+void TestPageChecks::analyserEditDoesNotRunTheCheck() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    const QColor before = textColour(wizard.AnalPersonEdit);
+    wizard.AnalPersonEdit->setFocus();
+    QTest::keyClicks(wizard.AnalPersonEdit, QStringLiteral("nowhere.p_a"));
+    QCOMPARE(wizard.AnalPersonEdit->text(), QStringLiteral("nowhere.p_a"));
+    QCOMPARE(textColour(wizard.AnalPersonEdit), before);
+    QVERIFY(wizard.Page1->isComplete());
+
+    // With a missing compiler personality Next is off; a missing analyser
+    // typed afterwards does not bring it back, nor does an existing one.
+    wizard.CmpPersonEdit->setText(dir.filePath(QStringLiteral("none.p_c")));
+    QVERIFY(!wizard.Page1->isComplete());
+    wizard.AnalPersonEdit->setText(dir.makeFile(QStringLiteral("a.p_a")));
+    QVERIFY(!wizard.Page1->isComplete());
+
+    // The check running for another reason does refresh the analyser field.
+    wizard.CmpPersonEdit->clear();
+    wizard.AnalPersonEdit->setText(dir.filePath(QStringLiteral("gone.p_a")));
+    wizard.MsgPersonEdit->setText(QStringLiteral("x"));
+    wizard.MsgPersonEdit->clear();
+    QCOMPARE(textColour(wizard.AnalPersonEdit), kRed);
+    QVERIFY(wizard.Page1->isComplete());
+}
+
+void TestPageChecks::page1StartsEnabledAndChecksNeverRunOnPageChange() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(dir.path());
+    wizard.CWProjectEdit->setText(dir.path());
+    const QString destination = dir.makeFolder(QStringLiteral("out"));
+    wizard.VexaProjectEdit->setText(destination);
+    wizard.VexaNameEdit->setText(QStringLiteral("n"));
+    wizard.next();
+    QCOMPARE(wizard.currentPage(), wizard.Page1);
+    QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+    QVERIFY(wizard.button(QWizard::BackButton)->isEnabled());
+    QVERIFY(!wizard.button(QWizard::HelpButton)->isEnabled());
+
+    // A page 0 path that vanishes meanwhile is not noticed on the way back.
+    QVERIFY(QDir(destination).removeRecursively());
+    wizard.back();
+    QCOMPARE(wizard.currentPage(), wizard.Page0);
+    QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("n"));  // Back clears nothing
+    QVERIFY(!wizard.button(QWizard::HelpButton)->isEnabled());
+}
+
+QTEST_MAIN(TestPageChecks)
+#include "tst_page_checks.moc"
