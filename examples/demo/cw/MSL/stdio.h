@@ -1,0 +1,1 @@
+/* Stands in for the CodeWarrior installation's stdio.h. */

@@ -1,0 +1,3 @@
+int app_run(void);
+void app_init(void);
+void app_term(void);

@@ -1,0 +1,1 @@
+#define DEMO_BUFFER_SIZE 512

@@ -1,0 +1,1 @@
+int demo_http_get(const char* url);

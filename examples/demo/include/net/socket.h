@@ -1,0 +1,1 @@
+int demo_socket_open(void);

@@ -1,0 +1,1 @@
+int demolib_version(void);

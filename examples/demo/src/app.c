@@ -1,0 +1,4 @@
+#include "app.h"
+#include "config.h"
+
+int app_run(void) { return 0; }

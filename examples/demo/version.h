@@ -1,0 +1,1 @@
+#define DEMO_VERSION "1.0"
