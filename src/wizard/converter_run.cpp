@@ -28,8 +28,8 @@ QString buildSummary(const ConverterFields& fields) {
            QStringLiteral("Vexa / Vexa++ Project Directory:\n") + fields.destination + kEnd +
            QStringLiteral("Vexa / Vexa++ Project Name:\n") + fields.name + kEnd +
            QStringLiteral("Message Personality:\n") + fields.messagePersonality + kEnd +
-           QStringLiteral("Tamplate Analyser Personality:\n") + fields.analyserPersonality +
-           kEnd + QStringLiteral("Compiler Personality:\n") + fields.compilerPersonality + kEnd +
+           QStringLiteral("Tamplate Analyser Personality:\n") + fields.analyserPersonality + kEnd +
+           QStringLiteral("Compiler Personality:\n") + fields.compilerPersonality + kEnd +
            QStringLiteral("File Extensions:\n") + fields.extensions + QStringLiteral("\n");
 }
 

@@ -22,8 +22,8 @@ struct ConverterFields {
 };
 
 // The extension check boxes in the order their literals are listed.
-inline constexpr std::array<const char*, 8> kExtensionLiterals = {
-    "cpp", "cc", "cxx", "c", "h", "hh", "hpp", "hxx"};
+inline constexpr std::array<const char*, 8> kExtensionLiterals = {"cpp", "cc", "cxx", "c",
+                                                                  "h",   "hh", "hpp", "hxx"};
 
 // Ticked extensions (in the order of kExtensionLiterals), each followed by a
 // comma, then the custom text as typed; one trailing comma is dropped.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <cstdio>
@@ -22,7 +23,9 @@ using namespace tessaly::wizard;
 
 namespace {
 
-bool pathExists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+bool pathExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
 
 // Colours the edit's text black for an existing path and red otherwise.
 bool checkPath(QLineEdit* edit) {
@@ -35,8 +38,7 @@ bool checkPath(QLineEdit* edit) {
 
 }  // namespace
 
-TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal,
-                             Qt::WindowFlags flags)
+TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
     : TessalyWizardBase(parent, name, modal, flags),
       converterSearchFolder(QCoreApplication::applicationDirPath()),
       browseDialog([this](const BrowseRequest& request) { return showBrowseDialog(request); }),
@@ -73,8 +75,7 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal,
     CWInstallDirEdit->setText(codeWarriorDirFromRegistry(tessaly::systemPlatform(), stdout));
 
     for (QWizard::WizardButton which :
-         {QWizard::NextButton, QWizard::BackButton, QWizard::CancelButton,
-          QWizard::FinishButton}) {
+         {QWizard::NextButton, QWizard::BackButton, QWizard::CancelButton, QWizard::FinishButton}) {
         QAbstractButton* b = button(which);
         QPalette palette = b->palette();
         palette.setColor(QPalette::Button, Qt::white);
@@ -103,8 +104,8 @@ TessalyWizard::~TessalyWizard() {
 
 bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {
-        if (watched == CWInstallDirEdit || watched == CWProjectEdit ||
-            watched == VexaProjectEdit || watched == VexaNameEdit) {
+        if (watched == CWInstallDirEdit || watched == CWProjectEdit || watched == VexaProjectEdit ||
+            watched == VexaNameEdit) {
             Page0LineEdit_textchanged(QString());
             return false;
         }
@@ -175,13 +176,12 @@ void TessalyWizard::CWProjectBrowseBtn_clicked() {
 
 void TessalyWizard::VexaProjectBrowseBtn_clicked() {
     browse(BrowseKind::ExistingDirectory,
-           tr("Select the Vexa/Vexa++ Project Destination Directory"), QString(),
-           VexaProjectEdit);
+           tr("Select the Vexa/Vexa++ Project Destination Directory"), QString(), VexaProjectEdit);
 }
 
 void TessalyWizard::MsgBrowseBtn_clicked() {
-    browse(BrowseKind::OpenFile, tr("Select a Message Personality"),
-           tr("Msg Personalities(*.p_s)"), MsgPersonEdit);
+    browse(BrowseKind::OpenFile, tr("Select a Message Personality"), tr("Msg Personalities(*.p_s)"),
+           MsgPersonEdit);
 }
 
 void TessalyWizard::AnalBrowseBtn_clicked() {
@@ -203,18 +203,18 @@ bool TessalyWizard::validateCurrentPage() {
 
 void TessalyWizard::leaveExtensionsPage() {
     const std::array<bool, 8> ticked = {
-        cppCheck->isChecked(), ccCheck->isChecked(),  cxxCheck->isChecked(),
-        cCheck->isChecked(),   hCheck->isChecked(),   hhCheck->isChecked(),
-        hppCheck->isChecked(), hxxCheck->isChecked()};
+        cppCheck->isChecked(), ccCheck->isChecked(), cxxCheck->isChecked(), cCheck->isChecked(),
+        hCheck->isChecked(),   hhCheck->isChecked(), hppCheck->isChecked(), hxxCheck->isChecked()};
     extensionList = buildExtensionList(ticked, CustExtEdit->text());
     DetailsText->setPlainText(buildSummary(fields()));
     Page3->setComplete(true);
 }
 
 ConverterFields TessalyWizard::fields() const {
-    return {CWProjectEdit->text(),  VexaProjectEdit->text(), CWInstallDirEdit->text(),
-            VexaNameEdit->text(),   MsgPersonEdit->text(),   AnalPersonEdit->text(),
-            CmpPersonEdit->text(),  extensionList};
+    return {CWProjectEdit->text(),    VexaProjectEdit->text(),
+            CWInstallDirEdit->text(), VexaNameEdit->text(),
+            MsgPersonEdit->text(),    AnalPersonEdit->text(),
+            CmpPersonEdit->text(),    extensionList};
 }
 
 void TessalyWizard::accept() {
@@ -247,8 +247,9 @@ void TessalyWizard::accept() {
 }
 
 void TessalyWizard::reportStartFailure() {
-    appendToLog(tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
-                   "on the path.\n"));
+    appendToLog(
+        tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
+           "on the path.\n"));
 }
 
 void TessalyWizard::reject() {

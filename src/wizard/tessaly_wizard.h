@@ -4,11 +4,10 @@
 #pragma once
 
 #include <QPointer>
+#include <QProcess>
 #include <functional>
 
 #include "tessaly_wizard_base.h"
-
-class QProcess;
 
 namespace tessaly::wizard {
 struct ConverterFields;
@@ -16,7 +15,7 @@ struct ConverterFields;
 
 class TessalyWizard : public TessalyWizardBase {
     Q_OBJECT
-public:
+  public:
     enum class BrowseKind { ExistingDirectory, OpenFile };
 
     struct BrowseRequest {
@@ -48,7 +47,7 @@ public:
     QString currentBrowsePath() const { return lastBrowsePath; }
     QProcess* currentProcess() const { return converterProcess; }
 
-public slots:
+  public slots:
     void CWInstallBrowseBtn_clicked();
     void CWProjectBrowseBtn_clicked();
     void VexaProjectBrowseBtn_clicked();
@@ -60,16 +59,16 @@ public slots:
     void readFromStdout();
     void processExit();
 
-protected:
+  protected:
     // Leaving the extensions page with Next builds the extension list and
     // the summary and makes Finish available.
     bool validateCurrentPage() override;
 
-protected slots:
+  protected slots:
     void accept() override;
     void reject() override;
 
-private:
+  private:
     void browse(BrowseKind kind, const QString& caption, const QString& filter, QLineEdit* edit);
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();

@@ -156,6 +156,8 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     DetailsText->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     addPage(Page3);
 
+    // Shown or not, the wizard stands on its first page from the start.
+    restart();
     languageChange();
     resize(minimumSizeHint().expandedTo(QSize(543, 459)));
 }

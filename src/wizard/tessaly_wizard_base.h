@@ -20,7 +20,7 @@ class QTextBrowser;
 
 class TessalyWizardBase : public QWizard {
     Q_OBJECT
-public:
+  public:
     explicit TessalyWizardBase(QWidget* parent = nullptr, const char* name = nullptr,
                                bool modal = false, Qt::WindowFlags flags = {});
     ~TessalyWizardBase() override;
@@ -90,10 +90,10 @@ public:
     QFrame* line1_2_2_2_2;
     QTextBrowser* DetailsText;
 
-protected slots:
+  protected slots:
     virtual void languageChange();
 
-private:
+  private:
     QPixmap image0;  // top banner
     QPixmap image1;  // bottom banner
 };

@@ -7,7 +7,7 @@
 
 class WizardPage : public QWizardPage {
     Q_OBJECT
-public:
+  public:
     explicit WizardPage(QWidget* parent = nullptr) : QWizardPage(parent) {}
 
     bool isComplete() const override { return complete_; }
@@ -19,6 +19,6 @@ public:
         }
     }
 
-private:
+  private:
     bool complete_ = true;
 };

@@ -16,8 +16,12 @@ namespace tessaly::wizard {
 
 inline constexpr const char* kSettingsFileName = "settings.txt";
 
-enum class RememberedField { CodeWarriorDir, MessagePersonality, AnalyserPersonality,
-                             CompilerPersonality };
+enum class RememberedField {
+    CodeWarriorDir,
+    MessagePersonality,
+    AnalyserPersonality,
+    CompilerPersonality
+};
 
 struct SettingAssignment {
     RememberedField field;

@@ -25,8 +25,8 @@ int main(int argc, char* argv[]) {
     std::printf("caf\xe9 <b>not bold</b>\n");
     std::fflush(stdout);
 
-    const std::string mode = std::getenv("TESSALY_STUB_MODE") ? std::getenv("TESSALY_STUB_MODE")
-                                                               : "exit 0";
+    const std::string mode =
+        std::getenv("TESSALY_STUB_MODE") ? std::getenv("TESSALY_STUB_MODE") : "exit 0";
     if (mode == "crash") {
 #ifdef SIGKILL
         std::raise(SIGKILL);

@@ -13,7 +13,7 @@ Q_DECLARE_METATYPE(TessalyWizard::BrowseKind)
 class TestBrowse : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void dialogs_data();
     void dialogs();
     void cancelKeepsFieldAndStartLocation_data();
@@ -22,7 +22,7 @@ private slots:
     void choiceRunsThePageCheck();
     void analyserChoiceRunsNoCheck();
 
-private:
+  private:
     void addRows();
 };
 
@@ -32,25 +32,35 @@ void TestBrowse::addRows() {
     QTest::addColumn<BrowseKind>("kind");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("install") << "CWInstallBrowseBtn" << "CWInstallDirEdit"
-                             << BrowseKind::ExistingDirectory
-                             << "Specify the Code Warrior Installation Directory" << "";
-    QTest::newRow("project") << "CWProjectBrowseBtn" << "CWProjectEdit" << BrowseKind::OpenFile
+    QTest::newRow("install") << "CWInstallBrowseBtn"
+                             << "CWInstallDirEdit" << BrowseKind::ExistingDirectory
+                             << "Specify the Code Warrior Installation Directory"
+                             << "";
+    QTest::newRow("project") << "CWProjectBrowseBtn"
+                             << "CWProjectEdit" << BrowseKind::OpenFile
                              << "Select a CodeWarrior Exported Project"
                              << "CW Projects (*.mcp.xml)";
-    QTest::newRow("destination") << "VexaProjectBrowseBtn" << "VexaProjectEdit"
-                                 << BrowseKind::ExistingDirectory
-                                 << "Select the Vexa/Vexa++ Project Destination Directory" << "";
-    QTest::newRow("message") << "MsgBrowseBtn" << "MsgPersonEdit" << BrowseKind::OpenFile
-                             << "Select a Message Personality" << "Msg Personalities(*.p_s)";
-    QTest::newRow("analyser") << "AnalBrowseBtn" << "AnalPersonEdit" << BrowseKind::OpenFile
+    QTest::newRow("destination") << "VexaProjectBrowseBtn"
+                                 << "VexaProjectEdit" << BrowseKind::ExistingDirectory
+                                 << "Select the Vexa/Vexa++ Project Destination Directory"
+                                 << "";
+    QTest::newRow("message") << "MsgBrowseBtn"
+                             << "MsgPersonEdit" << BrowseKind::OpenFile
+                             << "Select a Message Personality"
+                             << "Msg Personalities(*.p_s)";
+    QTest::newRow("analyser") << "AnalBrowseBtn"
+                              << "AnalPersonEdit" << BrowseKind::OpenFile
                               << "Select a Template Analyser Personality"
                               << "Analiser Personalities(*.p_a)";
-    QTest::newRow("compiler") << "CmpBrowseBtn" << "CmpPersonEdit" << BrowseKind::OpenFile
-                              << "Select a Compiler Personality" << "Cmp Personalities(*.p_c)";
+    QTest::newRow("compiler") << "CmpBrowseBtn"
+                              << "CmpPersonEdit" << BrowseKind::OpenFile
+                              << "Select a Compiler Personality"
+                              << "Cmp Personalities(*.p_c)";
 }
 
-void TestBrowse::dialogs_data() { addRows(); }
+void TestBrowse::dialogs_data() {
+    addRows();
+}
 
 void TestBrowse::dialogs() {
     QFETCH(QString, button);
@@ -78,7 +88,9 @@ void TestBrowse::dialogs() {
     QCOMPARE(wizard.currentBrowsePath(), QDir::toNativeSeparators(chosen));
 }
 
-void TestBrowse::cancelKeepsFieldAndStartLocation_data() { addRows(); }
+void TestBrowse::cancelKeepsFieldAndStartLocation_data() {
+    addRows();
+}
 
 void TestBrowse::cancelKeepsFieldAndStartLocation() {
     QFETCH(QString, button);
@@ -114,9 +126,9 @@ void TestBrowse::dialogsShareTheLastChoice() {
     answer = dir.path();
     wizard.CmpBrowseBtn->click();
     wizard.VexaProjectBrowseBtn->click();
-    QCOMPARE(starts, (QStringList{QString(QDir::separator()), QDir::toNativeSeparators(file),
-                                  QDir::toNativeSeparators(file),
-                                  QDir::toNativeSeparators(dir.path())}));
+    QCOMPARE(starts,
+             (QStringList{QString(QDir::separator()), QDir::toNativeSeparators(file),
+                          QDir::toNativeSeparators(file), QDir::toNativeSeparators(dir.path())}));
     QVERIFY(wizard.CWInstallDirEdit->text().isEmpty());
 }
 

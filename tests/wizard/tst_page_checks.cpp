@@ -35,7 +35,7 @@ QColor colourFor(const QString& kind) {
 class TestPageChecks : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void page0_data();
     void page0();
     void page0NameTypedAndDeleted();
@@ -54,14 +54,38 @@ void TestPageChecks::page0_data() {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("next");
-    QTest::newRow("all exist, named") << "folder" << "file" << "folder" << "p" << true;
-    QTest::newRow("file and folder swapped") << "file" << "folder" << "file" << "p" << true;
-    QTest::newRow("all exist, no name") << "folder" << "file" << "folder" << "" << false;
-    QTest::newRow("install missing") << "missing" << "file" << "folder" << "p" << false;
-    QTest::newRow("project missing") << "folder" << "missing" << "folder" << "p" << false;
-    QTest::newRow("destination missing") << "folder" << "file" << "missing" << "p" << false;
-    QTest::newRow("install empty") << "" << "file" << "folder" << "p" << false;
-    QTest::newRow("all missing") << "missing" << "missing" << "missing" << "p" << false;
+    QTest::newRow("all exist, named") << "folder"
+                                      << "file"
+                                      << "folder"
+                                      << "p" << true;
+    QTest::newRow("file and folder swapped") << "file"
+                                             << "folder"
+                                             << "file"
+                                             << "p" << true;
+    QTest::newRow("all exist, no name") << "folder"
+                                        << "file"
+                                        << "folder"
+                                        << "" << false;
+    QTest::newRow("install missing") << "missing"
+                                     << "file"
+                                     << "folder"
+                                     << "p" << false;
+    QTest::newRow("project missing") << "folder"
+                                     << "missing"
+                                     << "folder"
+                                     << "p" << false;
+    QTest::newRow("destination missing") << "folder"
+                                         << "file"
+                                         << "missing"
+                                         << "p" << false;
+    QTest::newRow("install empty") << ""
+                                   << "file"
+                                   << "folder"
+                                   << "p" << false;
+    QTest::newRow("all missing") << "missing"
+                                 << "missing"
+                                 << "missing"
+                                 << "p" << false;
 }
 
 void TestPageChecks::page0() {
@@ -156,7 +180,8 @@ void TestPageChecks::keyReleaseRunsTheCheck() {
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
     QApplication::sendEvent(target, &release);
 
-    const bool page0 = !edit.startsWith(QLatin1String("Msg")) && !edit.startsWith(QLatin1String("Cmp"));
+    const bool page0 =
+        !edit.startsWith(QLatin1String("Msg")) && !edit.startsWith(QLatin1String("Cmp"));
     QCOMPARE(wizard.Page0->isComplete(), page0);
     QCOMPARE(wizard.Page1->isComplete(), page0);  // the page 1 check turns it off
     QCOMPARE(textColour(wizard.MsgPersonEdit), page0 ? textColour(wizard.AnalPersonEdit) : kRed);
@@ -167,15 +192,33 @@ void TestPageChecks::page1_data() {
     QTest::addColumn<QString>("analyser");
     QTest::addColumn<QString>("compiler");
     QTest::addColumn<bool>("next");
-    QTest::newRow("all empty") << "" << "" << "" << true;
-    QTest::newRow("message exists") << "file" << "" << "" << true;
-    QTest::newRow("message missing") << "missing" << "" << "" << false;
-    QTest::newRow("compiler missing") << "" << "" << "missing" << false;
-    QTest::newRow("message missing, compiler exists") << "missing" << "" << "file" << true;
-    QTest::newRow("message exists, compiler missing") << "file" << "" << "missing" << false;
-    QTest::newRow("analyser missing, last decides") << "file" << "missing" << "file" << true;
-    QTest::newRow("analyser missing decides") << "file" << "missing" << "" << false;
-    QTest::newRow("analyser exists after missing message") << "missing" << "file" << "" << true;
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << "" << true;
+    QTest::newRow("message exists") << "file"
+                                    << ""
+                                    << "" << true;
+    QTest::newRow("message missing") << "missing"
+                                     << ""
+                                     << "" << false;
+    QTest::newRow("compiler missing") << ""
+                                      << ""
+                                      << "missing" << false;
+    QTest::newRow("message missing, compiler exists") << "missing"
+                                                      << ""
+                                                      << "file" << true;
+    QTest::newRow("message exists, compiler missing") << "file"
+                                                      << ""
+                                                      << "missing" << false;
+    QTest::newRow("analyser missing, last decides") << "file"
+                                                    << "missing"
+                                                    << "file" << true;
+    QTest::newRow("analyser missing decides") << "file"
+                                              << "missing"
+                                              << "" << false;
+    QTest::newRow("analyser exists after missing message") << "missing"
+                                                           << "file"
+                                                           << "" << true;
 }
 
 void TestPageChecks::page1() {

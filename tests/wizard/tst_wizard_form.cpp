@@ -18,7 +18,7 @@
 class TestWizardForm : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void widgetGeometry_data();
     void widgetGeometry();
     void texts_data();
@@ -31,7 +31,6 @@ private slots:
     void startState();
     void windowSizeAndCaption();
     void languageChangeReappliesTexts();
-
 };
 
 namespace {
@@ -214,18 +213,16 @@ void TestWizardForm::texts() {
 void TestWizardForm::focusOrder_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("order");
-    QTest::newRow("Page0") << "Page0"
-                           << QStringList{"CWInstallDirEdit",     "CWProjectEdit",
-                                          "CWInstallBrowseBtn",   "CWProjectBrowseBtn",
-                                          "VexaProjectEdit",      "VexaNameEdit",
-                                          "VexaProjectBrowseBtn"};
+    QTest::newRow("Page0") << "Page0" << QStringList{"CWInstallDirEdit",    "CWProjectEdit",
+                                                     "CWInstallBrowseBtn",  "CWProjectBrowseBtn",
+                                                     "VexaProjectEdit",     "VexaNameEdit",
+                                                     "VexaProjectBrowseBtn"};
     QTest::newRow("Page1") << "Page1"
                            << QStringList{"MsgPersonEdit", "MsgBrowseBtn",  "AnalPersonEdit",
                                           "AnalBrowseBtn", "CmpPersonEdit", "CmpBrowseBtn"};
-    QTest::newRow("Page2") << "Page2"
-                           << QStringList{"ccCheck",  "cxxCheck", "cCheck",   "hCheck",
-                                          "hhCheck",  "hppCheck", "hxxCheck", "cppCheck",
-                                          "CustExtEdit"};
+    QTest::newRow("Page2") << "Page2" << QStringList{"ccCheck",  "cxxCheck", "cCheck",
+                                                     "hCheck",   "hhCheck",  "hppCheck",
+                                                     "hxxCheck", "cppCheck", "CustExtEdit"};
     QTest::newRow("Page3") << "Page3" << QStringList{"DetailsText"};
 }
 
@@ -261,9 +258,9 @@ void TestWizardForm::bannersAreGreyXpmOfTheirSize() {
     QFETCH(int, colours);
     const char* const* xpm =
         which == 0 ? tessaly::wizard::kTopBannerXpm : tessaly::wizard::kBottomBannerXpm;
-    QCOMPARE(QByteArray(xpm[0]),
-             QByteArray::number(size.width()) + ' ' + QByteArray::number(size.height()) + ' ' +
-                 QByteArray::number(colours) + " 2");
+    QCOMPARE(QByteArray(xpm[0]), QByteArray::number(size.width()) + ' ' +
+                                     QByteArray::number(size.height()) + ' ' +
+                                     QByteArray::number(colours) + " 2");
     const QImage image = QPixmap(const_cast<const char**>(xpm)).toImage();
     QCOMPARE(image.size(), size);
     QSet<QRgb> seen;
@@ -353,8 +350,7 @@ void TestWizardForm::windowSizeAndCaption() {
     QCOMPARE(wizard.size(), expected);
     // Every page shows its whole content: the banners' full width and height.
     wizard.show();
-    for (QWizardPage* page : {static_cast<QWizardPage*>(wizard.Page0), wizard.Page1,
-                              wizard.Page2, wizard.Page3}) {
+    for (WizardPage* page : {wizard.Page0, wizard.Page1, wizard.Page2, wizard.Page3}) {
         QVERIFY(page->minimumSize().width() >= 532 && page->minimumSize().height() >= 380);
     }
     QVERIFY(wizard.Page0->width() >= 532 && wizard.Page0->height() >= 380);

@@ -9,7 +9,7 @@
 
 // Makes a fresh temporary folder the current directory for its lifetime.
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
     ~ScratchDirectory() { QDir::setCurrent(previous_); }
     ScratchDirectory(const ScratchDirectory&) = delete;
@@ -39,7 +39,7 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-private:
+  private:
     QString previous_;
     QTemporaryDir dir_;
 };

@@ -1,0 +1,390 @@
+// Finish runs tesscli: against a stand-in that records its arguments and ends
+// as told, and once against the real converter on the bundled example.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include "converter_run.h"
+#include "tessaly_wizard.h"
+#include "wizard_test_support.h"
+
+namespace {
+
+constexpr int kTimeout = 30000;
+
+// Sets an environment variable for the test's lifetime (children inherit it).
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (had_) {
+            qputenv(name_, old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+struct FailureBoxes {
+    QList<QPair<QString, QString>> shown;
+};
+
+// A wizard on its last page, ready to run, with the stand-in found first.
+class RunFixture {
+  public:
+    explicit RunFixture(const QByteArray& mode)
+        : log_(dir.filePath(QStringLiteral("stub-arguments.txt"))),
+          logEnv_("TESSALY_STUB_LOG", QFile::encodeName(log_)),
+          modeEnv_("TESSALY_STUB_MODE", mode) {
+        wizard.setConverterSearchFolder(QStringLiteral(STUB_TESSCLI_DIR));
+        wizard.setFailureBox([this](const QString& caption, const QString& text) {
+            boxes.shown.append({caption, text});
+        });
+    }
+
+    void fill(const QString& name = QStringLiteral("Engine")) {
+        wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("code warrior")));
+        wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("my project.mcp.xml")));
+        wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+        wizard.VexaNameEdit->setText(name);
+    }
+
+    void toLastPage() {
+        wizard.next();
+        wizard.next();
+        wizard.next();
+        QVERIFY(wizard.currentPage() == wizard.Page3);
+        QVERIFY(wizard.button(QWizard::FinishButton)->isEnabled());
+    }
+
+    bool finishAndWait() {
+        wizard.button(QWizard::FinishButton)->click();
+        return waitForEnd();
+    }
+
+    // Until the child has ended and the wizard has handled its end.
+    bool waitForEnd() {
+        QProcess* process = wizard.currentProcess();
+        return process &&
+               QTest::qWaitFor([process] { return process->state() == QProcess::NotRunning; },
+                               kTimeout) &&
+               QTest::qWaitFor([this] { return exitSeen(); }, kTimeout);
+    }
+
+    // The argument lists of every stand-in run so far.
+    QList<QStringList> recordedRuns() const {
+        QList<QStringList> runs;
+        QFile file(log_);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return runs;
+        }
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size();) {
+            const int count = lines[i++].toInt();
+            QStringList arguments;
+            for (int k = 0; k < count && i < lines.size(); ++k) {
+                arguments << QString::fromLocal8Bit(lines[i++]);
+            }
+            runs << arguments;
+        }
+        return runs;
+    }
+
+    QString log() const { return wizard.DetailsText->toPlainText(); }
+    QString cancelText() const { return wizard.buttonText(QWizard::CancelButton); }
+    QString logFile() const { return log_; }
+
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    FailureBoxes boxes;
+
+  private:
+    bool exitSeen() const {
+        return QFile::exists(QStringLiteral("settings.txt"));  // written at every end
+    }
+
+    QString log_;
+    ScopedEnv logEnv_;
+    ScopedEnv modeEnv_;
+};
+
+}  // namespace
+
+class TestConverterRun : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void argumentsReachTheConverterUnchanged_data();
+    void argumentsReachTheConverterUnchanged();
+    void successShowsOutputAndOffersClose();
+    void failureStatusShowsTheBox();
+    void crashShowsNothing();
+    void ownFolderComesBeforePath();
+    void converterNotFound();
+    void converterThatCannotStart();
+    void anotherRunAfterGoingBack();
+    void cancelWhileRunningKillsTheChild();
+    void closeAfterSuccessEndsTheWizard();
+    void realConverterOnTheExample();
+};
+
+void TestConverterRun::argumentsReachTheConverterUnchanged_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("analyser");
+    QTest::addColumn<QString>("compiler");
+    QTest::addColumn<QString>("custom");
+    QTest::addColumn<QStringList>("options");  // after the positional arguments
+    QTest::newRow("nothing optional") << ""
+                                      << ""
+                                      << ""
+                                      << "" << QStringList{"-pn", "Engine"};
+    QTest::newRow("all") << "m.p_s"
+                         << "my a.p_a"
+                         << "c.p_c"
+                         << "res,"
+                         << QStringList{"-pn",      "Engine", "-mp",   "m.p_s", "-ap",
+                                        "my a.p_a", "-cp",    "c.p_c", "-ext",  "cpp,res"};
+    QTest::newRow("analyser only") << ""
+                                   << " a "
+                                   << ""
+                                   << "" << QStringList{"-pn", "Engine", "-ap", " a "};
+}
+
+void TestConverterRun::argumentsReachTheConverterUnchanged() {
+    QFETCH(QString, message);
+    QFETCH(QString, analyser);
+    QFETCH(QString, compiler);
+    QFETCH(QString, custom);
+    QFETCH(QStringList, options);
+    RunFixture run("exit 0");
+    run.fill();
+    run.wizard.MsgPersonEdit->setText(message);
+    run.wizard.AnalPersonEdit->setText(analyser);
+    run.wizard.CmpPersonEdit->setText(compiler);
+    run.toLastPage();
+    if (!custom.isEmpty()) {
+        run.wizard.back();
+        run.wizard.cppCheck->setChecked(true);
+        run.wizard.CustExtEdit->setText(custom);
+        run.wizard.next();
+    }
+    QVERIFY(run.finishAndWait());
+    const QList<QStringList> runs = run.recordedRuns();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0],
+             (QStringList{run.wizard.CWProjectEdit->text(), run.wizard.VexaProjectEdit->text(),
+                          run.wizard.CWInstallDirEdit->text()} +
+              options));
+}
+
+void TestConverterRun::successShowsOutputAndOffersClose() {
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    const QString cancelBefore = run.cancelText();
+    QSignalSpy finished(&run.wizard, &QDialog::finished);
+    run.wizard.button(QWizard::FinishButton)->click();
+    QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n"));
+    QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QVERIFY(run.waitForEnd());
+    QCOMPARE(finished.size(), 0);  // Finish does not close the wizard
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(QStringLiteral("Project Converted Successfully!")),
+                             kTimeout);
+    // Output arrives as Latin-1 and is shown as it is, markup included.
+    QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
+    QVERIFY(run.log().contains(QStringLiteral("caf\u00e9 <b>not bold</b>")));
+    QCOMPARE(run.cancelText(), QStringLiteral("Close"));
+    QVERIFY(cancelBefore != QStringLiteral("Close"));
+    QVERIFY(run.boxes.shown.isEmpty());
+    QVERIFY(!run.wizard.Page3->isComplete());
+    QCOMPARE(run.dir.read(QStringLiteral("settings.txt")),
+             QByteArray("CW Installation Path:\n") +
+                 QFile::encodeName(run.wizard.CWInstallDirEdit->text()) + "\n\n");
+}
+
+void TestConverterRun::failureStatusShowsTheBox() {
+    RunFixture run("exit 1");
+    run.fill();
+    run.wizard.CmpPersonEdit->setText(QStringLiteral("c.p_c"));
+    run.toLastPage();
+    const QString cancelBefore = run.cancelText();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxes.shown.size(), 1, kTimeout);
+    QCOMPARE(run.boxes.shown[0].first, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxes.shown[0].second,
+             QStringLiteral("Project Conversion Failed!\nPlease check the details log and try "
+                            "again."));
+    QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
+    QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
+    QCOMPARE(run.cancelText(), cancelBefore);
+    QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    // The settings are written after a failed run too: exactly six lines.
+    const QByteArray settings = run.dir.read(QStringLiteral("settings.txt"));
+    QCOMPARE(settings.count('\n'), 6);
+    QVERIFY(settings.endsWith("Compiler Personality:\nc.p_c\n\n"));
+}
+
+void TestConverterRun::crashShowsNothing() {
+    RunFixture run("crash");
+    run.fill();
+    run.toLastPage();
+    const QString cancelBefore = run.cancelText();
+    QVERIFY(run.finishAndWait());
+    QCOMPARE(run.wizard.currentProcess()->exitStatus(), QProcess::CrashExit);
+    QVERIFY(run.boxes.shown.isEmpty());
+    QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
+    QVERIFY(!run.log().contains(QStringLiteral("could not be executed")));
+    QCOMPARE(run.cancelText(), cancelBefore);
+    QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+}
+
+void TestConverterRun::ownFolderComesBeforePath() {
+    ScratchDirectory other;
+    // A PATH whose only tesscli is not the stand-in: the own folder must win.
+    const QString decoy = other.makeFile(QStringLiteral("tesscli"), "#!/bin/sh\nexit 3\n");
+    QFile::setPermissions(decoy, QFile::permissions(decoy) | QFile::ExeOwner);
+    ScopedEnv path("PATH", QFile::encodeName(other.path()));
+    const QString found = tessaly::wizard::findConverter(QStringLiteral(STUB_TESSCLI_DIR));
+    QCOMPARE(QFileInfo(found).absolutePath(),
+             QDir(QStringLiteral(STUB_TESSCLI_DIR)).absolutePath());
+    // Without the own folder (or with one that has none) the PATH is searched.
+    QCOMPARE(tessaly::wizard::findConverter(other.filePath(QStringLiteral("nowhere"))), decoy);
+    QCOMPARE(tessaly::wizard::findConverter(QString()), decoy);
+}
+
+void TestConverterRun::converterNotFound() {
+    RunFixture run("exit 0");
+    ScratchDirectory empty;
+    ScopedEnv path("PATH", QFile::encodeName(empty.path()));
+    run.wizard.setConverterSearchFolder(empty.path());
+    QDir::setCurrent(run.dir.path());
+    run.fill();
+    run.toLastPage();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QTest::qWait(200);
+    QCOMPARE(run.log(),
+             QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion could not "
+                            "be executed: Please ensure tesscli.exe is set on the path.\n"));
+    QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QVERIFY(run.boxes.shown.isEmpty());
+    QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+}
+
+void TestConverterRun::converterThatCannotStart() {
+    RunFixture run("exit 0");
+    ScratchDirectory folder;
+    // Executable by its mode bits but not by its content.
+    const QString broken = folder.makeFile(QStringLiteral("tesscli"), QByteArray(16, '\x01'));
+    QFile::setPermissions(broken, QFile::permissions(broken) | QFile::ExeOwner);
+    run.wizard.setConverterSearchFolder(folder.path());
+    QDir::setCurrent(run.dir.path());
+    run.fill();
+    run.toLastPage();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        run.log().contains(QStringLiteral("Project Conversion could not be executed: Please ensure "
+                                          "tesscli.exe is set on the path.")),
+        kTimeout);
+    QTest::qWait(200);
+    QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QVERIFY(run.boxes.shown.isEmpty());
+    QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+}
+
+void TestConverterRun::anotherRunAfterGoingBack() {
+    RunFixture run("exit 1");
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxes.shown.size(), 1, kTimeout);
+    QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QProcess* first = run.wizard.currentProcess();
+
+    run.wizard.back();
+    run.wizard.VexaNameEdit->setText(QStringLiteral("Second"));
+    run.wizard.next();
+    QVERIFY(run.wizard.DetailsText->toPlainText().startsWith(QStringLiteral("Code Warrior")));
+    QVERIFY(run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QFile::remove(run.dir.filePath(QStringLiteral("settings.txt")));
+    QVERIFY(run.finishAndWait());
+    QVERIFY(run.wizard.currentProcess() != first);
+    const QList<QStringList> runs = run.recordedRuns();
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(runs[1].value(4), QStringLiteral("Second"));
+}
+
+void TestConverterRun::cancelWhileRunningKillsTheChild() {
+    RunFixture run("hang");
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
+    QPointer<QProcess> process = run.wizard.currentProcess();
+    QVERIFY(process && process->state() == QProcess::Running);
+
+    run.wizard.button(QWizard::CancelButton)->click();
+
+    QVERIFY(run.wizard.isHidden());
+    QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
+    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::NotRunning, kTimeout);
+    QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+    QVERIFY(run.boxes.shown.isEmpty());
+}
+
+void TestConverterRun::closeAfterSuccessEndsTheWizard() {
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
+    QVERIFY(run.wizard.isVisible());
+    QSignalSpy rejected(&run.wizard, &QDialog::rejected);
+    run.wizard.button(QWizard::CancelButton)->click();
+    QCOMPARE(rejected.size(), 1);
+    QVERIFY(run.wizard.isHidden());
+}
+
+void TestConverterRun::realConverterOnTheExample() {
+    const QString example = QStringLiteral(TESSALY_SOURCE_DIR "/examples/demo/demo.mcp.xml");
+    QVERIFY2(QFile::exists(example), qPrintable(example));
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    QList<QString> boxes;
+    wizard.setFailureBox([&boxes](const QString&, const QString& text) { boxes << text; });
+    wizard.setConverterSearchFolder(QStringLiteral(TESSCLI_DIR));
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(example);
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->setText(QStringLiteral("demo"));
+    wizard.next();
+    wizard.next();
+    wizard.next();
+    QCOMPARE(wizard.currentPage(), wizard.Page3);
+    wizard.button(QWizard::FinishButton)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(wizard.DetailsText->toPlainText().contains(
+                                 QStringLiteral("Project Converted Successfully!")) ||
+                                 !boxes.isEmpty(),
+                             kTimeout);
+    const QString log = wizard.DetailsText->toPlainText();
+    QVERIFY2(boxes.isEmpty(), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Vexa/Vexa++ Project Completed!")), qPrintable(log));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
+    QCOMPARE(wizard.buttonText(QWizard::CancelButton), QStringLiteral("Close"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
+}
+
+QTEST_MAIN(TestConverterRun)
+#include "tst_converter_run.moc"

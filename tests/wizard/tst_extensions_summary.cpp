@@ -1,0 +1,189 @@
+// Leaving the extensions page: the extension list, the summary, Finish; and
+// the argument list a run hands to tesscli.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include "converter_run.h"
+#include "tessaly_wizard.h"
+#include "wizard_test_support.h"
+
+using tessaly::wizard::ConverterFields;
+
+class TestExtensionsAndSummary : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void extensionList_data();
+    void extensionList();
+    void summaryOnLeavingExtensionsPage();
+    void emptyValuesLeaveEmptyLines();
+    void onlyLeavingExtensionsPageBuildsTheSummary();
+    void backAndNextRebuilds();
+    void arguments_data();
+    void arguments();
+};
+
+namespace {
+
+// Fills page 0 with existing paths and moves to the extensions page.
+void reachExtensionsPage(TessalyWizard& wizard, const ScratchDirectory& dir) {
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("my project.mcp.xml")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->setText(QStringLiteral("Engine"));
+    wizard.next();
+    wizard.next();
+    QCOMPARE(wizard.currentPage(), wizard.Page2);
+}
+
+}  // namespace
+
+void TestExtensionsAndSummary::extensionList_data() {
+    QTest::addColumn<QStringList>("ticked");
+    QTest::addColumn<QString>("custom");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("nothing") << QStringList{} << ""
+                             << "";
+    QTest::newRow("cpp and h") << QStringList{"cppCheck", "hCheck"} << ""
+                               << "cpp,h";
+    QTest::newRow("all eight in fixed order")
+        << QStringList{"hxxCheck", "hppCheck", "hhCheck", "hCheck",
+                       "cCheck",   "cxxCheck", "ccCheck", "cppCheck"}
+        << ""
+        << "cpp,cc,cxx,c,h,hh,hpp,hxx";
+    QTest::newRow("custom only") << QStringList{} << "res,xml"
+                                 << "res,xml";
+    QTest::newRow("custom trailing comma") << QStringList{} << "res,xml,"
+                                           << "res,xml";
+    QTest::newRow("only one comma removed") << QStringList{} << "res,,"
+                                            << "res,";
+    QTest::newRow("duplicate kept") << QStringList{"cppCheck"} << "cpp"
+                                    << "cpp,cpp";
+    QTest::newRow("leading blank kept") << QStringList{"ccCheck"} << " res"
+                                        << "cc, res";
+    QTest::newRow("trailing blank kept") << QStringList{"cCheck"} << "s, "
+                                         << "c,s, ";
+    QTest::newRow("lone comma") << QStringList{} << ","
+                                << "";
+}
+
+void TestExtensionsAndSummary::extensionList() {
+    QFETCH(QStringList, ticked);
+    QFETCH(QString, custom);
+    QFETCH(QString, list);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    reachExtensionsPage(wizard, dir);
+    for (const QString& name : ticked) {
+        wizard.findChild<QCheckBox*>(name)->setChecked(true);
+    }
+    wizard.CustExtEdit->setText(custom);
+    wizard.button(QWizard::NextButton)->click();
+    QCOMPARE(wizard.currentPage(), wizard.Page3);
+    QCOMPARE(wizard.currentExtensionList(), list);
+    QVERIFY(wizard.DetailsText->toPlainText().endsWith(QStringLiteral("File Extensions:\n") + list +
+                                                       QLatin1Char('\n')));
+}
+
+void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    reachExtensionsPage(wizard, dir);
+    wizard.MsgPersonEdit->setText(QStringLiteral("m.p_s"));
+    wizard.AnalPersonEdit->setText(QStringLiteral(" a.p_a "));
+    wizard.CmpPersonEdit->setText(QStringLiteral("c.p_c"));
+    wizard.cppCheck->setChecked(true);
+    wizard.hCheck->setChecked(true);
+    QVERIFY(!wizard.Page3->isComplete());
+
+    wizard.next();
+
+    const QString expected =
+        QStringLiteral("Code Warrior Project:\n") + wizard.CWProjectEdit->text() +
+        QStringLiteral("\n\nVexa / Vexa++ Project Directory:\n") + wizard.VexaProjectEdit->text() +
+        QStringLiteral(
+            "\n\nVexa / Vexa++ Project Name:\nEngine\n\n"
+            "Message Personality:\nm.p_s\n\n"
+            "Tamplate Analyser Personality:\n a.p_a \n\n"
+            "Compiler Personality:\nc.p_c\n\n"
+            "File Extensions:\ncpp,h\n");
+    QCOMPARE(wizard.DetailsText->toPlainText(), expected);
+    QVERIFY(!expected.contains(wizard.CWInstallDirEdit->text()));
+    QCOMPARE(wizard.currentPage(), wizard.Page3);
+    QVERIFY(wizard.Page3->isComplete());
+    QVERIFY(wizard.button(QWizard::FinishButton)->isEnabled());
+}
+
+void TestExtensionsAndSummary::emptyValuesLeaveEmptyLines() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    reachExtensionsPage(wizard, dir);
+    wizard.next();
+    const QString text = wizard.DetailsText->toPlainText();
+    QVERIFY(
+        text.contains(QStringLiteral("Message Personality:\n\n\nTamplate Analyser "
+                                     "Personality:\n\n\nCompiler Personality:\n\n\nFile "
+                                     "Extensions:\n\n")));
+    QVERIFY(text.endsWith(QStringLiteral("File Extensions:\n\n")));
+}
+
+void TestExtensionsAndSummary::onlyLeavingExtensionsPageBuildsTheSummary() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    const QString placeholder = wizard.DetailsText->toPlainText();
+    wizard.cppCheck->setChecked(true);
+    reachExtensionsPage(wizard, dir);  // leaves pages 0 and 1 with Next
+    QCOMPARE(wizard.DetailsText->toPlainText(), placeholder);
+    QVERIFY(wizard.currentExtensionList().isEmpty());
+    QVERIFY(!wizard.Page3->isComplete());
+}
+
+void TestExtensionsAndSummary::backAndNextRebuilds() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    reachExtensionsPage(wizard, dir);
+    wizard.cppCheck->setChecked(true);
+    wizard.next();
+    QCOMPARE(wizard.currentExtensionList(), QStringLiteral("cpp"));
+    wizard.back();
+    wizard.back();
+    QCOMPARE(wizard.currentExtensionList(), QStringLiteral("cpp"));  // Back keeps it
+    wizard.VexaNameEdit->setText(QStringLiteral("Other"));           // page 1 is current
+    wizard.next();
+    wizard.cppCheck->setChecked(false);
+    wizard.CustExtEdit->setText(QStringLiteral("res"));
+    wizard.next();
+    QCOMPARE(wizard.currentExtensionList(), QStringLiteral("res"));
+    QVERIFY(wizard.DetailsText->toPlainText().contains(QStringLiteral("Name:\nOther\n\n")));
+}
+
+void TestExtensionsAndSummary::arguments_data() {
+    QTest::addColumn<QStringList>("fields");  // the eight ConverterFields in order
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no options") << QStringList{"p.mcp.xml", "out", "cw", "Engine", "", "", "", ""}
+                                << QStringList{"p.mcp.xml", "out", "cw", "-pn", "Engine"};
+    QTest::newRow("everything") << QStringList{"p.mcp.xml", "out",   "cw",    "Engine",
+                                               "m.p_s",     "a.p_a", "c.p_c", "cpp,h"}
+                                << QStringList{"p.mcp.xml", "out",   "cw",   "-pn",   "Engine",
+                                               "-mp",       "m.p_s", "-ap",  "a.p_a", "-cp",
+                                               "c.p_c",     "-ext",  "cpp,h"};
+    QTest::newRow("analyser only") << QStringList{"p", "o", "c", "n", "", "a.p_a", "", ""}
+                                   << QStringList{"p", "o", "c", "-pn", "n", "-ap", "a.p_a"};
+    QTest::newRow("blanks and quotes unchanged")
+        << QStringList{"my p.mcp.xml", " out ", "", "a \"b\"", "", "", "c d", " h"}
+        << QStringList{"my p.mcp.xml", " out ", "", "-pn", "a \"b\"", "-cp", "c d", "-ext", " h"};
+}
+
+void TestExtensionsAndSummary::arguments() {
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, arguments);
+    const ConverterFields f{fields[0], fields[1], fields[2], fields[3],
+                            fields[4], fields[5], fields[6], fields[7]};
+    QCOMPARE(tessaly::wizard::converterArguments(f), arguments);
+}
+
+QTEST_MAIN(TestExtensionsAndSummary)
+#include "tst_extensions_summary.moc"
