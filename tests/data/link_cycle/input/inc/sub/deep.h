@@ -1,0 +1,1 @@
+#define DEEP 1

@@ -1,0 +1,247 @@
+// The built tesscli, run as a user runs it: in a work folder holding the
+// export and its source tree, with relative arguments resolved against the
+// working folder. Each case's standard output and whole output tree are
+// compared with tests/data/<case>/expected/ (see golden_run.h).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "e2e/golden_run.h"
+#include "support/test_files.h"
+
+namespace tessaly::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTestData = TESSALY_TEST_DATA;
+const fs::path kSourceDir = TESSALY_SOURCE_DIR;
+
+// Something to copy into the work folder: a folder below the repository root,
+// copied to a folder of the work folder.
+struct Input {
+    std::string from;
+    std::string to;
+};
+
+const Input kDemo{"examples/demo", "demo"};
+const Input kSmall{"tests/data/small", "small"};
+
+struct Case {
+    std::string name;  // tests/data/<name>/: input/ (copied into the work folder), expected/
+    std::vector<Input> inputs;
+    std::vector<std::string> arguments;
+    int exitStatus = 0;
+    std::string workingFolder = ".";  // below the work folder
+    std::function<void(const fs::path& work)> setup = nullptr;
+    // When set, tesscli runs once before the compared run, and this runs
+    // between the two.
+    std::function<void(const fs::path& work)> afterFirstRun = nullptr;
+};
+
+void writeExtraPersonality(const fs::path& work) {
+    // CR LF and LF line ends: both end up as CR LF in the generated files.
+    writeFile(work / "pers" / "extra.p_a", "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n");
+}
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = {
+        {"demo_options",
+         {kDemo},
+         {"demo/demo.mcp.xml", "out", "demo/cw", "-pn", "Demo", "-mp", "pers/msg.p_s", "-ap",
+          "pers/extra.p_a", "-cp", "pers/cmp.p_c", "-ext", "c,h"},
+         0,
+         ".",
+         writeExtraPersonality},
+        // Default personalities, an empty CodeWarrior folder (no registry on
+        // POSIX), and a destination given with "..", which stays uncleaned.
+        {"demo_defaults", {kDemo}, {"demo.mcp.xml", "../out", ""}, 0, "demo"},
+        {"usage", {}, {"only", "two"}, 0},
+        {"usage_no_arguments", {}, {}, 0},
+        // Values of options are themselves examined as options; an option
+        // standing last has no value and is ignored.
+        {"option_as_last_argument",
+         {kSmall},
+         {"small/small.mcp.xml", "out", "", "-ext", "h", "-pn"}},
+        {"missing_source", {}, {"nothere.mcp.xml", "out", ""}, 1},
+        {"source_is_folder", {kSmall}, {"small", "out", ""}, 1},
+        {"empty_source",
+         {},
+         {"empty.mcp.xml", "out", ""},
+         1,
+         ".",
+         [](const fs::path& work) { writeFile(work / "empty.mcp.xml", ""); }},
+        {"unexpected_eof", {}, {"cut.mcp.xml", "out", ""}, 1},
+        {"missing_destination", {kSmall}, {"small/small.mcp.xml", "out/missing", ""}, 1},
+        // A file stands where a group's folder must be: the folder counts as
+        // existing, and its "output" folder cannot be made.
+        {"file_in_place_of_group",
+         {kDemo},
+         {"demo/demo.mcp.xml", "out", "demo/cw"},
+         1,
+         ".",
+         [](const fs::path& work) { writeFile(work / "out" / "App Debug" / "Sources", "x\n"); }},
+        {"missing_analyser_personality",
+         {kDemo},
+         {"demo/demo.mcp.xml", "out", "demo/cw", "-ext", "c", "-ap", "nothere.p_a"},
+         0},
+        {"unexpected_token", {}, {"bad.mcp.xml", "out", ""}, 0},
+        {"second_run",
+         {kSmall},
+         {"small/small.mcp.xml", "out", ""},
+         0,
+         ".",
+         nullptr,
+         [](const fs::path& work) {
+             for (const char* file : {"small.p_s", "small.p_a", "small.p_c"}) {
+                 writeFile(work / "out" / "person" / file, "kept?\n");
+             }
+         }},
+        {"crlf_ctrlz", {}, {"crlf.mcp.xml", "out", ""}, 0},
+        {"safe_names", {}, {"names.mcp.xml", "out", ""}, 0},
+        {"recursive_roots", {}, {"roots.mcp.xml", "out", ""}, 0},
+        {"link_cycle",
+         {},
+         {"cycle.mcp.xml", "out", ""},
+         0,
+         ".",
+         [](const fs::path& work) {
+             fs::create_directory_symlink("..", work / "inc" / "sub" / "loop");
+             fs::create_directory_symlink("/", work / "inc" / "sub" / "up");
+         }},
+    };
+    return all;
+}
+
+ProgramResult runTesscli(const std::vector<std::string>& arguments, const fs::path& folder) {
+    return runProgram(TESSCLI_PATH, arguments, folder);
+}
+
+void prepareWork(const Case& c, const fs::path& work) {
+    const fs::path ownInput = kTestData / c.name / "input";
+    if (fs::exists(ownInput)) {
+        fs::copy(ownInput, work, fs::copy_options::recursive);
+    }
+    for (const Input& input : c.inputs) {
+        fs::copy(kSourceDir / input.from, work / input.to, fs::copy_options::recursive);
+    }
+    fs::create_directory(work / "out");
+    if (c.setup) {
+        c.setup(work);
+    }
+}
+
+class EndToEnd : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EndToEnd, MatchesExpectedOutputAndTree) {
+    const Case& c = GetParam();
+    TempFolder work;
+    prepareWork(c, work.path());
+    const fs::path folder = work.path() / c.workingFolder;
+    if (c.afterFirstRun) {
+        ASSERT_EQ(runTesscli(c.arguments, folder).exitStatus, c.exitStatus);
+        c.afterFirstRun(work.path());
+    }
+
+    const ProgramResult result = runTesscli(c.arguments, folder);
+
+    EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output;
+    compareWithGolden(kTestData / c.name / "expected", result.output, work.path() / "out",
+                      work.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return info.param.name;
+                         });
+
+// A folder that may not be written into. Root may write anywhere, so the
+// case only means something for an ordinary user.
+TEST(EndToEndPermissions, ReadOnlyFolderGivesCouldNotCreateDirectory) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "running as root, which may write into read-only folders";
+    }
+    TempFolder work;
+    fs::copy(kSourceDir / kSmall.from, work.path() / "small", fs::copy_options::recursive);
+    fs::create_directories(work.path() / "out" / "Lib");
+    fs::permissions(work.path() / "out" / "Lib", fs::perms::owner_read | fs::perms::owner_exec);
+
+    const ProgramResult result = runTesscli({"small/small.mcp.xml", "out", ""}, work.path());
+
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string lastLine = "Could not create directory: " + work.str() + "/out/Lib/output/\n";
+    ASSERT_GE(result.output.size(), lastLine.size());
+    EXPECT_EQ(result.output.substr(result.output.size() - lastLine.size()), lastLine)
+        << result.output;
+}
+
+// The small export with its group list replaced by 1,001 GROUPs nested in
+// one another, with a file at each of the given levels.
+std::string deeplyNestedExport(const std::vector<int>& levelsWithFile) {
+    constexpr int kLevels = 1001;
+    const std::string small = readFile(kSourceDir / kSmall.from / "small.mcp.xml");
+    std::string groups = "    <GROUPLIST>\n";
+    for (int level = 1; level <= kLevels; ++level) {
+        groups += "<GROUP><NAME>g</NAME>";
+        if (std::find(levelsWithFile.begin(), levelsWithFile.end(), level) !=
+            levelsWithFile.end()) {
+            groups +=
+                "<FILEREF><TARGETNAME>Lib</TARGETNAME><PATHTYPE>PathRelative</PATHTYPE>"
+                "<PATHROOT>Project</PATHROOT><ACCESSPATH>src</ACCESSPATH><PATH>level" +
+                std::to_string(level) + ".c</PATH></FILEREF>\n";
+        }
+    }
+    for (int level = 1; level <= kLevels; ++level) {
+        groups += "</GROUP>";
+    }
+    groups += "\n    </GROUPLIST>\n</PROJECT>\n";
+    return small.substr(0, small.find("    <GROUPLIST>")) + groups;
+}
+
+// The open tag of the 1,001st nested GROUP is refused like any token that
+// does not fit; everything read before it is written.
+TEST(EndToEndNesting, GroupsDeeperThanOneThousandLevelsStopAtTheExtraGroup) {
+    TempFolder work;
+    const std::string w = work.str();
+    writeFile(work.path() / "deep.mcp.xml", deeplyNestedExport({1, 2, 1001}));
+    fs::create_directory(work.path() / "out");
+
+    const ProgramResult result = runTesscli({"deep.mcp.xml", "out", ""}, work.path());
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output,
+              "adding file: " + w + "/src/level1.c\n" + "adding file: " + w + "/src/level2.c\n" +
+                  "CW Project file parsing encountered unexpected token: GROUP\n" +
+                  "Creating Vexa/Vexa++ Project ...\n" + "  Creating Group - deep\n" +
+                  "  Creating Group - Lib\n" + "  Creating Analyser Personality - " + w +
+                  "/out/Lib/person/Lib.p_a\n" + "  Creating Group - g\n" +
+                  "  Creating Group - g\n" + "Vexa/Vexa++ Project Completed!\n");
+    EXPECT_TRUE(fs::is_directory(work.path() / "out" / "Lib" / "g" / "g" / "output"));
+    EXPECT_NE(readFile(work.path() / "out" / "deep.prj")
+                  .find("\r\n" + w + "/src/level2.c\r\nEndContainedFilesMarker\r\n"),
+              std::string::npos);
+}
+
+// A file at the 1,000th level is still placed. (The destination is missing, so
+// that the thousand nested folders are not written: the test stays fast.)
+TEST(EndToEndNesting, TheThousandthLevelIsStillRead) {
+    TempFolder work;
+    const std::string w = work.str();
+    writeFile(work.path() / "deep.mcp.xml", deeplyNestedExport({1000, 1001}));
+
+    const ProgramResult result = runTesscli({"deep.mcp.xml", "missing", ""}, work.path());
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output, "adding file: " + w + "/src/level1000.c\n" +
+                                 "CW Project file parsing encountered unexpected token: GROUP\n" +
+                                 "Could not write file: " + w + "/missing/deep.prj\n");
+}
+
+}  // namespace
+}  // namespace tessaly::testing
