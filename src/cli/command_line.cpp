@@ -1,7 +1,6 @@
 #include "cli/command_line.h"
 
 #include "cli/path_normalisation.h"
-#include "cli/project_converter.h"
 
 namespace tessaly {
 
@@ -51,18 +50,23 @@ void applyOptions(const std::vector<std::string>& arguments, ProjectConverter& c
 
 }  // namespace
 
+std::unique_ptr<ProjectConverter> makeConverter(const std::vector<std::string>& arguments,
+                                                Platform& platform, Console& console) {
+    auto converter = std::make_unique<ProjectConverter>(normalisePath(arguments.at(0), platform),
+                                                        normalisePath(arguments.at(1), platform),
+                                                        arguments.at(2), platform, console);
+    converter->projectName = defaultProjectName(converter->sourceProjectPath, platform.separator());
+    applyOptions(arguments, *converter, platform);
+    return converter;
+}
+
 int runCommandLine(const std::vector<std::string>& arguments, Platform& platform,
                    Console& console) {
     if (arguments.size() < 3) {
         printUsage(console);
         return 0;
     }
-    ProjectConverter converter(normalisePath(arguments[0], platform),
-                               normalisePath(arguments[1], platform), arguments[2], platform,
-                               console);
-    converter.projectName = defaultProjectName(converter.sourceProjectPath, platform.separator());
-    applyOptions(arguments, converter, platform);
-    return converter.run() != 0 ? 0 : 1;
+    return makeConverter(arguments, platform, console)->run() != 0 ? 0 : 1;
 }
 
 }  // namespace tessaly

@@ -57,7 +57,9 @@ void FakePlatform::setRegistryValue(const std::string& subkey, const std::string
     registry_[subkey] = value;
 }
 
-std::set<std::string> FakePlatform::madeDirectories() const { return made_; }
+std::set<std::string> FakePlatform::madeDirectories() const {
+    return made_;
+}
 
 std::string FakePlatform::resolve(const std::string& path) const {
     std::string resolved = path;
@@ -76,7 +78,9 @@ std::string FakePlatform::resolve(const std::string& path) const {
     return resolved;
 }
 
-std::string FakePlatform::driveOf(const std::string& path) const { return path.substr(0, 2); }
+std::string FakePlatform::driveOf(const std::string& path) const {
+    return path.substr(0, 2);
+}
 
 std::optional<std::string> FakePlatform::currentDirectory() {
     if (style_ == PathStyle::Posix) {
@@ -105,7 +109,8 @@ bool FakePlatform::changeDirectory(const std::string& path) {
 bool FakePlatform::exists(const std::string& path) {
     probes.push_back("exists " + path);
     const std::string resolved = resolve(path);
-    return files_.count(resolved) != 0 || folders_.count(resolved) != 0 || made_.count(resolved) != 0;
+    return files_.count(resolved) != 0 || folders_.count(resolved) != 0 ||
+           made_.count(resolved) != 0;
 }
 
 bool FakePlatform::isDirectory(const std::string& path) {

@@ -13,7 +13,7 @@
 namespace tessaly::testing {
 
 class FakePlatform : public Platform {
-public:
+  public:
     explicit FakePlatform(PathStyle style = PathStyle::Windows) : style_(style) {}
 
     // Set-up. Folders are registered with their parents' listings in the
@@ -43,7 +43,7 @@ public:
     bool isFileSystemRoot(const std::string& path) override;
     std::optional<std::string> registryValue(const std::string& subkey) override;
 
-private:
+  private:
     std::string resolve(const std::string& path) const;
     std::string driveOf(const std::string& path) const;
 

@@ -1,0 +1,109 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+#include "support/recording_console.h"
+
+namespace tessaly {
+namespace {
+
+using testing::FakePlatform;
+using testing::RecordingConsole;
+using Strings = std::vector<std::string>;
+
+class CommandLineTest : public ::testing::Test {
+  protected:
+    CommandLineTest() {
+        platform.setCurrentDirectory("C:\\work");
+        platform.setRegistryValue(kCodeWarriorIdeKey, "C:\\Tools\\CodeWarrior\\Bin\\IDE.exe");
+    }
+    std::unique_ptr<ProjectConverter> converterFor(const Strings& arguments) {
+        return makeConverter(arguments, platform, console);
+    }
+
+    FakePlatform platform;
+    RecordingConsole console;
+};
+
+TEST_F(CommandLineTest, FewerThanThreeArgumentsPrintUsage) {
+    for (const Strings& arguments : {Strings{}, Strings{"a"}, Strings{"a", "b"}}) {
+        console.lines.clear();
+        EXPECT_EQ(runCommandLine(arguments, platform, console), 0);
+        EXPECT_EQ(console.lines,
+                  (Strings{"Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> "
+                           "[-pn dest_proj_name]",
+                           "[-mp message_personality] [-ap analyser_personality] "
+                           "[-cp compiler_personality] [-ext file_extension]"}));
+        EXPECT_TRUE(platform.probes.empty());
+    }
+}
+
+TEST_F(CommandLineTest, PositionalArgumentsAndDefaults) {
+    auto converter = converterFor({"proj.mcp.xml", "out", ""});
+    EXPECT_EQ(converter->sourceProjectPath, "C:\\work\\proj.mcp.xml");
+    EXPECT_EQ(converter->destFolder, "C:\\work\\out");
+    EXPECT_EQ(converter->projectName, "proj");
+    EXPECT_EQ(converter->codeWarriorDir, "C:\\Tools\\CodeWarrior");
+}
+
+TEST_F(CommandLineTest, GivenCodeWarriorFolderIsTakenAsGiven) {
+    EXPECT_EQ(converterFor({"p", "o", "cw\\..\\x"})->codeWarriorDir, "cw\\..\\x");
+}
+
+TEST_F(CommandLineTest, DefaultProjectName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\work\\Engine.mcp.xml", "Engine"},
+        {"C:\\work\\Engine.xml", "Engine"},
+        {"C:\\work\\Engine", "Engine"},
+        {"C:\\w.d\\Engine.xml", "Engine"},  // a dot before the last separator is not an extension
+        {"C:\\w.d\\Engine", "w"},           // "C:\w" after cutting at the last dot
+        {"a.b.c.d", "a.b"},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(defaultProjectName(path, '\\'), name) << path;
+    }
+}
+
+TEST_F(CommandLineTest, OptionsApplyInOrderAndValuesAreExaminedToo) {
+    auto converter = converterFor({"p.xml", "o", "cw", "-pn", "..\\x", "-mp", "..\\x", "-ap", "a",
+                                   "-cp", "D:\\c", "-ext", "c,h,,cpp", "-ext", "h"});
+    EXPECT_EQ(converter->projectName, "..\\x");
+    EXPECT_EQ(converter->messagePersonality, "C:\\work\\..\\x");
+    EXPECT_EQ(converter->analyserPersonality, "C:\\work\\a");
+    EXPECT_EQ(converter->compilerPersonality, "D:\\c");
+    EXPECT_EQ(converter->fileExtensions, (Strings{"c", "h", "", "cpp", "h"}));
+
+    auto chained = converterFor({"p.xml", "o", "cw", "-pn", "-mp", "x"});
+    EXPECT_EQ(chained->projectName, "-mp");
+    EXPECT_EQ(chained->messagePersonality, "C:\\work\\x");
+}
+
+TEST_F(CommandLineTest, UnknownCaseDifferentAndTrailingOptionsAreIgnored) {
+    auto converter = converterFor({"p.xml", "o", "cw", "-PN", "x", "--pn", "y", "-pn"});
+    EXPECT_EQ(converter->projectName, "p");
+    auto trailingExt = converterFor({"p.xml", "o", "cw", "-ext"});
+    EXPECT_TRUE(trailingExt->fileExtensions.empty());
+}
+
+TEST_F(CommandLineTest, PositionalArgumentsAreExaminedAsOptions) {
+    auto converter = converterFor({"-ext", "c", "cw"});
+    EXPECT_EQ(converter->fileExtensions, (Strings{"c"}));
+}
+
+TEST(AddFileExtensionsTest, SplitsAtEveryComma) {
+    const std::pair<const char*, Strings> cases[] = {
+        {"c,h,,cpp", {"c", "h", "", "cpp"}}, {"cpp", {"cpp"}}, {"", {""}}, {",", {"", ""}},
+        {" c , h", {" c ", " h"}},
+    };
+    for (const auto& [text, expected] : cases) {
+        testing::FakePlatform platform;
+        testing::RecordingConsole console;
+        ProjectConverter converter("p", "d", "cw", platform, console);
+        converter.addFileExtensions(text);
+        EXPECT_EQ(converter.fileExtensions, expected) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
