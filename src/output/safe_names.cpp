@@ -50,7 +50,7 @@ std::string safeFolderName(const std::string& name, PathStyle style) {
     if (windows && isReservedDeviceName(safe)) {
         // The device name is the part before the first dot, so the mark goes
         // there: "CON.txt" becomes "CON_.txt".
-        safe.insert(std::min(safe.find('.'), safe.size()), "_");
+        safe.insert(std::min(safe.find('.'), safe.size()), 1, '_');
     }
     return safe;
 }

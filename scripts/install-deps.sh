@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only those that are missing.
+#   scripts/install-deps.sh converter   compiler and CMake: enough to build tesscli
+#   scripts/install-deps.sh all         everything the test command needs
+set -euo pipefail
+
+converter=(cmake ninja-build g++)
+all=("${converter[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64 fonts-dejavu-core)
+
+case "${1:-all}" in
+  converter) wanted=("${converter[@]}") ;;
+  all) wanted=("${all[@]}") ;;
+  *) echo "usage: $0 [converter|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

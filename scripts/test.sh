@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the release, sanitizer and Windows presets and runs every test of
+# the first two. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh all
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+cmake --preset default >/dev/null
+cmake --build --preset default
+ctest --preset default
+
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+# The summary line of the last run closes the output.
+ctest --preset sanitize 2>&1 | sed '/^Total Test time/d'
