@@ -1,0 +1,87 @@
+// An export cut off at every byte offset: every cut before the end of the
+// project's close tag ends in the "unexpected EOF" report with nothing
+// written, every later cut converts completely, and no cut crashes or hangs.
+// The converter runs in-process (thousands of runs), on the real file system.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/project_converter.h"
+#include "platform/platform.h"
+#include "support/test_files.h"
+
+namespace tessaly::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingConsole final : public Console {
+  public:
+    void line(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string> lines;
+};
+
+constexpr std::string_view kEof = "CW Project file parsing encountered unexpected EOF";
+
+class Truncation : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Truncation, EveryCutEndsInTheEofReportOrAFullConversion) {
+    const std::string whole = readFile(fs::path(TESSALY_TEST_DATA) / GetParam());
+    const std::string_view closeTag = "</PROJECT>";
+    ASSERT_NE(whole.rfind(closeTag), std::string::npos);
+    const std::size_t projectEnd = whole.rfind(closeTag) + closeTag.size();
+
+    TempFolder work;
+    const fs::path source = work.path() / "cut.mcp.xml";
+    const fs::path dest = work.path() / "out";
+    fs::create_directory(dest);
+
+    // The cuts grow by one byte each: appending keeps the file system from
+    // freeing and reallocating the file's blocks on every run.
+    std::ofstream growing(source, std::ios::binary);
+    for (std::size_t length = 0; length < whole.size(); growing.put(whole[length++])) {
+        growing.flush();
+        RecordingConsole console;
+        int result = -1;
+        {
+            ProjectConverter converter(source.string(), dest.string(), "", systemPlatform(),
+                                       console);
+            converter.projectName = "cut";
+            result = converter.run();
+        }
+        ASSERT_FALSE(console.lines.empty()) << "cut at " << length;
+        if (length < projectEnd) {
+            ASSERT_EQ(result, 0) << "cut at " << length;
+            ASSERT_EQ(console.lines.back(), kEof) << "cut at " << length;
+            for (std::size_t i = 0; i + 1 < console.lines.size(); ++i) {
+                ASSERT_TRUE(console.lines[i].starts_with("adding file: "))
+                    << "cut at " << length << ": " << console.lines[i];
+            }
+            ASSERT_TRUE(fs::is_empty(dest)) << "cut at " << length;
+        } else {
+            ASSERT_EQ(result, 1) << "cut at " << length;
+            ASSERT_EQ(console.lines.back(), "Vexa/Vexa++ Project Completed!");
+            for (const std::string& line : console.lines) {
+                ASSERT_FALSE(line.starts_with("CW Project file parsing")) << line;
+            }
+            ASSERT_TRUE(fs::exists(dest / "cut.prj"));
+            fs::remove_all(dest);
+            fs::create_directory(dest);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, Truncation,
+                         ::testing::Values("truncation/sample.mcp.xml",
+                                           "crlf_ctrlz/input/crlf.mcp.xml"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return info.index == 0 ? std::string("LfExport")
+                                                    : std::string("CrLfExportWithCtrlZ");
+                         });
+
+}  // namespace
+}  // namespace tessaly::testing
