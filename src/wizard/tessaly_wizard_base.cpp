@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +17,9 @@ namespace {
 // Page contents sit at fixed positions: the banners span 532 pixels and the
 // bottom banner ends 380 pixels down.
 constexpr QSize kPageSize(532, 380);
+constexpr QSize kWindowSize(543, 459);
+// Below this the texts would be unreadable; they are cut off instead.
+constexpr qreal kSmallestPointSize = 6.0;
 
 template <typename W, typename Parent>
 W* make(Parent* parent, const char* name, int x, int y, int w, int h) {
@@ -159,7 +163,66 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     // Shown or not, the wizard stands on its first page from the start.
     restart();
     languageChange();
-    resize(minimumSizeHint().expandedTo(QSize(543, 459)));
+    fitPageFont();
+    resize(kWindowSize);
+}
+
+void TessalyWizardBase::showEvent(QShowEvent* event) {
+    // The wizard's layout knows the size the pages need only once it is
+    // shown; the window then grows where that is larger.
+    QWizard::showEvent(event);
+    const QSize needed = minimumSizeHint().expandedTo(kWindowSize);
+    if (needed != size() && !sizedToHint) {
+        resize(needed);
+    }
+    sizedToHint = true;
+}
+
+QSize TessalyWizardBase::minimumSizeHint() const {
+    // The size the wizard's own layout needs to show a whole page and the
+    // buttons below it.
+    return QWizard::sizeHint();
+}
+
+bool TessalyWizardBase::pageTextsFit() const {
+    for (const QLabel* label : findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) {
+            continue;
+        }
+        const QFontMetrics metrics = label->fontMetrics();
+        const QRect box = label->contentsRect();
+        const QRect needed =
+            label->wordWrap()
+                ? metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap,
+                                       label->text())
+                : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
+        if (needed.width() > box.width() || needed.height() > box.height()) {
+            return false;
+        }
+    }
+    for (const QCheckBox* box : findChildren<QCheckBox*>()) {
+        if (box->sizeHint().width() > box->width()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TessalyWizardBase::fitPageFont() {
+    // The pages' widgets have fixed positions and sizes, made for a small
+    // (8-point) font. The pages take the largest text size, from the
+    // platform's own down, at which every label and check box text fits its
+    // box whole; the wizard's buttons keep the platform's size.
+    QFont pageFont = font();
+    for (qreal size = pageFont.pointSizeF(); size >= kSmallestPointSize; size -= 0.5) {
+        pageFont.setPointSizeF(size);
+        for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
+            page->setFont(pageFont);
+        }
+        if (pageTextsFit()) {
+            break;
+        }
+    }
 }
 
 TessalyWizardBase::~TessalyWizardBase() = default;

@@ -25,6 +25,10 @@ class TessalyWizardBase : public QWizard {
                                bool modal = false, Qt::WindowFlags flags = {});
     ~TessalyWizardBase() override;
 
+    QSize minimumSizeHint() const override;
+    // Whether every label and check box on the pages shows its whole text.
+    bool pageTextsFit() const;
+
     WizardPage* Page0;
     QGroupBox* groupBox1;
     QLabel* textLabel1_3;
@@ -93,7 +97,13 @@ class TessalyWizardBase : public QWizard {
   protected slots:
     virtual void languageChange();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void fitPageFont();
+
     QPixmap image0;  // top banner
     QPixmap image1;  // bottom banner
+    bool sizedToHint = false;
 };

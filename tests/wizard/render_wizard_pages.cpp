@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include "tessaly_wizard.h"
@@ -18,28 +17,32 @@ int main(int argc, char* argv[]) {
         QTextStream(stderr) << "usage: render_wizard_pages OUTPUT_FOLDER\n";
         return 2;
     }
-    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(output);
 
-    // A scratch working directory, so no settings.txt is read or written,
-    // with sample files for the fields to name.
-    QTemporaryDir scratch;
-    QDir::setCurrent(scratch.path());
-    QDir().mkpath(QStringLiteral("Freescale/CodeWarrior"));
-    QDir().mkpath(QStringLiteral("analysis"));
-    for (const char* name : {"Engine.mcp.xml", "default.p_s", "misra.p_a", "cw.p_c"}) {
+    // A scratch working directory of a fixed name, so no settings.txt is
+    // read or written and the pictures come out the same every time, with
+    // sample files for the fields to name.
+    const QString here = QDir::tempPath() + QStringLiteral("/tessaly-pages/");
+    QDir(here).removeRecursively();
+    QDir().mkpath(here);
+    QDir::setCurrent(here);
+    for (const char* folder : {"CodeWarrior", "analysis", "projects", "personalities"}) {
+        QDir().mkpath(QString::fromLatin1(folder));
+    }
+    for (const char* name : {"projects/Engine.mcp.xml", "personalities/default.p_s",
+                             "personalities/misra.p_a", "personalities/cw.p_c"}) {
         QFile(QString::fromLatin1(name)).open(QIODevice::WriteOnly);
     }
 
     TessalyWizard wizard;
-    const QString here = QDir::currentPath() + QLatin1Char('/');
-    wizard.CWInstallDirEdit->setText(here + QStringLiteral("Freescale/CodeWarrior"));
-    wizard.CWProjectEdit->setText(here + QStringLiteral("Engine.mcp.xml"));
+    wizard.CWInstallDirEdit->setText(here + QStringLiteral("CodeWarrior"));
+    wizard.CWProjectEdit->setText(here + QStringLiteral("projects/Engine.mcp.xml"));
     wizard.VexaProjectEdit->setText(here + QStringLiteral("analysis"));
     wizard.VexaNameEdit->setText(QStringLiteral("Engine"));
-    wizard.MsgPersonEdit->setText(here + QStringLiteral("default.p_s"));
-    wizard.AnalPersonEdit->setText(here + QStringLiteral("misra.p_a"));
-    wizard.CmpPersonEdit->setText(here + QStringLiteral("missing.p_c"));
+    wizard.MsgPersonEdit->setText(here + QStringLiteral("personalities/default.p_s"));
+    wizard.AnalPersonEdit->setText(here + QStringLiteral("personalities/misra.p_a"));
+    wizard.CmpPersonEdit->setText(here + QStringLiteral("personalities/missing.p_c"));
     wizard.Page1LineEdit_textchanged(QString());
     wizard.cppCheck->setChecked(true);
     wizard.hCheck->setChecked(true);
@@ -54,9 +57,10 @@ int main(int argc, char* argv[]) {
         QTextStream(stdout) << file << '\n';
         if (page == 2) {
             // Fixes the one red field so that the last page can be reached.
-            wizard.CmpPersonEdit->setText(here + QStringLiteral("cw.p_c"));
+            wizard.CmpPersonEdit->setText(here + QStringLiteral("personalities/cw.p_c"));
         }
         wizard.next();
     }
+    QDir(here).removeRecursively();
     return ok ? 0 : 1;
 }
