@@ -66,11 +66,15 @@ void ProjectConverter::addFileToGroup(const std::string& targetName,
                                       const std::vector<std::string>& groupPath,
                                       const std::string& path) {
     print("adding file: " + path);
-    GroupNode* node = &rootGroup->findOrAddChild(targetName);
-    for (const std::string& name : groupPath) {
-        node = &node->findOrAddChild(name);
+    LastPlacement& last = lastPlacement_;
+    if (last.node == nullptr || last.targetName != targetName || last.groupPath != groupPath) {
+        GroupNode* node = &rootGroup->findOrAddChild(targetName);
+        for (const std::string& name : groupPath) {
+            node = &node->findOrAddChild(name);
+        }
+        last = LastPlacement{targetName, groupPath, node};
     }
-    node->addFile(path);
+    last.node->addFile(path);
 }
 
 }  // namespace tessaly
