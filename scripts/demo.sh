@@ -9,7 +9,7 @@ cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 cmake --build build/demo --target tesscli >/dev/null
 
 rm -rf demo-output && mkdir demo-output
-build/demo/src/tesscli examples/demo/demo.mcp.xml demo-output examples/demo/cw \
+build/demo/src/tesscli examples/demo/demo.mcp.xml demo-output "$PWD/examples/demo/cw" \
   -pn Demo -ext c,h
 echo
 echo "Written: demo-output/Demo.prj"
