@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ struct Case {
 void writeExtraPersonality(const fs::path& work) {
     // CR LF and LF line ends: both end up as CR LF in the generated files.
     writeFile(work / "pers" / "extra.p_a", "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n");
+}
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
 }
 
 const std::vector<Case>& cases() {

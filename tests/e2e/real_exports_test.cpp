@@ -11,6 +11,7 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -119,6 +120,10 @@ const std::vector<RealExport>& realExports() {
         {"xerces-XercesLib-win32-ide50.xml", kept, 2, 737, 32, ""},
     };
     return all;
+}
+
+void PrintTo(const RealExport& e, std::ostream* out) {
+    *out << e.file;
 }
 
 fs::path exportPath(const RealExport& e) {
