@@ -270,7 +270,18 @@ void TessalyWizard::appendToLog(const QString& text) {
     cursor.insertText(text);
 }
 
+bool TessalyWizard::fromEarlierRun() const {
+    // A run started while an earlier child still runs supersedes it: the
+    // earlier child's output and end must not be taken for the newest run's.
+    const auto* process = qobject_cast<const QProcess*>(sender());
+    return process && process != converterProcess;
+}
+
 void TessalyWizard::readFromStdout() {
+    if (fromEarlierRun()) {
+        qobject_cast<QProcess*>(sender())->readAllStandardOutput();
+        return;
+    }
     if (!converterProcess) {
         return;
     }
@@ -281,17 +292,15 @@ void TessalyWizard::readFromStdout() {
 }
 
 void TessalyWizard::processExit() {
-    if (!converterProcess) {
-        return;
-    }
-    if (converterProcess->exitStatus() == QProcess::NormalExit) {
-        if (converterProcess->exitCode() == 0) {
-            appendToLog(tr("Project Converted Successfully!"));
-            setButtonText(QWizard::CancelButton, tr("Close"));
-        } else {
-            failureBox(tr("Tessaly"),
-                       tr("Project Conversion Failed!\nPlease check the details log and try "
-                          "again."));
+    if (converterProcess && !fromEarlierRun()) {
+        if (converterProcess->exitStatus() == QProcess::NormalExit) {
+            if (converterProcess->exitCode() == 0) {
+                appendToLog(tr("Project Converted Successfully!"));
+                setButtonText(QWizard::CancelButton, tr("Close"));
+            } else {
+                failureBox(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
+                                             "details log and try again."));
+            }
         }
     }
     writeSettings();

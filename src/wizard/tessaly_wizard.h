@@ -74,6 +74,7 @@ class TessalyWizard : public TessalyWizardBase {
     void leaveExtensionsPage();
     tessaly::wizard::ConverterFields fields() const;
     void appendToLog(const QString& text);
+    bool fromEarlierRun() const;
     void reportStartFailure();
     void readSettings();
     void writeSettings();

@@ -1,8 +1,9 @@
 // A stand-in for tesscli in the wizard's run tests. It appends its arguments
 // to the file named by TESSALY_STUB_LOG (one per line, after a line with
 // their count), prints a few lines, then behaves as TESSALY_STUB_MODE says:
-// "exit N" exits with status N, "crash" kills itself, "hang" waits (after
-// writing TESSALY_STUB_LOG + ".running") until it is killed.
+// "exit N" exits with status N, "late MS N" waits MS milliseconds first,
+// "crash" kills itself, "hang" waits (after writing TESSALY_STUB_LOG +
+// ".running") until it is killed.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -40,6 +41,12 @@ int main(int argc, char* argv[]) {
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
+    }
+    if (mode.rfind("late ", 0) == 0) {
+        char* rest = nullptr;
+        const long ms = std::strtol(mode.c_str() + 5, &rest, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return std::atoi(rest);
     }
     if (mode.rfind("exit ", 0) == 0) {
         return std::atoi(mode.c_str() + 5);

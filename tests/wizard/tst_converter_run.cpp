@@ -135,6 +135,7 @@ class TestConverterRun : public QObject {
     void converterThatCannotStart();
     void anotherRunAfterGoingBack();
     void cancelWhileRunningKillsTheChild();
+    void endOfAnEarlierRunIsNotTheNewestRunsEnd();
     void closeAfterSuccessEndsTheWizard();
     void realConverterOnTheExample();
 };
@@ -341,6 +342,38 @@ void TestConverterRun::cancelWhileRunningKillsTheChild() {
     QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::NotRunning, kTimeout);
     QCOMPARE(process->exitStatus(), QProcess::CrashExit);
     QVERIFY(run.boxes.shown.isEmpty());
+}
+
+void TestConverterRun::endOfAnEarlierRunIsNotTheNewestRunsEnd() {
+    RunFixture run("late 1500 1");
+    run.fill();
+    run.toLastPage();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QPointer<QProcess> first = run.wizard.currentProcess();
+    QVERIFY(first);
+    // Back and Next again while the first child still runs: a second run.
+    run.wizard.back();
+    run.wizard.next();
+    {
+        ScopedEnv hang("TESSALY_STUB_MODE", "hang");
+        run.wizard.button(QWizard::FinishButton)->click();
+    }
+    QPointer<QProcess> second = run.wizard.currentProcess();
+    QVERIFY(second && second != first);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(first->state(), QProcess::NotRunning, kTimeout);
+    QTest::qWait(100);
+
+    // The first child's failure is neither shown nor taken for the second's
+    // success.
+    QCOMPARE(second->state(), QProcess::Running);
+    QVERIFY(run.boxes.shown.isEmpty());
+    QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
+    QVERIFY(run.cancelText() != QStringLiteral("Close"));
+    QVERIFY(run.log().startsWith(QStringLiteral("Initialising Project Conversion ...\n")));
+
+    run.wizard.button(QWizard::CancelButton)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, kTimeout);
 }
 
 void TestConverterRun::closeAfterSuccessEndsTheWizard() {
