@@ -66,7 +66,16 @@ int runCommandLine(const std::vector<std::string>& arguments, Platform& platform
         printUsage(console);
         return 0;
     }
-    return makeConverter(arguments, platform, console)->run() != 0 ? 0 : 1;
+    // The run reports the failures it expects; anything else (memory
+    // exhaustion, a library error) still ends in one line and a failure.
+    try {
+        return makeConverter(arguments, platform, console)->run() != 0 ? 0 : 1;
+    } catch (const std::exception& error) {
+        console.line(std::string("Conversion failed: ") + error.what());
+    } catch (...) {
+        console.line("Conversion failed: unknown error");
+    }
+    return 1;
 }
 
 }  // namespace tessaly
