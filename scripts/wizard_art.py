@@ -92,8 +92,8 @@ TRANSPARENT = -1
 
 
 def icon_pixels():
-    """A grey tile holding a dark-blue tessellation of triangles and a
-    white T; corners transparent."""
+    """A tile of diagonal bands in two blues with a grey rim and a white,
+    black-outlined T; the corners are transparent."""
     px = [[TRANSPARENT] * 32 for _ in range(32)]
     for y in range(32):
         for x in range(32):
@@ -104,7 +104,7 @@ def icon_pixels():
             if x in (0, 31) or y in (0, 31):
                 px[y][x] = 8
                 continue
-            # triangles: a checker of diagonal halves in 8 x 8 cells
+            # diagonal halves of 8 x 8 cells, alternating, form the bands
             u, v = x % 8, y % 8
             upper = u + v < 8
             cell = (x // 8 + y // 8) % 2
