@@ -33,6 +33,8 @@ struct Input {
 
 const Input kDemo{"examples/demo", "demo"};
 const Input kSmall{"tests/data/small", "small"};
+const std::string kLongFolder =
+    std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
 
 struct Case {
     std::string name;  // tests/data/<name>/: input/ (copied into the work folder), expected/
@@ -47,8 +49,10 @@ struct Case {
 };
 
 void writeExtraPersonality(const fs::path& work) {
-    // CR LF and LF line ends: both end up as CR LF in the generated files.
-    writeFile(work / "pers" / "extra.p_a", "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n");
+    // Read as text and appended through the CR LF translation: CR LF and LF
+    // both end up as CR LF, a Ctrl-Z byte does not end the text, a lone CR
+    // stays, and no line end is added after the last line.
+    writeFile(work / "pers" / "extra.p_a", "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n-d \"Z=\x1a\"\r-x");
 }
 
 // Names the case in test output instead of dumping its bytes.
@@ -93,10 +97,45 @@ const std::vector<Case>& cases() {
          1,
          ".",
          [](const fs::path& work) { writeFile(work / "out" / "App Debug" / "Sources", "x\n"); }},
+        // A file named "person" in the destination: the default message
+        // personality fails silently, the default analyser personality is
+        // reported.
+        {"file_in_place_of_person_folder",
+         {kSmall},
+         {"small/small.mcp.xml", "out", ""},
+         1,
+         ".",
+         [](const fs::path& work) { writeFile(work / "out" / "person", "x\n"); }},
         {"missing_analyser_personality",
          {kDemo},
          {"demo/demo.mcp.xml", "out", "demo/cw", "-ext", "c", "-ap", "nothere.p_a"},
          0},
+        {"analyser_personality_is_folder",
+         {kSmall},
+         {"small/small.mcp.xml", "out", "", "-ap", "small/src"},
+         0},
+        // An export saved with a byte-order mark: the mark is a text ahead of
+        // the project, reported as the unexpected token.
+        {"byte_order_mark",
+         {},
+         {"bom.mcp.xml", "out", ""},
+         0,
+         ".",
+         [](const fs::path& work) {
+             writeFile(work / "bom.mcp.xml",
+                       "\xEF\xBB\xBF" + readFile(kSourceDir / kSmall.from / "small.mcp.xml"));
+         }},
+        // A working folder far longer than 255 characters.
+        {"long_working_folder",
+         {},
+         {"small/small.mcp.xml", "../../../out", ""},
+         0,
+         kLongFolder,
+         [](const fs::path& work) {
+             fs::create_directories(work / kLongFolder);
+             fs::copy(kSourceDir / kSmall.from, work / kLongFolder / "small",
+                      fs::copy_options::recursive);
+         }},
         {"unexpected_token", {}, {"bad.mcp.xml", "out", ""}, 0},
         {"second_run",
          {kSmall},
