@@ -87,6 +87,12 @@ const std::vector<Case>& cases() {
          1,
          ".",
          [](const fs::path& work) { writeFile(work / "empty.mcp.xml", ""); }},
+        {"whitespace_source",
+         {},
+         {"blank.mcp.xml", "out", ""},
+         1,
+         ".",
+         [](const fs::path& work) { writeFile(work / "blank.mcp.xml", " \r\n\t\n"); }},
         {"unexpected_eof", {}, {"cut.mcp.xml", "out", ""}, 1},
         {"missing_destination", {kSmall}, {"small/small.mcp.xml", "out/missing", ""}, 1},
         // A file stands where a group's folder must be: the folder counts as
@@ -125,6 +131,17 @@ const std::vector<Case>& cases() {
              writeFile(work / "bom.mcp.xml",
                        "\xEF\xBB\xBF" + readFile(kSourceDir / kSmall.from / "small.mcp.xml"));
          }},
+        // Nothing after the project's close tag is read, however malformed.
+        {"after_the_project",
+         {},
+         {"after.mcp.xml", "out", ""},
+         0,
+         ".",
+         [](const fs::path& work) {
+             writeFile(
+                 work / "after.mcp.xml",
+                 readFile(kSourceDir / kSmall.from / "small.mcp.xml") + "<PROJECT><<<\n<!-- ");
+         }},
         // A working folder far longer than 255 characters.
         {"long_working_folder",
          {},
@@ -157,8 +174,13 @@ const std::vector<Case>& cases() {
          0,
          ".",
          [](const fs::path& work) {
+             // Back up the walk and to the root: neither listed nor entered.
              fs::create_directory_symlink("..", work / "inc" / "sub" / "loop");
              fs::create_directory_symlink("/", work / "inc" / "sub" / "up");
+             // A link that cannot be resolved is no folder.
+             fs::create_symlink("self", work / "inc" / "sub" / "self");
+             // A link out of the tree to a folder not on the walk: followed.
+             fs::create_directory_symlink("../../ext", work / "inc" / "sub" / "alias");
          }},
     };
     return all;

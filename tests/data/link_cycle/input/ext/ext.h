@@ -1,0 +1,1 @@
+#define EXT 1
