@@ -67,6 +67,14 @@ class ProjectConverter {
         bool inSourceTrees = false;
     };
 
+    // How the export locates a file: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH.
+    struct FileLocation {
+        std::string pathType;
+        std::string pathRoot;
+        std::string accessPath;
+        std::string path;
+    };
+
     // Project grammar.
     bool readTargetList();
     bool readTarget(std::unique_ptr<GroupNode>& node);
@@ -79,6 +87,7 @@ class ProjectConverter {
     bool readFileKind();
     bool readFileFlags();
     bool readRootFileRef();
+    bool readFileLocation(FileLocation& location);
 
     // Files and groups.
     bool readFileList();

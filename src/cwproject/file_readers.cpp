@@ -18,13 +18,8 @@ bool ProjectConverter::readFileList() {
 }
 
 bool ProjectConverter::readFile() {
-    std::string dropped;
-    if (!xmlReader.expectOpenTag("FILE") || !readTextElement("PATHTYPE", dropped)) {
-        return false;
-    }
-    readPathRoot(dropped);
-    readAccessPath(dropped);
-    if (!readPath(dropped)) {
+    FileLocation dropped;
+    if (!xmlReader.expectOpenTag("FILE") || !readFileLocation(dropped)) {
         return false;
     }
     readPathFormat();
@@ -42,23 +37,16 @@ bool ProjectConverter::readFileRef(std::string& targetName, std::string& path) {
     if (xmlReader.expectOpenTag("TARGETNAME") && xmlReader.readText(targetName)) {
         xmlReader.expectCloseTag("TARGETNAME");
     }
-    std::string pathType;
-    std::string pathRoot;
-    std::string accessPath;
-    std::string fileName;
-    if (!readTextElement("PATHTYPE", pathType)) {
-        return false;
-    }
-    readPathRoot(pathRoot);
-    readAccessPath(accessPath);
-    if (!readPath(fileName)) {
+    FileLocation location;
+    if (!readFileLocation(location)) {
         return false;
     }
     // Outside the group list a reference is only consumed: no path is
     // resolved and the disk is never touched.
     if (inGroupList) {
-        path = pathRules_.resolveFileRefPath(pathType, pathRoot, accessPath, fileName, targetName,
-                                             *rootGroup, sourceTrees);
+        path =
+            pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
+                                          location.path, targetName, *rootGroup, sourceTrees);
     }
     readPathFormat();
     return xmlReader.expectCloseTag("FILEREF");

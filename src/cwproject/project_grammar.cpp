@@ -77,14 +77,18 @@ bool ProjectConverter::readFileFlags() {
     return readTextElement("FILEFLAGS", dropped);
 }
 
-bool ProjectConverter::readRootFileRef() {
-    std::string dropped;
-    if (!xmlReader.expectOpenTag("ROOTFILEREF") || !readTextElement("PATHTYPE", dropped)) {
+bool ProjectConverter::readFileLocation(FileLocation& location) {
+    if (!readTextElement("PATHTYPE", location.pathType)) {
         return false;
     }
-    readPathRoot(dropped);
-    readAccessPath(dropped);
-    if (!readPath(dropped)) {
+    readPathRoot(location.pathRoot);
+    readAccessPath(location.accessPath);
+    return readPath(location.path);
+}
+
+bool ProjectConverter::readRootFileRef() {
+    FileLocation dropped;
+    if (!xmlReader.expectOpenTag("ROOTFILEREF") || !readFileLocation(dropped)) {
         return false;
     }
     readPathFormat();

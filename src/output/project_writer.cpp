@@ -64,10 +64,12 @@ void ProjectWriter::writeGroup(const GroupNode& node, const std::string& parentF
     project_.line("FolderName=" + displayName);
     project_.line("SourcePath=" + folder + separator_);
     project_.line("OutputPath=" + join(folder, "output") + separator_);
-    project_.line("SubsPers=" + writeMessagePersonality(top));
+    project_.line("SubsPers=" +
+                  writeDefaultPersonality(settings_.messagePersonality, ".p_s", top, false));
     const std::string personality =
         writeAnalyserPersonalityLine(node, folder, parentFolder, inheritedPersonality);
-    project_.line("CompPers=" + writeCompilerPersonality(top));
+    project_.line("CompPers=" +
+                  writeDefaultPersonality(settings_.compilerPersonality, ".p_c", top, true));
     for (const std::string& file : node.files) {
         if (!file.empty()) {
             project_.line(file);
@@ -87,28 +89,18 @@ void ProjectWriter::writeGroup(const GroupNode& node, const std::string& parentF
     project_.line("EndSubProjectMarker");
 }
 
-// The given message personality, or the default one, emptied on every run;
-// a default that cannot be created is not reported.
-std::string ProjectWriter::writeMessagePersonality(bool top) {
-    if (!settings_.messagePersonality.empty()) {
-        return settings_.messagePersonality;
+// The given message or compiler personality, or else the default one, which
+// the top node empties on every run. Only a compiler personality that cannot
+// be created is reported.
+std::string ProjectWriter::writeDefaultPersonality(const std::string& given, const char* extension,
+                                                   bool top, bool reportFailure) {
+    if (!given.empty()) {
+        return given;
     }
-    const std::string path = personFolder_ + settings_.projectName + ".p_s";
+    const std::string path = personFolder_ + settings_.projectName + extension;
     if (top) {
         ensureDirectory(personFolder_);
-        createEmptyFile(path);
-    }
-    return path;
-}
-
-std::string ProjectWriter::writeCompilerPersonality(bool top) {
-    if (!settings_.compilerPersonality.empty()) {
-        return settings_.compilerPersonality;
-    }
-    const std::string path = personFolder_ + settings_.projectName + ".p_c";
-    if (top) {
-        ensureDirectory(personFolder_);
-        if (!createEmptyFile(path)) {
+        if (!createEmptyFile(path) && reportFailure) {
             throw IOERROR(IOERROR::kCannotWriteFile, path);
         }
     }

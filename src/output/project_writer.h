@@ -33,11 +33,11 @@ class ProjectWriter {
   private:
     void writeGroup(const GroupNode& node, const std::string& parentFolder,
                     const std::string& inheritedPersonality);
-    std::string writeMessagePersonality(bool top);
+    std::string writeDefaultPersonality(const std::string& given, const char* extension, bool top,
+                                        bool reportFailure);
     std::string writeAnalyserPersonalityLine(const GroupNode& node, const std::string& folder,
                                              const std::string& parentFolder,
                                              const std::string& inheritedPersonality);
-    std::string writeCompilerPersonality(bool top);
     void writeAnalyserPersonality(const GroupNode& node, const std::string& folder,
                                   const std::string& filePath);
     void appendGivenAnalyserPersonality(TextOutput& file);

@@ -18,6 +18,19 @@ struct GrammarCase {
     const char* pendingToken;  // checked when the parse is refused
 };
 
+template <std::size_t N>
+void expectParses(const GrammarCase (&cases)[N]) {
+    for (const GrammarCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto result = parse(c.xml);
+        EXPECT_EQ(result->errorCode, 0);
+        EXPECT_EQ(result->complete, c.complete);
+        if (!c.complete) {
+            EXPECT_EQ(result->pendingToken, c.pendingToken);
+        }
+    }
+}
+
 TEST(ProjectGrammarTest, AcceptedAndRefusedProjects) {
     const std::string t = target("T");
     const GrammarCase cases[] = {
@@ -51,15 +64,7 @@ TEST(ProjectGrammarTest, AcceptedAndRefusedProjects) {
          false, "DESIGNLIST"},
         {"anything after the project is never read", project(t) + "<<<garbage", true, ""},
     };
-    for (const GrammarCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto result = parse(c.xml);
-        EXPECT_EQ(result->errorCode, 0);
-        EXPECT_EQ(result->complete, c.complete);
-        if (!c.complete) {
-            EXPECT_EQ(result->pendingToken, c.pendingToken);
-        }
-    }
+    expectParses(cases);
 }
 
 TEST(ProjectGrammarTest, TargetSections) {
@@ -129,15 +134,7 @@ TEST(ProjectGrammarTest, TargetSections) {
         {"unknown element inside a section",
          project(target("T", kMinimalSettings, element("LINKORDER", "<BOGUS/>"))), false, "BOGUS/"},
     };
-    for (const GrammarCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto result = parse(c.xml);
-        EXPECT_EQ(result->errorCode, 0);
-        EXPECT_EQ(result->complete, c.complete);
-        if (!c.complete) {
-            EXPECT_EQ(result->pendingToken, c.pendingToken);
-        }
-    }
+    expectParses(cases);
 }
 
 TEST(ProjectGrammarTest, TargetOrder) {
