@@ -9,7 +9,7 @@ build=${1:-"$root/build/render"}
 
 if ! fc-list 2>/dev/null | grep -q .; then
     if [ "$(id -u)" = 0 ]; then
-        apt-get install -y fonts-dejavu-core >/dev/null
+        apt-get update >/dev/null && apt-get install -y fonts-dejavu-core >/dev/null
     else
         echo "no fonts found: install fonts-dejavu-core" >&2
         exit 1
