@@ -3,7 +3,6 @@
 // working folder. Each case's standard output and whole output tree are
 // compared with tests/data/<case>/expected/ (see golden_run.h).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
