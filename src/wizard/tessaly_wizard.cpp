@@ -90,9 +90,9 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
 }
 
 TessalyWizard::~TessalyWizard() {
-    // A child still running is stopped here, while this object can still
-    // receive its end; otherwise the process objects would report it to a
-    // half-destroyed wizard.
+    // The process objects are destroyed after this body has run, and a child
+    // that ended then would report to a half-destroyed wizard: children still
+    // running are stopped here, without reporting.
     for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
         disconnect(process, nullptr, this, nullptr);
         if (process->state() != QProcess::NotRunning) {

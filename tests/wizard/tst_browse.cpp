@@ -1,8 +1,10 @@
 // The six browse dialogs: what each asks for, what a choice fills in, what a
 // cancel leaves alone, and the start location they share.
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <optional>
 
 #include "tessaly_wizard.h"
 #include "wizard_test_support.h"
@@ -21,6 +23,8 @@ class TestBrowse : public QObject {
     void dialogsShareTheLastChoice();
     void choiceRunsThePageCheck();
     void analyserChoiceRunsNoCheck();
+    void toolkitDialogs_data();
+    void toolkitDialogs();
 
   private:
     void addRows();
@@ -164,6 +168,77 @@ void TestBrowse::analyserChoiceRunsNoCheck() {
     wizard.AnalBrowseBtn->click();
     QCOMPARE(textColour(wizard.AnalPersonEdit), before);
     QVERIFY(!wizard.Page1->isComplete());
+}
+
+void TestBrowse::toolkitDialogs_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("objectName");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<QStringList>("filters");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("directory, cancelled")
+        << "VexaProjectBrowseBtn"
+        << "get existing directory" << int(QFileDialog::Directory) << QStringList() << false;
+    QTest::newRow("file, cancelled") << "MsgBrowseBtn"
+                                     << "open file dialog" << int(QFileDialog::ExistingFile)
+                                     << QStringList{"Msg Personalities(*.p_s)"} << false;
+    QTest::newRow("file, chosen") << "CWProjectBrowseBtn"
+                                  << "open file dialog" << int(QFileDialog::ExistingFile)
+                                  << QStringList{"CW Projects (*.mcp.xml)"} << true;
+}
+
+void TestBrowse::toolkitDialogs() {
+    QFETCH(QString, button);
+    QFETCH(QString, objectName);
+    QFETCH(int, fileMode);
+    QFETCH(QStringList, filters);
+    QFETCH(bool, accept);
+    ScratchDirectory dir;
+    const QString file = dir.makeFile(QStringLiteral("a.mcp.xml"));
+    TessalyWizard wizard;
+    wizard.show();
+    // The modal dialog is answered from inside its own event loop; what it
+    // showed is compared once it is closed.
+    struct Seen {
+        QString objectName;
+        QWidget* parent = nullptr;
+        int fileMode = -1;
+        bool dirsOnly = false;
+        QStringList filters;
+        QString start;
+    };
+    std::optional<Seen> seen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        seen = Seen{dialog->objectName(),    dialog->parentWidget(),
+                    int(dialog->fileMode()), dialog->testOption(QFileDialog::ShowDirsOnly),
+                    dialog->nameFilters(),   dialog->directory().absolutePath()};
+        if (accept) {
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else {
+            dialog->reject();
+        }
+    });
+    wizard.findChild<QPushButton*>(button)->click();
+    QVERIFY(seen);
+    QCOMPARE(seen->objectName, objectName);
+    QCOMPARE(seen->parent, &wizard);
+    QCOMPARE(seen->fileMode, fileMode);
+    QCOMPARE(seen->dirsOnly, fileMode == int(QFileDialog::Directory));
+    if (!filters.isEmpty()) {
+        QCOMPARE(seen->filters, filters);
+    }
+    QCOMPARE(seen->start, QDir::rootPath());
+    if (accept) {
+        QCOMPARE(wizard.CWProjectEdit->text(), QDir::toNativeSeparators(file));
+    } else {
+        QVERIFY(wizard.VexaProjectEdit->text().isEmpty() && wizard.MsgPersonEdit->text().isEmpty());
+        QCOMPARE(wizard.currentBrowsePath(), QString(QDir::separator()));
+    }
 }
 
 QTEST_MAIN(TestBrowse)
