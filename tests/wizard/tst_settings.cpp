@@ -58,6 +58,7 @@ class TestSettings : public QObject {
     void reading_data();
     void reading();
     void missingFileChangesNothing();
+    void emptyRecordsStillAssign();
     void readingRunsThePageChecks();
     void writing_data();
     void writing();
@@ -123,6 +124,20 @@ void TestSettings::missingFileChangesNothing() {
     TessalyWizard wizard;
     QCOMPARE(fieldsOf(wizard), (QStringList{"", "", "", ""}));
     QVERIFY(tessaly::wizard::readSettingsFile(dir.filePath(QStringLiteral("none.txt"))).isEmpty());
+}
+
+void TestSettings::emptyRecordsStillAssign() {
+    // An empty value replaces whatever the field held before (for the
+    // installation folder: the registry's proposal), as does a label on the
+    // last line.
+    ScratchDirectory dir;
+    dir.makeFile(QStringLiteral("settings.txt"),
+                 "CW Installation Path:\n\nCompiler Personality:\nc\nCompiler Personality:");
+    using A = tessaly::wizard::SettingAssignment;
+    const QList<A> expected{{RememberedField::CodeWarriorDir, QString()},
+                            {RememberedField::CompilerPersonality, QStringLiteral("c")},
+                            {RememberedField::CompilerPersonality, QString()}};
+    QCOMPARE(tessaly::wizard::readSettingsFile(QStringLiteral("settings.txt")), expected);
 }
 
 void TestSettings::readingRunsThePageChecks() {
