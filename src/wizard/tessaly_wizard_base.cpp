@@ -75,8 +75,8 @@ WizardPage* makePage(QWizard* wizard, const char* name) {
 TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool modal,
                                      Qt::WindowFlags flags)
     : QWizard(parent, flags),
-      image0(const_cast<const char**>(tessaly::wizard::kTopBannerXpm)),
-      image1(const_cast<const char**>(tessaly::wizard::kBottomBannerXpm)) {
+      image0(tessaly::wizard::kTopBannerXpm),
+      image1(tessaly::wizard::kBottomBannerXpm) {
     setObjectName(name ? QString::fromLatin1(name) : QStringLiteral("TessalyWizardBase"));
     setModal(modal);
     // The same look on every platform: buttons below the page, no header.

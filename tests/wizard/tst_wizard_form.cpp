@@ -261,7 +261,7 @@ void TestWizardForm::bannersAreGreyXpmOfTheirSize() {
     QCOMPARE(QByteArray(xpm[0]), QByteArray::number(size.width()) + ' ' +
                                      QByteArray::number(size.height()) + ' ' +
                                      QByteArray::number(colours) + " 2");
-    const QImage image = QPixmap(const_cast<const char**>(xpm)).toImage();
+    const QImage image = QPixmap(xpm).toImage();
     QCOMPARE(image.size(), size);
     QSet<QRgb> seen;
     for (int y = 0; y < image.height(); ++y) {
