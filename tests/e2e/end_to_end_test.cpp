@@ -111,6 +111,23 @@ const std::vector<Case>& cases() {
          1,
          ".",
          [](const fs::path& work) { writeFile(work / "out" / "person", "x\n"); }},
+        // Folders where personality files must be written.
+        {"folder_in_place_of_generated_personality",
+         {kSmall},
+         {"small/small.mcp.xml", "out", ""},
+         1,
+         ".",
+         [](const fs::path& work) {
+             fs::create_directories(work / "out" / "Lib" / "person" / "Lib.p_a");
+         }},
+        {"folder_in_place_of_compiler_personality",
+         {kSmall},
+         {"small/small.mcp.xml", "out", ""},
+         1,
+         ".",
+         [](const fs::path& work) {
+             fs::create_directories(work / "out" / "person" / "small.p_c");
+         }},
         {"missing_analyser_personality",
          {kDemo},
          {"demo/demo.mcp.xml", "out", "demo/cw", "-ext", "c", "-ap", "nothere.p_a"},
@@ -241,7 +258,8 @@ TEST(EndToEndPermissions, ReadOnlyFolderGivesCouldNotCreateDirectory) {
     const ProgramResult result = runTesscli({"small/small.mcp.xml", "out", ""}, work.path());
 
     EXPECT_EQ(result.exitStatus, 1);
-    const std::string lastLine = "Could not create directory: " + work.str() + "/out/Lib/output/\n";
+    const std::string lastLine =
+        "Could not create directory: " + fs::canonical(work.path()).string() + "/out/Lib/output/\n";
     ASSERT_GE(result.output.size(), lastLine.size());
     EXPECT_EQ(result.output.substr(result.output.size() - lastLine.size()), lastLine)
         << result.output;
@@ -274,7 +292,7 @@ std::string deeplyNestedExport(const std::vector<int>& levelsWithFile) {
 // does not fit; everything read before it is written.
 TEST(EndToEndNesting, GroupsDeeperThanOneThousandLevelsStopAtTheExtraGroup) {
     TempFolder work;
-    const std::string w = work.str();
+    const std::string w = fs::canonical(work.path()).string();
     writeFile(work.path() / "deep.mcp.xml", deeplyNestedExport({1, 2, 1001}));
     fs::create_directory(work.path() / "out");
 
@@ -298,7 +316,7 @@ TEST(EndToEndNesting, GroupsDeeperThanOneThousandLevelsStopAtTheExtraGroup) {
 // that the thousand nested folders are not written: the test stays fast.)
 TEST(EndToEndNesting, TheThousandthLevelIsStillRead) {
     TempFolder work;
-    const std::string w = work.str();
+    const std::string w = fs::canonical(work.path()).string();
     writeFile(work.path() / "deep.mcp.xml", deeplyNestedExport({1000, 1001}));
 
     const ProgramResult result = runTesscli({"deep.mcp.xml", "missing", ""}, work.path());

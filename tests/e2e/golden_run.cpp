@@ -39,7 +39,9 @@ bool updatingGolden() {
 
 void compareWithGolden(const fs::path& expectedFolder, const std::string& output,
                        const fs::path& destination, const fs::path& work) {
-    const std::string workPath = work.string();
+    // The program sees the working folder as the system reports it, links
+    // resolved.
+    const std::string workPath = fs::canonical(work).string();
     const std::string actualOutput = replaceAll(output, workPath, kWorkPlaceholder);
     const std::string actualTree = treeListing(destination);
     std::map<std::string, std::string> actualFiles;
