@@ -312,6 +312,46 @@ TEST(EndToEndNesting, GroupsDeeperThanOneThousandLevelsStopAtTheExtraGroup) {
               std::string::npos);
 }
 
+// A target whose settings nest `levels` deep, the innermost with a value.
+std::string deeplyNestedTarget(const std::string& name, int levels) {
+    std::string target = "<TARGET><NAME>" + name + "</NAME><SETTINGLIST>";
+    for (int level = 1; level < levels; ++level) {
+        target += "<SETTING><NAME>n</NAME>";
+    }
+    target += "<SETTING><NAME>x</NAME><VALUE>1</VALUE></SETTING>";
+    for (int level = 1; level < levels; ++level) {
+        target += "</SETTING>";
+    }
+    return target + "</SETTINGLIST></TARGET>\n";
+}
+
+// The same limit for SETTINGs: a target whose settings nest 1,000 deep is
+// read; one whose settings nest 1,001 deep is refused at the innermost
+// SETTING, and dropped.
+TEST(EndToEndNesting, SettingsDeeperThanOneThousandLevelsStopAtTheExtraSetting) {
+    TempFolder work;
+    const std::string w = fs::canonical(work.path()).string();
+    std::string project = readFile(kSourceDir / kSmall.from / "small.mcp.xml");
+    project.insert(project.find("    </TARGETLIST>"),
+                   deeplyNestedTarget("Deep1000", 1000) + deeplyNestedTarget("Deep1001", 1001));
+    writeFile(work.path() / "deep.mcp.xml", project);
+    fs::create_directory(work.path() / "out");
+
+    const ProgramResult result = runTesscli({"deep.mcp.xml", "out", ""}, work.path());
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output,
+              "CW Project file parsing encountered unexpected token: SETTING\n"
+              "Creating Vexa/Vexa++ Project ...\n"
+              "  Creating Group - deep\n"
+              "  Creating Group - Lib\n"
+              "  Creating Analyser Personality - " +
+                  w + "/out/Lib/person/Lib.p_a\n" +
+                  "  Creating Group - Deep1000\n"
+                  "  Creating Analyser Personality - " +
+                  w + "/out/Deep1000/person/Deep1000.p_a\n" + "Vexa/Vexa++ Project Completed!\n");
+}
+
 // A file at the 1,000th level is still placed. (The destination is missing, so
 // that the thousand nested folders are not written: the test stays fast.)
 TEST(EndToEndNesting, TheThousandthLevelIsStillRead) {
