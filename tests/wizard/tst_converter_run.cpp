@@ -333,7 +333,9 @@ void TestConverterRun::cancelWhileRunningKillsTheChild() {
     run.wizard.button(QWizard::FinishButton)->click();
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
     QPointer<QProcess> process = run.wizard.currentProcess();
-    QVERIFY(process && process->state() == QProcess::Running);
+    QVERIFY(process);
+    // The child may be running before the wizard has heard that it started.
+    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
 
     run.wizard.button(QWizard::CancelButton)->click();
 
@@ -366,7 +368,7 @@ void TestConverterRun::endOfAnEarlierRunIsNotTheNewestRunsEnd() {
 
     // The first child's failure is neither shown nor taken for the second's
     // success.
-    QCOMPARE(second->state(), QProcess::Running);
+    QVERIFY(second->state() != QProcess::NotRunning);
     QVERIFY(run.boxes.shown.isEmpty());
     QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
     QVERIFY(run.cancelText() != QStringLiteral("Close"));
