@@ -22,8 +22,10 @@ int main(int argc, char* argv[]) {
             out << argv[i] << '\n';
         }
     }
+    // Markup at the start, which a rich-text view would take for HTML, and
+    // a Latin-1 byte.
+    std::printf("<b>not bold</b> caf\xe9\n");
     std::printf("stub: converting\n");
-    std::printf("caf\xe9 <b>not bold</b>\n");
     std::fflush(stdout);
 
     const std::string mode =
