@@ -146,20 +146,16 @@ void TestConverterRun::argumentsReachTheConverterUnchanged_data() {
     QTest::addColumn<QString>("compiler");
     QTest::addColumn<QString>("custom");
     QTest::addColumn<QStringList>("options");  // after the positional arguments
-    QTest::newRow("nothing optional") << ""
-                                      << ""
-                                      << ""
-                                      << "" << QStringList{"-pn", "Engine"};
-    QTest::newRow("all") << "m.p_s"
-                         << "my a.p_a"
-                         << "c.p_c"
-                         << "res,"
-                         << QStringList{"-pn",      "Engine", "-mp",   "m.p_s", "-ap",
-                                        "my a.p_a", "-cp",    "c.p_c", "-ext",  "cpp,res"};
-    QTest::newRow("analyser only") << ""
-                                   << " a "
-                                   << ""
-                                   << "" << QStringList{"-pn", "Engine", "-ap", " a "};
+    // clang-format off
+    QTest::newRow("nothing optional")
+        << "" << "" << "" << "" << QStringList{"-pn", "Engine"};
+    QTest::newRow("all")
+        << "m.p_s" << "my a.p_a" << "c.p_c" << "res,"
+        << QStringList{"-pn", "Engine", "-mp", "m.p_s", "-ap", "my a.p_a", "-cp", "c.p_c",
+                       "-ext", "cpp,res"};
+    QTest::newRow("analyser only")
+        << "" << " a " << "" << "" << QStringList{"-pn", "Engine", "-ap", " a "};
+    // clang-format on
 }
 
 void TestConverterRun::argumentsReachTheConverterUnchanged() {

@@ -45,29 +45,21 @@ void TestExtensionsAndSummary::extensionList_data() {
     QTest::addColumn<QStringList>("ticked");
     QTest::addColumn<QString>("custom");
     QTest::addColumn<QString>("list");
-    QTest::newRow("nothing") << QStringList{} << ""
-                             << "";
-    QTest::newRow("cpp and h") << QStringList{"cppCheck", "hCheck"} << ""
-                               << "cpp,h";
+    // clang-format off
+    QTest::newRow("nothing")                << QStringList{}                   << ""         << "";
+    QTest::newRow("cpp and h")              << QStringList{"cppCheck", "hCheck"} << "" << "cpp,h";
     QTest::newRow("all eight in fixed order")
-        << QStringList{"hxxCheck", "hppCheck", "hhCheck", "hCheck",
-                       "cCheck",   "cxxCheck", "ccCheck", "cppCheck"}
-        << ""
-        << "cpp,cc,cxx,c,h,hh,hpp,hxx";
-    QTest::newRow("custom only") << QStringList{} << "res,xml"
-                                 << "res,xml";
-    QTest::newRow("custom trailing comma") << QStringList{} << "res,xml,"
-                                           << "res,xml";
-    QTest::newRow("only one comma removed") << QStringList{} << "res,,"
-                                            << "res,";
-    QTest::newRow("duplicate kept") << QStringList{"cppCheck"} << "cpp"
-                                    << "cpp,cpp";
-    QTest::newRow("leading blank kept") << QStringList{"ccCheck"} << " res"
-                                        << "cc, res";
-    QTest::newRow("trailing blank kept") << QStringList{"cCheck"} << "s, "
-                                         << "c,s, ";
-    QTest::newRow("lone comma") << QStringList{} << ","
-                                << "";
+        << QStringList{"hxxCheck", "hppCheck", "hhCheck", "hCheck", "cCheck", "cxxCheck",
+                       "ccCheck", "cppCheck"}
+        << "" << "cpp,cc,cxx,c,h,hh,hpp,hxx";
+    QTest::newRow("custom only")            << QStringList{}           << "res,xml"  << "res,xml";
+    QTest::newRow("custom trailing comma")  << QStringList{}           << "res,xml," << "res,xml";
+    QTest::newRow("only one comma removed") << QStringList{}           << "res,,"    << "res,";
+    QTest::newRow("duplicate kept")         << QStringList{"cppCheck"} << "cpp"      << "cpp,cpp";
+    QTest::newRow("leading blank kept")     << QStringList{"ccCheck"}  << " res"     << "cc, res";
+    QTest::newRow("trailing blank kept")    << QStringList{"cCheck"}   << "s, "      << "c,s, ";
+    QTest::newRow("lone comma")             << QStringList{}           << ","        << "";
+    // clang-format on
 }
 
 void TestExtensionsAndSummary::extensionList() {

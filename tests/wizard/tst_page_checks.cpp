@@ -54,38 +54,16 @@ void TestPageChecks::page0_data() {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("next");
-    QTest::newRow("all exist, named") << "folder"
-                                      << "file"
-                                      << "folder"
-                                      << "p" << true;
-    QTest::newRow("file and folder swapped") << "file"
-                                             << "folder"
-                                             << "file"
-                                             << "p" << true;
-    QTest::newRow("all exist, no name") << "folder"
-                                        << "file"
-                                        << "folder"
-                                        << "" << false;
-    QTest::newRow("install missing") << "missing"
-                                     << "file"
-                                     << "folder"
-                                     << "p" << false;
-    QTest::newRow("project missing") << "folder"
-                                     << "missing"
-                                     << "folder"
-                                     << "p" << false;
-    QTest::newRow("destination missing") << "folder"
-                                         << "file"
-                                         << "missing"
-                                         << "p" << false;
-    QTest::newRow("install empty") << ""
-                                   << "file"
-                                   << "folder"
-                                   << "p" << false;
-    QTest::newRow("all missing") << "missing"
-                                 << "missing"
-                                 << "missing"
-                                 << "p" << false;
+    // clang-format off
+    QTest::newRow("all exist, named")        << "folder"  << "file"    << "folder"  << "p" << true;
+    QTest::newRow("file and folder swapped") << "file"    << "folder"  << "file"    << "p" << true;
+    QTest::newRow("all exist, no name")      << "folder"  << "file"    << "folder"  << ""  << false;
+    QTest::newRow("install missing")         << "missing" << "file"    << "folder"  << "p" << false;
+    QTest::newRow("project missing")         << "folder"  << "missing" << "folder"  << "p" << false;
+    QTest::newRow("destination missing")     << "folder"  << "file"    << "missing" << "p" << false;
+    QTest::newRow("install empty")           << ""        << "file"    << "folder"  << "p" << false;
+    QTest::newRow("all missing")             << "missing" << "missing" << "missing" << "p" << false;
+    // clang-format on
 }
 
 void TestPageChecks::page0() {
@@ -145,16 +123,22 @@ void TestPageChecks::relativePathsCountFromCurrentDirectory() {
 
 void TestPageChecks::keyReleaseRunsTheCheck_data() {
     QTest::addColumn<QString>("edit");
-    QTest::newRow("CWInstallDirEdit") << "CWInstallDirEdit";
-    QTest::newRow("CWProjectEdit") << "CWProjectEdit";
-    QTest::newRow("VexaProjectEdit") << "VexaProjectEdit";
-    QTest::newRow("VexaNameEdit") << "VexaNameEdit";
-    QTest::newRow("MsgPersonEdit") << "MsgPersonEdit";
-    QTest::newRow("CmpPersonEdit") << "CmpPersonEdit";
+    QTest::addColumn<bool>("page0");  // runs the page 0 check
+    QTest::addColumn<bool>("page1");  // runs the page 1 check
+    QTest::newRow("CWInstallDirEdit") << "CWInstallDirEdit" << true << false;
+    QTest::newRow("CWProjectEdit") << "CWProjectEdit" << true << false;
+    QTest::newRow("VexaProjectEdit") << "VexaProjectEdit" << true << false;
+    QTest::newRow("VexaNameEdit") << "VexaNameEdit" << true << false;
+    QTest::newRow("MsgPersonEdit") << "MsgPersonEdit" << false << true;
+    QTest::newRow("CmpPersonEdit") << "CmpPersonEdit" << false << true;
+    QTest::newRow("AnalPersonEdit") << "AnalPersonEdit" << false << false;
+    QTest::newRow("CustExtEdit") << "CustExtEdit" << false << false;
 }
 
 void TestPageChecks::keyReleaseRunsTheCheck() {
     QFETCH(QString, edit);
+    QFETCH(bool, page0);
+    QFETCH(bool, page1);
     ScratchDirectory dir;
     TessalyWizard wizard;
     const QString folder = dir.makeFolder(QStringLiteral("f"));
@@ -180,11 +164,9 @@ void TestPageChecks::keyReleaseRunsTheCheck() {
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
     QApplication::sendEvent(target, &release);
 
-    const bool page0 =
-        !edit.startsWith(QLatin1String("Msg")) && !edit.startsWith(QLatin1String("Cmp"));
     QCOMPARE(wizard.Page0->isComplete(), page0);
-    QCOMPARE(wizard.Page1->isComplete(), page0);  // the page 1 check turns it off
-    QCOMPARE(textColour(wizard.MsgPersonEdit), page0 ? textColour(wizard.AnalPersonEdit) : kRed);
+    QCOMPARE(wizard.Page1->isComplete(), !page1);  // the page 1 check turns it off
+    QCOMPARE(textColour(wizard.MsgPersonEdit), page1 ? kRed : textColour(wizard.AnalPersonEdit));
 }
 
 void TestPageChecks::page1_data() {
@@ -192,33 +174,26 @@ void TestPageChecks::page1_data() {
     QTest::addColumn<QString>("analyser");
     QTest::addColumn<QString>("compiler");
     QTest::addColumn<bool>("next");
-    QTest::newRow("all empty") << ""
-                               << ""
-                               << "" << true;
-    QTest::newRow("message exists") << "file"
-                                    << ""
-                                    << "" << true;
-    QTest::newRow("message missing") << "missing"
-                                     << ""
-                                     << "" << false;
-    QTest::newRow("compiler missing") << ""
-                                      << ""
-                                      << "missing" << false;
-    QTest::newRow("message missing, compiler exists") << "missing"
-                                                      << ""
-                                                      << "file" << true;
-    QTest::newRow("message exists, compiler missing") << "file"
-                                                      << ""
-                                                      << "missing" << false;
-    QTest::newRow("analyser missing, last decides") << "file"
-                                                    << "missing"
-                                                    << "file" << true;
-    QTest::newRow("analyser missing decides") << "file"
-                                              << "missing"
-                                              << "" << false;
-    QTest::newRow("analyser exists after missing message") << "missing"
-                                                           << "file"
-                                                           << "" << true;
+    // clang-format off
+    QTest::newRow("all empty")
+        << "" << "" << "" << true;
+    QTest::newRow("message exists")
+        << "file" << "" << "" << true;
+    QTest::newRow("message missing")
+        << "missing" << "" << "" << false;
+    QTest::newRow("compiler missing")
+        << "" << "" << "missing" << false;
+    QTest::newRow("message missing, compiler exists")
+        << "missing" << "" << "file" << true;
+    QTest::newRow("message exists, compiler missing")
+        << "file" << "" << "missing" << false;
+    QTest::newRow("analyser missing, last decides")
+        << "file" << "missing" << "file" << true;
+    QTest::newRow("analyser missing decides")
+        << "file" << "missing" << "" << false;
+    QTest::newRow("analyser exists after missing message")
+        << "missing" << "file" << "" << true;
+    // clang-format on
 }
 
 void TestPageChecks::page1() {

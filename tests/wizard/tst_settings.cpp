@@ -251,16 +251,15 @@ void TestSettings::registryDefault_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QByteArray>("diagnostic");
     const QByteArray key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IDE.exe";
-    QTest::newRow("two levels up") << true << true << "D:\\Tools\\CodeWarrior\\Bin\\IDE.exe"
-                                   << "D:\\Tools\\CodeWarrior" << QByteArray();
-    QTest::newRow("drive only") << true << true << "C:\\IDE.exe"
-                                << "C:" << QByteArray();
-    QTest::newRow("no backslash") << true << true << "IDE.exe"
-                                  << "IDE.exe" << QByteArray();
-    QTest::newRow("failed read") << true << false << ""
-                                 << "" << key + "-1, 0";
-    QTest::newRow("no registry here") << false << false << ""
-                                      << "" << QByteArray();
+    // clang-format off
+    QTest::newRow("two levels up")
+        << true << true << "D:\\Tools\\CodeWarrior\\Bin\\IDE.exe" << "D:\\Tools\\CodeWarrior"
+        << QByteArray();
+    QTest::newRow("drive only")       << true  << true  << "C:\\IDE.exe" << "C:"      << QByteArray();
+    QTest::newRow("no backslash")     << true  << true  << "IDE.exe"     << "IDE.exe" << QByteArray();
+    QTest::newRow("failed read")      << true  << false << ""            << ""        << key + "-1, 0";
+    QTest::newRow("no registry here") << false << false << ""            << ""        << QByteArray();
+    // clang-format on
 }
 
 void TestSettings::registryDefault() {
