@@ -5,8 +5,7 @@
 namespace tessaly {
 
 namespace {
-// Large enough that a 30 MB export needs only a few hundred reads; the one
-// character kept in front of each block makes unget() safe across a refill.
+// Large enough that a 30 MB export needs only a few hundred reads.
 constexpr std::size_t kBlockSize = 256 * 1024;
 }  // namespace
 
@@ -17,8 +16,10 @@ TextInput::~TextInput() {
 bool TextInput::open(const std::string& path) {
     close();
     file_ = std::fopen(path.c_str(), "rb");
-    buffer_.resize(kBlockSize + 2);
-    pos_ = end_ = 1;
+    if (!buffer_) {
+        buffer_.reset(new char[kBlockSize]);
+    }
+    pos_ = end_ = 0;
     pendingCr_ = endSeen_ = failed_ = false;
     if (file_ == nullptr) {
         return false;
@@ -45,25 +46,22 @@ bool TextInput::refill() {
         endSeen_ = true;
         return false;
     }
-    // Keep the last delivered character in front, for unget().
-    char* base = buffer_.data();
-    base[0] = end_ > 0 ? base[end_ - 1] : '\0';
+    char* const begin = buffer_.get();
     std::size_t count = 0;
     if (pendingCr_) {
-        base[1] = '\r';
+        begin[0] = '\r';
         count = 1;
         pendingCr_ = false;
     }
-    count += std::fread(base + 1 + count, 1, kBlockSize - count, file_);
+    count += std::fread(begin + count, 1, kBlockSize - count, file_);
     if (count == 0) {
         failed_ = std::ferror(file_) != 0;
         endSeen_ = true;
-        pos_ = end_ = 1;
+        pos_ = end_ = 0;
         return false;
     }
     // Collapse CR LF to LF in place; a CR at the very end waits for the next
     // block, unless the file ends there.
-    char* begin = base + 1;
     char* end = begin + count;
     if (end[-1] == '\r' && !std::feof(file_)) {
         --end;
@@ -79,9 +77,9 @@ bool TextInput::refill() {
         }
         end = out;
     }
-    pos_ = 1;
-    end_ = static_cast<std::size_t>(end - base);
-    if (pos_ == end_) {
+    pos_ = 0;
+    end_ = static_cast<std::size_t>(end - begin);
+    if (end_ == 0) {
         return refill();  // a block that held only a pending CR
     }
     return true;

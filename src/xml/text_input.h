@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace tessaly {
 
@@ -33,11 +33,11 @@ class TextInput {
         }
         return static_cast<unsigned char>(buffer_[pos_++]);
     }
-    // Gives back the character that get() returned last.
+    // Gives back the character that the last get() returned (not kEnd).
     void unget() { --pos_; }
 
     // The characters available without a refill, starting at the next one.
-    const char* data() const { return buffer_.data() + pos_; }
+    const char* data() const { return buffer_.get() + pos_; }
     std::size_t available() const { return end_ - pos_; }
     void skip(std::size_t count) { pos_ += count; }
     // Makes at least one character available; false at the end.
@@ -51,7 +51,7 @@ class TextInput {
     bool refill();
 
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // not zero-filled: every byte read is written first
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool pendingCr_ = false;  // a CR at the end of the last block, not yet delivered
