@@ -255,10 +255,10 @@ void TestSettings::registryDefault_data() {
     QTest::newRow("two levels up")
         << true << true << "D:\\Tools\\CodeWarrior\\Bin\\IDE.exe" << "D:\\Tools\\CodeWarrior"
         << QByteArray();
-    QTest::newRow("drive only")       << true  << true  << "C:\\IDE.exe" << "C:"      << QByteArray();
-    QTest::newRow("no backslash")     << true  << true  << "IDE.exe"     << "IDE.exe" << QByteArray();
-    QTest::newRow("failed read")      << true  << false << ""            << ""        << key + "-1, 0";
-    QTest::newRow("no registry here") << false << false << ""            << ""        << QByteArray();
+    QTest::newRow("drive only")   << true << true  << "C:\\IDE.exe" << "C:"      << QByteArray();
+    QTest::newRow("no backslash") << true << true  << "IDE.exe"     << "IDE.exe" << QByteArray();
+    QTest::newRow("failed read")  << true << false << ""            << ""        << key + "-1, 0";
+    QTest::newRow("no registry here") << false << false << "" << "" << QByteArray();
     // clang-format on
 }
 
