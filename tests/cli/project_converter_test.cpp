@@ -91,6 +91,15 @@ TEST_F(RunTest, ErrorMessages) {
     EXPECT_EQ(console.lines.back(), "Could not create directory: " + dest + "/T/output/");
 }
 
+TEST_F(RunTest, PathTheSystemRefusesGivesTheMessageOfItsOperation) {
+    fs::create_directory(dest);
+    const std::string longName(300, 'n');  // longer than any file system allows for one name
+    std::string project = kProject;
+    project.replace(project.find("<NAME>T</NAME>"), 14, "<NAME>" + longName + "</NAME>");
+    EXPECT_EQ(run(project), 1);
+    EXPECT_EQ(console.lines.back(), "Could not create directory: " + dest + "/" + longName);
+}
+
 TEST_F(RunTest, GivenAnalyserPersonalityThatCannotBeReadIsNoFailure) {
     fs::create_directory(dest);
     EXPECT_EQ(run(kProject, {"-ap", temp.str()}), 0);
