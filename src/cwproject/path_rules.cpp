@@ -15,15 +15,15 @@ void cutAtLast(std::string& text, char separator) {
 
 }  // namespace
 
+std::string installFolderFromIdePath(std::string idePath, char separator) {
+    cutAtLast(idePath, separator);
+    cutAtLast(idePath, separator);
+    return idePath;
+}
+
 std::string codeWarriorDirFromRegistry(Platform& platform) {
-    auto value = platform.registryValue(kCodeWarriorIdeKey);
-    if (!value) {
-        return {};
-    }
-    // Drop the executable's name, then the folder that holds it (Bin).
-    cutAtLast(*value, platform.separator());
-    cutAtLast(*value, platform.separator());
-    return *value;
+    const auto value = platform.registryValue(kCodeWarriorIdeKey);
+    return value ? installFolderFromIdePath(*value, platform.separator()) : std::string();
 }
 
 std::string projectRootFolder(const std::string& sourceProjectPath, char separator) {

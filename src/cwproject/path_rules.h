@@ -18,8 +18,11 @@ class GroupNode;
 inline constexpr const char* kCodeWarriorIdeKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IDE.exe";
 
-// The installation folder: the IDE's path cut twice at its last separator.
-// Empty when the registry has no value.
+// The installation folder: the IDE's program path cut twice at its last
+// separator (dropping the program, then the folder that holds it).
+std::string installFolderFromIdePath(std::string idePath, char separator);
+
+// The installation folder from the registry; empty when it has no value.
 std::string codeWarriorDirFromRegistry(Platform& platform);
 
 // The source project path up to and including its last separator.

@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 #include <QTextStream>
 
+#include "cwproject/path_rules.h"
 #include "platform/platform.h"
 
 namespace tessaly::wizard {
@@ -23,9 +24,6 @@ constexpr Label kLabels[] = {
     {"Analyser Personality:", RememberedField::AnalyserPersonality},
     {"Compiler Personality:", RememberedField::CompilerPersonality},
 };
-
-constexpr const char* kIdeRegistryKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IDE.exe";
 
 }  // namespace
 
@@ -84,25 +82,20 @@ bool writeSettingsFile(const QString& path, const RememberedValues& values) {
 }
 
 QString codeWarriorDirFromRegistry(Platform& platform, std::FILE* diagnostics) {
-    const std::optional<std::string> value = platform.registryValue(kIdeRegistryKey);
+    const std::optional<std::string> value = platform.registryValue(kCodeWarriorIdeKey);
     if (!value) {
         if (platform.pathStyle() == PathStyle::Windows && diagnostics) {
             // The platform reports only that the read failed, not the
             // system's result code, which is shown as -1.
-            std::fprintf(diagnostics, "%s", kIdeRegistryKey);
+            std::fprintf(diagnostics, "%s", kCodeWarriorIdeKey);
             std::fprintf(diagnostics, "%d, %d", -1, 0);
             std::fflush(diagnostics);
         }
         return QString();
     }
-    QString folder = QString::fromLocal8Bit(value->data(), qsizetype(value->size()));
-    for (int cut = 0; cut < 2; ++cut) {
-        const qsizetype slash = folder.lastIndexOf(QLatin1Char('\\'));
-        if (slash >= 0) {
-            folder.truncate(slash);
-        }
-    }
-    return folder;
+    // The value is a Windows path whatever the host: it is cut at "\\".
+    const std::string folder = installFolderFromIdePath(*value, '\\');
+    return QString::fromLocal8Bit(folder.data(), qsizetype(folder.size()));
 }
 
 }  // namespace tessaly::wizard
