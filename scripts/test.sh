@@ -14,5 +14,7 @@ ctest --preset default
 
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
-# The summary line of the last run closes the output.
-ctest --preset sanitize 2>&1 | sed '/^Total Test time/d'
+# The summary line of the last run closes the output: the timing line after
+# it and trailing blank lines are left out.
+ctest --preset sanitize 2>&1 | sed '/^Total Test time/d' |
+  awk 'NF { while (blank > 0) { print ""; blank-- } print; next } { blank++ }'
