@@ -12,6 +12,8 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default
 
+scripts/fuzz.sh 60
+
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 # The summary line of the last run closes the output: the timing line after
