@@ -5,7 +5,7 @@
 set -euo pipefail
 
 converter=(cmake ninja-build g++)
-all=("${converter[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64 fonts-dejavu-core clang libclang-rt-14-dev)
+all=("${converter[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64 fonts-dejavu-core clang libclang-rt-14-dev wine)
 
 case "${1:-all}" in
   converter) wanted=("${converter[@]}") ;;
