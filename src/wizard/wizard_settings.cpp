@@ -1,6 +1,7 @@
 #include "wizard_settings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -29,6 +30,12 @@ constexpr Label kLabels[] = {
 
 QList<SettingAssignment> readSettingsFile(const QString& path) {
     QList<SettingAssignment> assignments;
+    // Only a regular file is read: opening a pipe of that name would wait for
+    // a writer, and a device may never reach an end, either of which would
+    // hold the wizard's start for ever.
+    if (!QFileInfo(path).isFile()) {
+        return assignments;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return assignments;

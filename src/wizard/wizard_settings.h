@@ -38,7 +38,8 @@ struct RememberedValues {
 
 // The assignments the file makes, in file order: every line that is exactly
 // a label sets its field to the line after it (empty at the end of the file).
-// Lines may end in LF or CR LF. No assignments when the file cannot be read.
+// Lines may end in LF or CR LF. No assignments when the file cannot be read
+// or is not a regular file.
 QList<SettingAssignment> readSettingsFile(const QString& path);
 
 // The file's text: the installation record always, each personality record

@@ -2,7 +2,13 @@
 // wizard, and the CodeWarrior folder proposed from the registry.
 #include <QLineEdit>
 #include <QtTest>
+#include <chrono>
 #include <cstdio>
+#include <future>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 #include "platform/platform.h"
 #include "tessaly_wizard.h"
@@ -124,6 +130,22 @@ void TestSettings::missingFileChangesNothing() {
     TessalyWizard wizard;
     QCOMPARE(fieldsOf(wizard), (QStringList{"", "", "", ""}));
     QVERIFY(tessaly::wizard::readSettingsFile(dir.filePath(QStringLiteral("none.txt"))).isEmpty());
+
+#ifdef Q_OS_UNIX
+    // A pipe of that name is not read: opening it would wait for a writer.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    auto reading =
+        std::async(std::launch::async, [&pipe] { return tessaly::wizard::readSettingsFile(pipe); });
+    const bool returned = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Release the blocked reader so that the test can end.
+        QFile writer(pipe);
+        writer.open(QIODevice::WriteOnly);
+    }
+    QVERIFY(returned);
+    QVERIFY(reading.get().isEmpty());
+#endif
 }
 
 void TestSettings::emptyRecordsStillAssign() {
