@@ -1,0 +1,65 @@
+// A Platform that forwards every call to another one and counts the calls,
+// so that a benchmark run reports exactly the probes and directory creations
+// the converter made, with nothing but the converter running.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace tessaly::bench {
+
+struct PlatformCounts {
+    std::uint64_t exists = 0;
+    std::uint64_t isDirectory = 0;
+    std::uint64_t makeDirectory = 0;
+    std::uint64_t directoriesCreated = 0;
+    std::uint64_t listDirectory = 0;
+    std::uint64_t folderIdentity = 0;
+    std::uint64_t isFileSystemRoot = 0;
+};
+
+class CountingPlatform final : public Platform {
+  public:
+    explicit CountingPlatform(Platform& inner) : inner_(inner) {}
+
+    PlatformCounts counts;
+
+    PathStyle pathStyle() const override { return inner_.pathStyle(); }
+    std::optional<std::string> currentDirectory() override { return inner_.currentDirectory(); }
+    bool changeDirectory(const std::string& path) override { return inner_.changeDirectory(path); }
+    bool exists(const std::string& path) override {
+        ++counts.exists;
+        return inner_.exists(path);
+    }
+    bool isDirectory(const std::string& path) override {
+        ++counts.isDirectory;
+        return inner_.isDirectory(path);
+    }
+    MakeDirectoryResult makeDirectory(const std::string& path) override {
+        ++counts.makeDirectory;
+        const MakeDirectoryResult result = inner_.makeDirectory(path);
+        counts.directoriesCreated += result == MakeDirectoryResult::Created ? 1 : 0;
+        return result;
+    }
+    bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
+        ++counts.listDirectory;
+        return inner_.listDirectory(folder, names);
+    }
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        ++counts.folderIdentity;
+        return inner_.folderIdentity(path);
+    }
+    bool isFileSystemRoot(const std::string& path) override {
+        ++counts.isFileSystemRoot;
+        return inner_.isFileSystemRoot(path);
+    }
+    std::optional<std::string> registryValue(const std::string& subkey) override {
+        return inner_.registryValue(subkey);
+    }
+
+  private:
+    Platform& inner_;
+};
+
+}  // namespace tessaly::bench

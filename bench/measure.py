@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""Runs the tesscli benchmark on generated data and prints one table.
+
+    bench/measure.py --build DIR --data DIR [--sizes S,M,L] [--repeat N]
+
+For each size, in one run: the floor (cat into /dev/null), xmllint --stream
+--noout, tesscli with an -ext filter that accepts no file, tesscli with every
+file accepted (its standard output read through a pipe, as the wizard reads
+it), and the counting driver for the file-system calls. Wall time is the
+minimum over --repeat runs (the L conversion with every file accepted runs
+once); peak resident memory is the child's own, from wait4. Each run gets a
+fresh, empty destination folder.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+NO_EXTENSION = "none"  # no generated file has this extension
+
+
+def run(argv, stdout_lines=False, stderr_text=False):
+    """Runs a child; returns (wall seconds, peak RSS bytes, stdout line
+    count, stderr text)."""
+    start = time.perf_counter()
+    child = subprocess.Popen(argv, stdout=subprocess.PIPE if stdout_lines else subprocess.DEVNULL,
+                             stderr=subprocess.PIPE if stderr_text else None)
+    lines = 0
+    if stdout_lines:
+        # Drained as it arrives, in blocks, like the wizard's details log.
+        while True:
+            block = child.stdout.read1(1 << 16)
+            if not block:
+                break
+            lines += block.count(b"\n")
+    err = child.stderr.read().decode() if stderr_text else ""
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    child.returncode = os.waitstatus_to_exitcode(status)
+    if child.returncode != 0:
+        sys.exit(f"failed ({child.returncode}): {' '.join(argv)}\n{err}")
+    return wall, usage.ru_maxrss * 1024, lines, err
+
+
+def fresh(folder):
+    if os.path.exists(folder):
+        shutil.rmtree(folder)
+    os.makedirs(folder)
+    return folder
+
+
+def measure(size, build, data, repeat):
+    meta = json.load(open(os.path.join(data, size, "meta.json")))
+    export, cw = meta["export"], meta["codewarrior_dir"]
+    tesscli = os.path.join(build, "src", "tesscli")
+    driver = os.path.join(build, "bench", "tessbench_count")
+    dest = os.path.join(data, size, "dest")
+    r = dict(meta)
+
+    subprocess.run(["cat", export], stdout=subprocess.DEVNULL, check=True)  # page cache
+    best = {}
+    for _ in range(repeat):
+        for key, argv in [
+            ("cat", ["sh", "-c", 'cat "$0" > /dev/null', export]),
+            ("xmllint", ["xmllint", "--stream", "--noout", export]),
+            ("filtered", [tesscli, export, dest, cw, "-ext", NO_EXTENSION]),
+        ]:
+            if key == "filtered":
+                fresh(dest)
+            wall, rss, _, _ = run(argv)
+            if key not in best or wall < best[key][0]:
+                best[key] = (wall, max(rss, best.get(key, (0, 0))[1]))
+            else:
+                best[key] = (best[key][0], max(rss, best[key][1]))
+    all_runs = 1 if size == "L" else repeat
+    for _ in range(all_runs):
+        wall, rss, lines, _ = run([tesscli, export, fresh(dest), cw], stdout_lines=True)
+        if "all" not in best or wall < best["all"][0]:
+            best["all"] = (wall, max(rss, best.get("all", (0, 0))[1]))
+        r["stdout_lines"] = lines
+    _, _, _, err = run([driver, export, fresh(dest), cw], stderr_text=True)
+    counts = dict(line.split("=", 1) for line in err.split())
+    r.update({k: int(v) for k, v in counts.items()})
+    # The filtered run parses the same references: its Name look-ups probe
+    # the same folders, only nothing is placed.
+    _, _, _, err = run([driver, export, fresh(dest), cw, "-ext", NO_EXTENSION], stderr_text=True)
+    counts = dict(line.split("=", 1) for line in err.split())
+    r.update({"filtered_" + k: int(v) for k, v in counts.items()})
+    shutil.rmtree(dest)
+    for key, (wall, rss) in best.items():
+        r[key + "_s"] = wall
+        r[key + "_rss"] = rss
+    return r
+
+
+def mb(n):
+    return n / 1e6
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--sizes", default="S,M,L")
+    parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--json", help="also write the figures to this file")
+    args = parser.parse_args()
+
+    results = []
+    for size in args.sizes.split(","):
+        print(f"measuring {size} ...", file=sys.stderr, flush=True)
+        results.append(measure(size, args.build, args.data, args.repeat))
+
+    rows = [
+        ("export size (MB)", lambda r: f"{mb(r['export_bytes']):.1f}"),
+        ("targets / file references", lambda r: f"{r['targets']} / {r['file_refs']:,}"),
+        ("include folders per target", lambda r: f"{r['include_folders_per_target']}"),
+        ("references by name (found)", lambda r: f"{r['name_refs']} ({r['name_refs_found']})"),
+        ("group tree nodes / files placed", lambda r: f"{r['nodes']:,} / {r['files']:,}"),
+        ("cat > /dev/null (s)", lambda r: f"{r['cat_s']:.3f}"),
+        ("xmllint --stream --noout (s)", lambda r: f"{r['xmllint_s']:.3f}"),
+        ("tesscli, filter accepts none (s)", lambda r: f"{r['filtered_s']:.3f}"),
+        ("  ratio to xmllint", lambda r: f"{r['filtered_s'] / r['xmllint_s']:.2f}"),
+        ("  reader throughput (MB/s)", lambda r: f"{mb(r['export_bytes']) / r['filtered_s']:.0f}"),
+        ("  per file reference (us)", lambda r: f"{r['filtered_s'] / r['file_refs'] * 1e6:.2f}"),
+        ("  peak RSS (MB)", lambda r: f"{mb(r['filtered_rss']):.1f}"),
+        ("tesscli, all files accepted (s)", lambda r: f"{r['all_s']:.3f}"),
+        ("  per file reference (us)", lambda r: f"{r['all_s'] / r['file_refs'] * 1e6:.2f}"),
+        ("  peak RSS (MB)", lambda r: f"{mb(r['all_rss']):.1f}"),
+        ("  path bytes in tree (MB)", lambda r: f"{mb(r['path_bytes']):.1f}"),
+        ("  console lines", lambda r: f"{r['stdout_lines']:,}"),
+        ("existence probes: Name look-ups", lambda r: f"{r['parse_exists']:,}"),
+        ("  expected (1 per folder tried)", lambda r: f"{r['expected_name_probes']:,}"),
+        ("existence probes: writer", lambda r: f"{r['write_exists']:,}"),
+        ("directory creations", lambda r: f"{r['created']:,}"),
+        ("expansion: listings / status", lambda r: f"{r['list']:,} / {r['is_dir'] + r['identity'] + r['root']:,}"),
+    ]
+    width = max(len(name) for name, _ in rows)
+    print("| " + "figure".ljust(width) + " | " + " | ".join(r["size"].rjust(12) for r in results) + " |")
+    print("|-" + "-" * width + "-|" + "|".join("-" * 13 + ":" for _ in results) + "|")
+    for name, cell in rows:
+        print("| " + name.ljust(width) + " | " + " | ".join(cell(r).rjust(12) for r in results) + " |")
+
+    print()
+    checks = []
+    by = {r["size"]: r for r in results}
+    if "L" in by:
+        r = by["L"]
+        ratio = r["filtered_s"] / r["xmllint_s"]
+        checks.append((ratio <= 0.5, f"L, filter accepting none: tesscli / xmllint = {ratio:.2f} (at most 0.50)"))
+        checks.append((r["filtered_rss"] < 64 << 20,
+                       f"L, filter accepting none: peak RSS {mb(r['filtered_rss']):.1f} MB (below 64 MB)"))
+        limit = 2 * r["path_bytes"] + (32 << 20)
+        checks.append((r["all_rss"] <= limit,
+                       f"L, all accepted: peak RSS {mb(r['all_rss']):.1f} MB "
+                       f"(at most 2 x {mb(r['path_bytes']):.1f} + 32 MB = {mb(limit):.1f} MB)"))
+    if "M" in by and "L" in by:
+        for key, label in [("filtered_s", "filter accepting none"), ("all_s", "all accepted")]:
+            m = by["M"][key] / by["M"]["file_refs"]
+            l = by["L"][key] / by["L"]["file_refs"]
+            diff = abs(m - l) / min(m, l)
+            checks.append((diff < 0.25, f"time per file reference, {label}: M {m * 1e6:.2f} us, "
+                                        f"L {l * 1e6:.2f} us, differ by {diff * 100:.0f}% (below 25%)"))
+    for r in results:
+        ok = r["parse_exists"] == r["expected_name_probes"] == r["filtered_parse_exists"]
+        checks.append((ok, f"{r['size']}: Name look-ups probed {r['parse_exists']:,} times "
+                           f"(filtered run {r['filtered_parse_exists']:,}), one per folder tried: "
+                           f"{r['expected_name_probes']:,}"))
+        # A reference found nowhere is placed with an empty path, as described.
+        checks.append((r["files"] == r["file_refs"] and r["stdout_lines"] > r["files"],
+                       f"{r['size']}: all {r['files']:,} references placed, "
+                       f"{r['stdout_lines']:,} console lines read as they came"))
+    for ok, text in checks:
+        print(("PASS  " if ok else "FAIL  ") + text)
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(results, f, indent=1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The tesscli benchmark: builds the release tesscli and the bench programs in
+# build/bench (the default preset's Release settings, plus the benchmarks),
+# generates the data once, and prints one table of figures and the targets.
+#   bench/run.sh [--sizes S,M,L] [--repeat N] [--data DIR] [--micro]
+# --micro also runs the Google Benchmark micro-benchmarks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sizes=S,M,L
+repeat=3
+data=build/bench-data
+micro=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --sizes) sizes=$2; shift 2 ;;
+    --repeat) repeat=$2; shift 2 ;;
+    --data) data=$2; shift 2 ;;
+    --micro) micro=1; shift ;;
+    *) echo "usage: $0 [--sizes S,M,L] [--repeat N] [--data DIR] [--micro]" >&2; exit 2 ;;
+  esac
+done
+
+scripts/install-deps.sh bench
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DTESSALY_BUILD_WIZARD=OFF -DTESSALY_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench >/dev/null
+
+python3 bench/generate.py --out "$data" --sizes "$sizes"
+echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
+  "$(free -g | awk '/^Mem:/ {print $2}') GB memory; data on $(df -T "$data" | awk 'NR == 2 {print $2}')"
+python3 bench/measure.py --build build/bench --data "$data" --sizes "$sizes" --repeat "$repeat"
+if [ "$micro" = 1 ]; then
+  build/bench/bench/tessbench_micro --benchmark_min_time=0.2
+fi
