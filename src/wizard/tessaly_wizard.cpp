@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <cstdio>
@@ -261,13 +262,20 @@ void TessalyWizard::reject() {
 
 void TessalyWizard::appendToLog(const QString& text) {
     // A new paragraph holding the text as it is: converter output names files
-    // that may contain markup characters, which must not be interpreted.
+    // that may contain markup characters, which must not be interpreted. As
+    // with the browser's own append, a view that shows the end of the log
+    // keeps showing it, so that output is seen as it arrives.
+    QScrollBar* bar = DetailsText->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
     QTextCursor cursor(DetailsText->document());
     cursor.movePosition(QTextCursor::End);
     if (!DetailsText->document()->isEmpty()) {
         cursor.insertBlock();
     }
     cursor.insertText(text);
+    if (atEnd) {
+        bar->setValue(bar->maximum());
+    }
 }
 
 bool TessalyWizard::fromEarlierRun() const {

@@ -1,6 +1,7 @@
 // A stand-in for tesscli in the wizard's run tests. It appends its arguments
 // to the file named by TESSALY_STUB_LOG (one per line, after a line with
-// their count), prints a few lines, then behaves as TESSALY_STUB_MODE says:
+// their count), prints a few lines (and TESSALY_STUB_LINES more, when set),
+// then behaves as TESSALY_STUB_MODE says:
 // "exit N" exits with status N, "late MS N" waits MS milliseconds first,
 // "crash" kills itself, "hang" waits (after writing TESSALY_STUB_LOG +
 // ".running") until it is killed.
@@ -26,6 +27,11 @@ int main(int argc, char* argv[]) {
     // a Latin-1 byte.
     std::printf("<b>not bold</b> caf\xe9\n");
     std::printf("stub: converting\n");
+    const int extraLines =
+        std::getenv("TESSALY_STUB_LINES") ? std::atoi(std::getenv("TESSALY_STUB_LINES")) : 0;
+    for (int i = 0; i < extraLines; ++i) {
+        std::printf("stub: line %d\n", i);
+    }
     std::fflush(stdout);
 
     const std::string mode =

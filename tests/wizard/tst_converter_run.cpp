@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -186,9 +187,11 @@ void TestConverterRun::argumentsReachTheConverterUnchanged() {
 }
 
 void TestConverterRun::successShowsOutputAndOffersClose() {
+    ScopedEnv lines("TESSALY_STUB_LINES", "200");  // more than the log shows at once
     RunFixture run("exit 0");
     run.fill();
     run.toLastPage();
+    run.wizard.show();
     const QString cancelBefore = run.cancelText();
     QSignalSpy finished(&run.wizard, &QDialog::finished);
     run.wizard.button(QWizard::FinishButton)->click();
@@ -201,6 +204,10 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     // Output arrives as Latin-1 and is shown as it is, markup included.
     QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
     QVERIFY(run.log().contains(QStringLiteral("<b>not bold</b> caf\u00e9\n")));
+    // The view follows the log to its end while output arrives.
+    const QScrollBar* bar = run.wizard.DetailsText->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
     QCOMPARE(run.cancelText(), QStringLiteral("Close"));
     QVERIFY(cancelBefore != QStringLiteral("Close"));
     QVERIFY(run.boxes.shown.isEmpty());
