@@ -67,13 +67,24 @@ bool TextInput::refill() {
         --end;
         pendingCr_ = true;
     }
-    char* out = static_cast<char*>(std::memchr(begin, '\r', end - begin));
-    if (out != nullptr) {
-        for (char* in = out; in < end; ++in) {
-            if (*in == '\r' && in + 1 < end && in[1] == '\n') {
-                continue;
+    // Each CR is found with memchr and the run of bytes up to it moved down
+    // in one piece, so a block costs a few calls per line, not a test per byte.
+    char* cr = static_cast<char*>(std::memchr(begin, '\r', end - begin));
+    if (cr != nullptr) {
+        char* out = cr;
+        char* in = cr;
+        while (in < end) {
+            // `in` is at a CR: a CR LF pair drops the CR, a lone CR stays.
+            if (in + 1 < end && in[1] == '\n') {
+                ++in;
+            } else {
+                *out++ = *in++;
             }
-            *out++ = *in;
+            char* next = static_cast<char*>(std::memchr(in, '\r', end - in));
+            char* stop = next != nullptr ? next : end;
+            std::memmove(out, in, stop - in);
+            out += stop - in;
+            in = stop;
         }
         end = out;
     }

@@ -126,7 +126,7 @@ void XmlReader::ensureToken() {
     }
 }
 
-bool XmlReader::expectTag(TokenKind kind, const std::string& name) {
+bool XmlReader::expectTag(TokenKind kind, std::string_view name) {
     ensureToken();
     while (kind_ == TokenKind::Special) {
         nextToken();
@@ -141,7 +141,13 @@ bool XmlReader::expectTag(TokenKind kind, const std::string& name) {
 bool XmlReader::readText(std::string& out) {
     ensureToken();
     if (kind_ == TokenKind::Text) {
-        out = decodePredefinedEntities(tokenText_);
+        // Most texts hold no entity: copied into the caller's string, whose
+        // storage is reused from one element to the next.
+        if (tokenText_.find('&') == std::string::npos) {
+            out.assign(tokenText_);
+        } else {
+            out = decodePredefinedEntities(tokenText_);
+        }
         kind_ = TokenKind::None;
         return true;
     }
@@ -162,7 +168,7 @@ bool XmlReader::readSpecial(std::string& out) {
     return false;
 }
 
-bool XmlReader::skipElementContent(const std::string& name) {
+bool XmlReader::skipElementContent(std::string_view name) {
     std::size_t depth = 0;
     for (;; kind_ = TokenKind::None) {
         ensureToken();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "xml/text_input.h"
 
@@ -39,8 +40,8 @@ class XmlReader {
     std::string currentText() const { return tokenText_; }
     TokenKind currentKind() const { return kind_; }
 
-    bool expectOpenTag(const std::string& name) { return expectTag(TokenKind::OpenTag, name); }
-    bool expectCloseTag(const std::string& name) { return expectTag(TokenKind::CloseTag, name); }
+    bool expectOpenTag(std::string_view name) { return expectTag(TokenKind::OpenTag, name); }
+    bool expectCloseTag(std::string_view name) { return expectTag(TokenKind::CloseTag, name); }
     // The text of the current element, with the predefined entities decoded;
     // an element with nothing but whitespace reads as the empty text.
     bool readText(std::string& out);
@@ -49,10 +50,10 @@ class XmlReader {
     // close tag `name` and consumes it. Nested elements are counted, not
     // recursed into; tags may carry attributes. False, with the token
     // pending, when the close tag at the element's own level has another name.
-    bool skipElementContent(const std::string& name);
+    bool skipElementContent(std::string_view name);
 
   private:
-    bool expectTag(TokenKind kind, const std::string& name);
+    bool expectTag(TokenKind kind, std::string_view name);
     void ensureToken();
     void nextToken();
     void skipWhitespace();
