@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -30,6 +31,12 @@ const std::string kProject =
 
 class RunTest : public ::testing::Test {
   protected:
+    // A path below the destination folder, given with "/".
+    std::string at(std::string relative) const {
+        std::replace(relative.begin(), relative.end(), '/', systemPlatform().separator());
+        return dest + systemPlatform().separator() + relative;
+    }
+
     int run(const std::string& exportText, const Strings& options = {}) {
         writeFile(temp.path() / "p.mcp.xml", exportText);
         Strings arguments{(temp.path() / "p.mcp.xml").string(), dest, "cw"};
@@ -45,11 +52,10 @@ class RunTest : public ::testing::Test {
 TEST_F(RunTest, CompleteRun) {
     fs::create_directory(dest);
     EXPECT_EQ(run(kProject), 0);
-    EXPECT_EQ(console.lines,
-              (Strings{"adding file: /src/a.c", "Creating Vexa/Vexa++ Project ...",
-                       "  Creating Group - p", "  Creating Group - T",
-                       "  Creating Analyser Personality - " + dest + "/T/person/T.p_a",
-                       "  Creating Group - G", "Vexa/Vexa++ Project Completed!"}));
+    EXPECT_EQ(console.lines, (Strings{"adding file: /src/a.c", "Creating Vexa/Vexa++ Project ...",
+                                      "  Creating Group - p", "  Creating Group - T",
+                                      "  Creating Analyser Personality - " + at("T/person/T.p_a"),
+                                      "  Creating Group - G", "Vexa/Vexa++ Project Completed!"}));
 }
 
 TEST_F(RunTest, UnexpectedTokenIsShownAsWrittenAndTheProjectStillWritten) {
@@ -60,7 +66,7 @@ TEST_F(RunTest, UnexpectedTokenIsShownAsWrittenAndTheProjectStillWritten) {
     EXPECT_EQ(console.lines.at(1),
               "CW Project file parsing encountered unexpected token: a &amp; b");
     EXPECT_EQ(console.lines.back(), "Vexa/Vexa++ Project Completed!");
-    EXPECT_TRUE(fs::exists(dest + "/p.prj"));
+    EXPECT_TRUE(fs::exists(at("p.prj")));
 }
 
 TEST_F(RunTest, EndOfInputWritesNothing) {
@@ -81,14 +87,14 @@ TEST_F(RunTest, ErrorMessages) {
 
     console.lines.clear();
     EXPECT_EQ(run(kProject), 1) << "the destination folder does not exist";
-    EXPECT_EQ(console.lines.back(), "Could not write file: " + dest + "/p.prj");
+    EXPECT_EQ(console.lines.back(), "Could not write file: " + at("p.prj"));
 
     console.lines.clear();
     fs::create_directory(dest);
     // Something exists at the target's folder, so only its "output" folder is tried.
-    writeFile(dest + "/T", "a file where a folder must go");
+    writeFile(at("T"), "a file where a folder must go");
     EXPECT_EQ(run(kProject), 1);
-    EXPECT_EQ(console.lines.back(), "Could not create directory: " + dest + "/T/output/");
+    EXPECT_EQ(console.lines.back(), "Could not create directory: " + at("T/output/"));
 }
 
 TEST_F(RunTest, PathTheSystemRefusesGivesTheMessageOfItsOperation) {
@@ -97,7 +103,7 @@ TEST_F(RunTest, PathTheSystemRefusesGivesTheMessageOfItsOperation) {
     std::string project = kProject;
     project.replace(project.find("<NAME>T</NAME>"), 14, "<NAME>" + longName + "</NAME>");
     EXPECT_EQ(run(project), 1);
-    EXPECT_EQ(console.lines.back(), "Could not create directory: " + dest + "/" + longName);
+    EXPECT_EQ(console.lines.back(), "Could not create directory: " + at("") + longName);
 }
 
 TEST_F(RunTest, GivenAnalyserPersonalityThatCannotBeReadIsNoFailure) {

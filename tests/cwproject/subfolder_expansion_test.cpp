@@ -76,8 +76,12 @@ TEST(ExpandSubfoldersTest, RealSymlinkCycleAndRootLinkOnThisSystem) {
     namespace fs = std::filesystem;
     testing::TempFolder temp;
     fs::create_directories(temp.path() / "inc" / "a");
-    fs::create_directory_symlink(temp.path() / "inc", temp.path() / "inc" / "a" / "loop");
-    fs::create_directory_symlink("/", temp.path() / "inc" / "root");
+    std::error_code error;
+    fs::create_directory_symlink(temp.path() / "inc", temp.path() / "inc" / "a" / "loop", error);
+    if (error) {
+        GTEST_SKIP() << "this system cannot create symbolic links: " << error.message();
+    }
+    fs::create_directory_symlink(temp.path().root_path(), temp.path() / "inc" / "root");
     Strings list;
     expandSubfolders(systemPlatform(), (temp.path() / "inc").string(), list);
     EXPECT_EQ(list, (Strings{(temp.path() / "inc" / "a").string()}));
