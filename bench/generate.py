@@ -225,10 +225,12 @@ def generate(size, out_root, seed, force):
             ext = EXTENSIONS[rng.randrange(len(EXTENSIONS))]
             if ref in name_set:
                 header = f"hdr_{ref:07d}.h"
-                draw = rng.random()
-                if draw < IN_USER_FOLDER:
+                # The shares are kept exactly in every run of 20 references,
+                # so that S, M and L have the same mix; the folder is random.
+                slot = len(name_headers) % 20
+                if slot < 20 * IN_USER_FOLDER:
                     name_headers[header] = order[rng.randrange(user_count)]
-                elif draw < IN_USER_FOLDER + IN_SYSTEM_FOLDER:
+                elif slot < 20 * (IN_USER_FOLDER + IN_SYSTEM_FOLDER):
                     name_headers[header] = order[rng.randrange(user_count, len(order))]
                 else:
                     name_headers[header] = None

@@ -5,8 +5,10 @@
 
 For each size, in one run: the floor (cat into /dev/null), xmllint --stream
 --noout, tesscli with an -ext filter that accepts no file, tesscli with every
-file accepted (its standard output read through a pipe, as the wizard reads
-it), and the counting driver for the file-system calls. Wall time is the
+file accepted, and the counting driver for the file-system calls. The timed
+runs write their console lines (each flushed, one write per line) to
+/dev/null; the counting run reads them through a pipe, as the wizard does, and
+counts them. Wall time is the
 minimum over --repeat runs (the L conversion with every file accepted runs
 once); peak resident memory is the child's own, from GNU time. Each run gets a
 fresh, empty destination folder.
@@ -25,11 +27,12 @@ NO_EXTENSION = "none"  # no generated file has this extension
 
 def run(argv, stdout_lines=False, stderr_text=False):
     """Runs a child; returns (wall seconds, peak RSS bytes, stdout line
-    count, stderr text). The peak RSS comes from GNU time: a child forked
-    from this Python process would report Python's own size as its peak."""
+    count, stderr text, user + system CPU seconds). The peak RSS comes from
+    GNU time: a child forked from this Python process would report Python's
+    own size as its peak."""
     rss_file = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"tessbench_rss_{os.getpid()}")
     start = time.perf_counter()
-    child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss_file] + argv,
+    child = subprocess.Popen(["/usr/bin/time", "-f", "%M %U %S", "-o", rss_file] + argv,
                              stdout=subprocess.PIPE if stdout_lines else subprocess.DEVNULL,
                              stderr=subprocess.PIPE if stderr_text else None)
     lines = 0
@@ -46,9 +49,9 @@ def run(argv, stdout_lines=False, stderr_text=False):
     if child.returncode != 0:
         sys.exit(f"failed ({child.returncode}): {' '.join(argv)}\n{err}")
     with open(rss_file) as f:
-        rss = int(f.read().split()[-1]) * 1024
+        rss, user, system = f.read().split()[-3:]
     os.remove(rss_file)
-    return wall, rss, lines, err
+    return wall, int(rss) * 1024, lines, err, (float(user), float(system))
 
 
 def fresh(folder):
@@ -76,30 +79,38 @@ def measure(size, build, data, repeat):
         ]:
             if key == "filtered":
                 fresh(dest)
-            wall, rss, _, _ = run(argv)
-            if key not in best or wall < best[key][0]:
-                best[key] = (wall, max(rss, best.get(key, (0, 0))[1]))
-            else:
-                best[key] = (best[key][0], max(rss, best[key][1]))
+            keep(best, key, run(argv))
     all_runs = 1 if size == "L" else repeat
     for _ in range(all_runs):
-        wall, rss, lines, _ = run([tesscli, export, fresh(dest), cw], stdout_lines=True)
-        if "all" not in best or wall < best["all"][0]:
-            best["all"] = (wall, max(rss, best.get("all", (0, 0))[1]))
-        r["stdout_lines"] = lines
-    _, _, _, err = run([driver, export, fresh(dest), cw], stderr_text=True)
+        keep(best, "all", run([tesscli, export, fresh(dest), cw]))
+    # The counting run reads the console through a pipe, line count included.
+    _, _, r["stdout_lines"], err, _ = run([driver, export, fresh(dest), cw], stdout_lines=True,
+                                           stderr_text=True)
     counts = dict(line.split("=", 1) for line in err.split())
     r.update({k: int(v) for k, v in counts.items()})
     # The filtered run parses the same references: its Name look-ups probe
     # the same folders, only nothing is placed.
-    _, _, _, err = run([driver, export, fresh(dest), cw, "-ext", NO_EXTENSION], stderr_text=True)
+    _, _, _, err, _ = run([driver, export, fresh(dest), cw, "-ext", NO_EXTENSION],
+                          stderr_text=True)
     counts = dict(line.split("=", 1) for line in err.split())
     r.update({"filtered_" + k: int(v) for k, v in counts.items()})
     shutil.rmtree(dest)
-    for key, (wall, rss) in best.items():
+    for key, (wall, rss, cpu) in best.items():
         r[key + "_s"] = wall
         r[key + "_rss"] = rss
+        r[key + "_user"], r[key + "_sys"] = cpu
     return r
+
+
+def keep(best, key, result):
+    """The fastest run's wall and CPU times, and the highest peak RSS."""
+    wall, rss, _, _, cpu = result
+    if key not in best:
+        best[key] = (wall, rss, cpu)
+    elif wall < best[key][0]:
+        best[key] = (wall, max(rss, best[key][1]), cpu)
+    else:
+        best[key] = (best[key][0], max(rss, best[key][1]), best[key][2])
 
 
 def mb(n):
@@ -128,12 +139,15 @@ def main():
         ("group tree nodes / files placed", lambda r: f"{r['nodes']:,} / {r['files']:,}"),
         ("cat > /dev/null (s)", lambda r: f"{r['cat_s']:.3f}"),
         ("xmllint --stream --noout (s)", lambda r: f"{r['xmllint_s']:.3f}"),
+        ("  user / system CPU (s)", lambda r: f"{r['xmllint_user']:.2f} / {r['xmllint_sys']:.2f}"),
         ("tesscli, filter accepts none (s)", lambda r: f"{r['filtered_s']:.3f}"),
+        ("  user / system CPU (s)", lambda r: f"{r['filtered_user']:.2f} / {r['filtered_sys']:.2f}"),
         ("  ratio to xmllint", lambda r: f"{r['filtered_s'] / r['xmllint_s']:.2f}"),
         ("  reader throughput (MB/s)", lambda r: f"{mb(r['export_bytes']) / r['filtered_s']:.0f}"),
         ("  per file reference (us)", lambda r: f"{r['filtered_s'] / r['file_refs'] * 1e6:.2f}"),
         ("  peak RSS (MB)", lambda r: f"{mb(r['filtered_rss']):.1f}"),
         ("tesscli, all files accepted (s)", lambda r: f"{r['all_s']:.3f}"),
+        ("  user / system CPU (s)", lambda r: f"{r['all_user']:.2f} / {r['all_sys']:.2f}"),
         ("  per file reference (us)", lambda r: f"{r['all_s'] / r['file_refs'] * 1e6:.2f}"),
         ("  peak RSS (MB)", lambda r: f"{mb(r['all_rss']):.1f}"),
         ("  path bytes in tree (MB)", lambda r: f"{mb(r['path_bytes']):.1f}"),
