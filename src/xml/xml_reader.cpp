@@ -30,15 +30,24 @@ int XmlReader::getOrThrow() {
     return c;
 }
 
+// Scans the buffered block directly; the end of the input inside the
+// whitespace is an unexpected end.
 void XmlReader::skipWhitespace() {
-    if (!good()) {
-        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+    for (;;) {
+        if (!input_.fill()) {
+            throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+        }
+        const char* begin = input_.data();
+        const std::size_t count = input_.available();
+        std::size_t skipped = 0;
+        while (skipped < count && isWhitespace(static_cast<unsigned char>(begin[skipped]))) {
+            ++skipped;
+        }
+        input_.skip(skipped);
+        if (skipped < count) {
+            return;
+        }
     }
-    int c;
-    do {
-        c = getOrThrow();
-    } while (isWhitespace(c));
-    input_.unget();
 }
 
 // Appends everything up to the delimiter to the token text, scanning whole
