@@ -35,6 +35,7 @@ done
 log="$build/fuzz.log"
 status=0
 "$build/fuzz_conversion" -max_len=65536 -timeout=10 -max_total_time="$seconds" \
+  -dict=tests/fuzz/conversion.dict \
   -artifact_prefix="$build/findings/" -print_final_stats=1 \
   "$build/corpus" "$build/seeds" >"$log" 2>&1 || status=$?
 

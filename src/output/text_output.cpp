@@ -4,7 +4,8 @@ namespace tessaly {
 
 bool TextOutput::open(const std::string& path) {
     close();
-    file_ = std::fopen(path.c_str(), "wb");
+    // A NUL byte would cut the path short: such a path names no file.
+    file_ = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "wb") : nullptr;
     if (file_ != nullptr) {
         std::setvbuf(file_, nullptr, _IOFBF, 64 * 1024);
     }

@@ -11,9 +11,15 @@
 namespace tessaly {
 namespace {
 
+// A path that holds a NUL byte names no file: a system call would see only
+// the part before it, which is another path.
+bool nameable(const std::string& path) {
+    return path.find('\0') == std::string::npos;
+}
+
 std::optional<struct stat> statOf(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (!nameable(path) || ::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
     return info;
@@ -36,7 +42,9 @@ class PosixPlatform final : public Platform {
         return buffer;
     }
 
-    bool changeDirectory(const std::string& path) override { return ::chdir(path.c_str()) == 0; }
+    bool changeDirectory(const std::string& path) override {
+        return nameable(path) && ::chdir(path.c_str()) == 0;
+    }
 
     bool exists(const std::string& path) override { return statOf(path).has_value(); }
 
@@ -46,6 +54,9 @@ class PosixPlatform final : public Platform {
     }
 
     MakeDirectoryResult makeDirectory(const std::string& path) override {
+        if (!nameable(path)) {
+            return MakeDirectoryResult::Failed;
+        }
         if (::mkdir(path.c_str(), 0777) == 0) {
             return MakeDirectoryResult::Created;
         }
@@ -53,7 +64,7 @@ class PosixPlatform final : public Platform {
     }
 
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
-        DIR* dir = ::opendir(folder.c_str());
+        DIR* dir = nameable(folder) ? ::opendir(folder.c_str()) : nullptr;
         if (dir == nullptr) {
             return false;
         }

@@ -15,7 +15,8 @@ TextInput::~TextInput() {
 
 bool TextInput::open(const std::string& path) {
     close();
-    file_ = std::fopen(path.c_str(), "rb");
+    // A NUL byte would cut the path short: such a path names no file.
+    file_ = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;
     if (!buffer_) {
         buffer_.reset(new char[kBlockSize]);
     }

@@ -2,10 +2,8 @@
 // run (reader, grammar, settings, groups, writer), once with every file
 // accepted and once with the extension filter "c,h". Each run writes into a
 // fresh, empty destination folder inside a temporary folder of this process.
-//
-// Besides the sanitizers' findings, a run is a failure when it ends with any
-// line other than the ones a run may end with, or when it leaves anything in
-// the temporary folder beside the export and the destination folder.
+// Besides the sanitizers' findings, a run that breaks one of the rules of
+// conversion_checks.h is a finding.
 #include <unistd.h>
 
 #include <cstdint>
@@ -17,6 +15,7 @@
 
 #include "cli/console.h"
 #include "cli/project_converter.h"
+#include "conversion_checks.h"
 #include "platform/platform.h"
 
 namespace {
@@ -44,18 +43,6 @@ void removeWorkspace() {
     }
 }
 
-bool isPossibleLastLine(const std::string& line) {
-    return line == "Vexa/Vexa++ Project Completed!" ||
-           line == "CW Project file parsing encountered unexpected EOF" ||
-           line.starts_with("Could not create directory: ") ||
-           line.starts_with("Could not write file: ");
-}
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-    std::fprintf(stderr, "fuzz_conversion: %s: %s\n", what, detail.c_str());
-    std::abort();
-}
-
 void convert(bool withExtensions) {
     fs::remove_all(workspace->destination);
     fs::create_directory(workspace->destination);
@@ -70,13 +57,11 @@ void convert(bool withExtensions) {
         }
         converter.run();
     }
-    if (!isPossibleLastLine(console.last)) {
-        fail("unexpected last line", console.last);
-    }
-    for (const fs::directory_entry& entry : fs::directory_iterator(workspace->folder)) {
-        if (entry.path() != workspace->source && entry.path() != workspace->destination) {
-            fail("written outside the destination", entry.path().string());
-        }
+    const std::string fault = tessaly::testing::conversionFault(
+        workspace->folder, workspace->source, workspace->destination, "fuzz", console.last);
+    if (!fault.empty()) {
+        std::fprintf(stderr, "fuzz_conversion: %s\n", fault.c_str());
+        std::abort();
     }
 }
 

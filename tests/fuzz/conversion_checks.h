@@ -1,0 +1,61 @@
+// What every conversion must satisfy, whatever its input: checked after each
+// run by the fuzzer and by the test over the kept regression inputs.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace tessaly::testing {
+
+// A conversion of `source` into `destination`, both directly inside `work`,
+// whose project is named `projectName` and whose last printed line is
+// `lastLine`. Returns what is wrong with it, or the empty string.
+//  - The run ends with one of the lines a run may end with.
+//  - Nothing is left in the work folder beside the export and the destination.
+//  - After a complete run, every folder that the project file names inside
+//    the destination exists. (A line of a name that holds a line break is
+//    split and no longer ends in the separator; such lines are passed over.)
+inline std::string conversionFault(const std::filesystem::path& work,
+                                   const std::filesystem::path& source,
+                                   const std::filesystem::path& destination,
+                                   const std::string& projectName, const std::string& lastLine) {
+    namespace fs = std::filesystem;
+    const std::string completed = "Vexa/Vexa++ Project Completed!";
+    if (lastLine != completed && lastLine != "CW Project file parsing encountered unexpected EOF" &&
+        !lastLine.starts_with("Could not create directory: ") &&
+        !lastLine.starts_with("Could not write file: ")) {
+        return "unexpected last line: " + lastLine;
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(work)) {
+        if (entry.path() != source && entry.path() != destination) {
+            return "written outside the destination: " + entry.path().string();
+        }
+    }
+    if (lastLine != completed) {
+        return "";
+    }
+    std::ifstream project(destination / (projectName + ".prj"), std::ios::binary);
+    const std::string inside = destination.string() + "/";
+    for (std::string line; std::getline(project, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        for (const std::string_view key : {"SourcePath=", "OutputPath="}) {
+            if (!line.starts_with(key)) {
+                continue;
+            }
+            const std::string folder = line.substr(key.size());
+            // A NUL byte cannot be part of a file name: the system would see
+            // the shorter path before it.
+            if (folder.starts_with(inside) && folder.ends_with('/') &&
+                (folder.find('\0') != std::string::npos || !fs::is_directory(folder))) {
+                return "the project names a folder that was not made: " + folder;
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace tessaly::testing
