@@ -13,9 +13,11 @@ struct WalkFrame {
     std::size_t next = 0;
 };
 
-WalkFrame enterFolder(Platform& platform, const std::string& folder) {
+// `identity` is the folder's identity, asked for once by the caller.
+WalkFrame enterFolder(Platform& platform, const std::string& folder,
+                      std::optional<FolderIdentity> identity) {
     WalkFrame frame;
-    frame.identity = platform.folderIdentity(folder);
+    frame.identity = identity;
     std::vector<std::string> names;
     if (!platform.listDirectory(folder, names)) {
         return frame;  // a folder that cannot be enumerated is skipped silently
@@ -46,7 +48,7 @@ void expandSubfolders(Platform& platform, const std::string& folder,
         return;
     }
     std::vector<WalkFrame> walk;
-    walk.push_back(enterFolder(platform, folder));
+    walk.push_back(enterFolder(platform, folder, platform.folderIdentity(folder)));
     while (!walk.empty()) {
         WalkFrame& frame = walk.back();
         if (frame.next == frame.subfolders.size()) {
@@ -54,12 +56,15 @@ void expandSubfolders(Platform& platform, const std::string& folder,
             continue;
         }
         std::string subfolder = std::move(frame.subfolders[frame.next++]);
-        if (platform.isFileSystemRoot(subfolder) ||
-            isOnWalk(walk, platform.folderIdentity(subfolder))) {
+        if (platform.isFileSystemRoot(subfolder)) {
+            continue;
+        }
+        const std::optional<FolderIdentity> identity = platform.folderIdentity(subfolder);
+        if (isOnWalk(walk, identity)) {
             continue;
         }
         list.push_back(subfolder);
-        walk.push_back(enterFolder(platform, subfolder));
+        walk.push_back(enterFolder(platform, subfolder, identity));
     }
 }
 
