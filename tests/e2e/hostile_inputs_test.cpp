@@ -127,7 +127,8 @@ TEST_F(HostileInput, HundredThousandNestedElementsStopAtTheLimit) {
 
 // Bytes 0x00 and 0xFF are ordinary characters in every kind of token: a tag
 // that holds them names no element and is refused, a text keeps them, and a
-// special token is passed over.
+// special token is passed over. A folder name with a NUL byte is one that
+// the file system refuses.
 TEST_F(HostileInput, NulAndFfInEveryKindOfToken) {
     const std::string bytes("\0\xFF", 2);
     struct Case {
@@ -137,6 +138,7 @@ TEST_F(HostileInput, NulAndFfInEveryKindOfToken) {
         std::string refusedToken;  // empty: the conversion proceeds
         std::string file;          // below the destination, holds `content`
         std::string content;
+        std::string lastLine = kCompleted;
     };
     const Case cases[] = {
         {"open tag", "<NAME>T</NAME>", "<NAME" + bytes + ">T</NAME>", "NAME" + bytes, "", ""},
@@ -147,6 +149,8 @@ TEST_F(HostileInput, NulAndFfInEveryKindOfToken) {
          "\r\n/src/a" + bytes + ".c\r\nEndContainedFilesMarker\r\n"},
         {"special", "<TARGETORDER>", "<!--" + bytes + "--><?" + bytes + "?><TARGETORDER>", "",
          "T/G/output", ""},
+        {"text", "<NAME>T</NAME>", "<NAME>T" + bytes + "</NAME>", "", "p.prj", "",
+         "Could not create directory: " + dest.string() + "/T" + bytes},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind + ": " + c.replacement);
@@ -156,9 +160,9 @@ TEST_F(HostileInput, NulAndFfInEveryKindOfToken) {
         fs::remove_all(dest);
         console.lines.clear();
 
-        EXPECT_EQ(convert(exportText), 1);
+        EXPECT_EQ(convert(exportText), c.lastLine == kCompleted ? 1 : 0);
 
-        EXPECT_EQ(lastLine(), kCompleted);
+        EXPECT_EQ(lastLine(), c.lastLine);
         if (c.refusedToken.empty()) {
             EXPECT_EQ(countStartingWith(console.lines, kUnexpectedToken), 0);
             ASSERT_TRUE(fs::exists(dest / c.file));
@@ -337,7 +341,8 @@ TEST_F(HostileInput, AnalyserPersonalityThatIsNotText) {
 
     EXPECT_EQ(convert(project(target("T"), fileRef("T")), (work.path() / "given.p_a").string()), 1);
 
-    EXPECT_EQ(readFile(dest / "T" / "person" / "T.p_a") == "-d \"X=1\"\r\n" + expected, true);
+    // Compared as a whole, without printing 600,000 bytes on failure.
+    EXPECT_TRUE(readFile(dest / "T" / "person" / "T.p_a") == "-d \"X=1\"\r\n" + expected);
 }
 
 }  // namespace
