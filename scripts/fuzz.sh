@@ -22,7 +22,7 @@ fi
 
 build=build/fuzz
 cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" >/dev/null
+cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
 
 # The seeds are linked, not copied; what the fuzzer adds goes to the scratch
 # corpus, which is kept between runs.
@@ -31,6 +31,12 @@ mkdir -p "$build/seeds" "$build/corpus" "$build/findings"
 for seed in tests/data/real-exports/*.xml examples/demo/demo.mcp.xml tests/data/small/*.xml; do
   ln -s "$PWD/$seed" "$build/seeds/$(basename "$seed")"
 done
+
+# The converter's temporary folder lies inside the build folder, so that an
+# access path that climbs a few levels from the export (".." and "Recursive")
+# walks the build folder and not the whole system temporary folder.
+mkdir -p "$build/tmp"
+export TMPDIR="$PWD/$build/tmp"
 
 log="$build/fuzz.log"
 status=0
