@@ -244,6 +244,28 @@ TEST_F(HostileInput, ReadOnlyDestinationChangesNothing) {
     EXPECT_EQ(snapshotTree(work.path()), before);
 }
 
+// Folders where the project file or a personality must be written: the run
+// ends with the file's message, and nothing outside the destination changes.
+TEST_F(HostileInput, FolderWhereAFileMustBeWrittenChangesNothingOutside) {
+    const std::string exportText = project(target("T"), fileRef("T"));
+    for (const std::string file : {"p.prj", "T/person/T.p_a", "person/p.p_c"}) {
+        SCOPED_TRACE(file);
+        fs::remove_all(dest);
+        fs::create_directories(dest / file);
+        writeFile(source, exportText);
+        auto outside = snapshotTree(work.path());
+        console.lines.clear();
+
+        EXPECT_EQ(convert(exportText), 0);
+
+        EXPECT_EQ(lastLine(), "Could not write file: " + dest.string() + "/" + file);
+        auto after = snapshotTree(work.path());
+        std::erase_if(outside, [](const auto& entry) { return entry.first.starts_with("out"); });
+        std::erase_if(after, [](const auto& entry) { return entry.first.starts_with("out"); });
+        EXPECT_EQ(after, outside);
+    }
+}
+
 // Target and group names that would leave the destination folder or break a
 // path become safe folder names; nothing is made outside the destination.
 TEST_F(HostileInput, UnsafeNamesMakeSafeFoldersInsideTheDestination) {
