@@ -207,10 +207,9 @@ def generate(size, out_root, seed, force):
     # The group list: modules of sub-groups (and every fourth sub-group has a
     # nested detail group), each leaf holding per_group references of one
     # target. Paths name real files for S and M.
-    src_root = os.path.join(base, "project", "src")
     project_dir = os.path.join(base, "project")
     files_by_target = {t: [] for t in targets}
-    group_items = []  # per leaf: (module, sub, detail or None, target, [(kind, a, b)])
+    group_items = []  # per leaf: (module, sub, has detail group, target, [(kind, access, name)])
     name_headers = {}
     ref = 0
     name_set = set(name_refs)
