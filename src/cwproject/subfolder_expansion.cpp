@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace tessaly {
 
@@ -40,6 +42,13 @@ bool isOnWalk(const std::vector<WalkFrame>& walk, const std::optional<FolderIden
            });
 }
 
+using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
+
+// Records a folder as entered; false when it had been entered before.
+bool firstEntry(std::set<IdentityKey>& entered, const std::optional<FolderIdentity>& identity) {
+    return !identity || entered.insert({identity->volume, identity->index}).second;
+}
+
 }  // namespace
 
 void expandSubfolders(Platform& platform, const std::string& folder,
@@ -48,7 +57,9 @@ void expandSubfolders(Platform& platform, const std::string& folder,
         return;
     }
     std::vector<WalkFrame> walk;
+    std::set<IdentityKey> entered;
     walk.push_back(enterFolder(platform, folder, platform.folderIdentity(folder)));
+    firstEntry(entered, walk.back().identity);
     while (!walk.empty()) {
         WalkFrame& frame = walk.back();
         if (frame.next == frame.subfolders.size()) {
@@ -64,7 +75,12 @@ void expandSubfolders(Platform& platform, const std::string& folder,
             continue;
         }
         list.push_back(subfolder);
-        walk.push_back(enterFolder(platform, subfolder, identity));
+        // A folder that links reach along several paths is listed on each
+        // path, but its subtree is walked once: otherwise a few links per
+        // level make the walk exponential.
+        if (firstEntry(entered, identity)) {
+            walk.push_back(enterFolder(platform, subfolder, identity));
+        }
     }
 }
 

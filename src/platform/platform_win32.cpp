@@ -13,6 +13,12 @@
 namespace tessaly {
 namespace {
 
+// A path that holds a NUL byte names no file: a system call would see only
+// the part before it, which is another path.
+bool nameable(const std::string& path) {
+    return path.find('\0') == std::string::npos;
+}
+
 class Win32Platform final : public Platform {
   public:
     PathStyle pathStyle() const override { return PathStyle::Windows; }
@@ -28,20 +34,23 @@ class Win32Platform final : public Platform {
 
     bool changeDirectory(const std::string& path) override {
         // "D:" alone selects the drive's own current directory.
-        return _chdir(path.c_str()) == 0;
+        return nameable(path) && _chdir(path.c_str()) == 0;
     }
 
     bool exists(const std::string& path) override {
         struct _stat info {};
-        return _stat(path.c_str(), &info) == 0;
+        return nameable(path) && _stat(path.c_str(), &info) == 0;
     }
 
     bool isDirectory(const std::string& path) override {
         struct _stat info {};
-        return _stat(path.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
+        return nameable(path) && _stat(path.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
     }
 
     MakeDirectoryResult makeDirectory(const std::string& path) override {
+        if (!nameable(path)) {
+            return MakeDirectoryResult::Failed;
+        }
         if (_mkdir(path.c_str()) == 0) {
             return MakeDirectoryResult::Created;
         }
@@ -49,6 +58,9 @@ class Win32Platform final : public Platform {
     }
 
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
+        if (!nameable(folder)) {
+            return false;
+        }
         WIN32_FIND_DATAA entry;
         HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
         if (search == INVALID_HANDLE_VALUE) {

@@ -59,6 +59,26 @@ TEST(ExpandSubfoldersTest, LinksToRootOrBackUpTheTreeAreNeitherListedNorEntered)
     EXPECT_EQ(list, (Strings{"C:\\p\\a", "C:\\p\\b", "C:\\p\\b\\sibling"}));
 }
 
+TEST(ExpandSubfoldersTest, FolderReachedAlongSeveralPathsIsWalkedOnce) {
+    // d0 ... d30, each holding two links to the next: 2^31 paths, 31 folders.
+    FakePlatform platform;
+    constexpr int kLevels = 30;
+    for (int i = 0; i <= kLevels; ++i) {
+        platform.addFolder("C:\\d" + std::to_string(i));
+    }
+    for (int i = 0; i < kLevels; ++i) {
+        const std::string next = "C:\\d" + std::to_string(i + 1);
+        platform.addLink("C:\\d" + std::to_string(i) + "\\a", next);
+        platform.addLink("C:\\d" + std::to_string(i) + "\\b", next);
+    }
+    Strings list;
+    expandSubfolders(platform, "C:\\d0", list);
+    ASSERT_EQ(list.size(), 2u * kLevels);
+    EXPECT_EQ(list[0], "C:\\d0\\a");
+    EXPECT_EQ(list[1], "C:\\d0\\a\\a") << "the first path walks on";
+    EXPECT_EQ(list.back(), "C:\\d0\\b") << "the second path is listed, not walked again";
+}
+
 TEST(ExpandSubfoldersTest, DeepTreeDoesNotExhaustTheStack) {
     FakePlatform platform(PathStyle::Posix);
     std::string folder = "/d";
