@@ -18,25 +18,21 @@ GroupNode::~GroupNode() {
 
 GroupNode& GroupNode::addChild(std::unique_ptr<GroupNode> child) {
     children.push_back(std::move(child));
-    return *children.back();
+    GroupNode& added = *children.back();
+    firstChildByName_.emplace(added.name, &added);  // an earlier namesake stays first
+    return added;
 }
 
 GroupNode& GroupNode::findOrAddChild(const std::string& childName) {
-    for (auto& child : children) {
-        if (child->name == childName) {
-            return *child;
-        }
+    if (auto found = firstChildByName_.find(childName); found != firstChildByName_.end()) {
+        return *found->second;
     }
     return addChild(std::make_unique<GroupNode>(childName));
 }
 
 const GroupNode* GroupNode::findChild(const std::string& childName) const {
-    for (const auto& child : children) {
-        if (child->name == childName) {
-            return child.get();
-        }
-    }
-    return nullptr;
+    const auto found = firstChildByName_.find(childName);
+    return found != firstChildByName_.end() ? found->second : nullptr;
 }
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessaly {
@@ -29,6 +30,12 @@ class GroupNode {
     std::vector<std::string> systemIncludePaths;
     std::map<std::string, std::string> defines;
     std::vector<std::unique_ptr<GroupNode>> children;
+
+  private:
+    // The first child of each name, so that finding a child costs the same
+    // however many siblings it has (a group list may hold thousands of groups
+    // side by side). Children are only added through addChild.
+    std::unordered_map<std::string, GroupNode*> firstChildByName_;
 };
 
 }  // namespace tessaly
