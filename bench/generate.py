@@ -22,6 +22,8 @@ Sizes:
     L   like M with 50 times the references and groups: 1,000,000 file
         references, about 200 MB. Only the folders and the headers found by
         name exist on disk.
+    W   (not in the default run) 1 target whose one module holds 32,000
+        groups side by side, one reference each: the cost of wide group lists.
 
 Everything is deterministic for a seed. The expected probe count is computed
 by walking the access paths in the order the converter expands them
@@ -39,7 +41,8 @@ import sys
 # Shape of each size. refs: file references in the group list; groups: leaf
 # groups (two or three levels deep) holding them; user_subs: subfolders of
 # the recursive "include" user path; libs x incs: folders below the recursive
-# "Libraries" system path; name_every: one reference in that many is given by
+# "Libraries" system path; modules: how many groups hold the leaf groups
+# (default: one per 20); name_every: one reference in that many is given by
 # name only; files_on_disk: whether the references' files are created.
 SIZES = {
     "S": dict(targets=1, refs=1_000, groups=20, user_subs=3, libs=5, incs=8,
@@ -47,6 +50,9 @@ SIZES = {
     "M": dict(targets=10, refs=20_000, groups=400, user_subs=13, libs=22, incs=21,
               name_every=1000, files_on_disk=True),
     "L": dict(targets=10, refs=1_000_000, groups=20_000, user_subs=13, libs=22, incs=21,
+              name_every=1000, files_on_disk=False),
+    # Wide: 32,000 groups side by side in one module, one reference each.
+    "W": dict(targets=1, refs=32_000, groups=32_000, modules=1, user_subs=3, libs=5, incs=8,
               name_every=1000, files_on_disk=False),
 }
 
@@ -213,7 +219,7 @@ def generate(size, out_root, seed, force):
     name_headers = {}
     ref = 0
     name_set = set(name_refs)
-    modules = max(1, groups // 20)
+    modules = shape.get("modules", max(1, groups // 20))
     for g in range(groups):
         module, sub = g % modules, g // modules
         detail = sub % 4 == 3
