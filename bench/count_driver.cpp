@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "counting_platform.h"
 #include "cli/command_line.h"
+#include "counting_platform.h"
 #include "output/io_error.h"
 
 namespace {
@@ -35,7 +35,8 @@ TreeSize measureTree(const GroupNode& root) {
         pending.pop_back();
         ++size.nodes;
         size.files += node->files.size();
-        for (const auto* list : {&node->files, &node->userIncludePaths, &node->systemIncludePaths}) {
+        for (const auto* list :
+             {&node->files, &node->userIncludePaths, &node->systemIncludePaths}) {
             for (const std::string& path : *list) {
                 size.pathBytes += path.size();
             }

@@ -2,12 +2,12 @@
 // over an export, and the Name look-up along a target's include folders.
 //   tessbench_micro [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "cli/project_converter.h"
 #include "cwproject/path_rules.h"
@@ -158,8 +158,8 @@ void BM_FindOnAccessPaths(benchmark::State& state) {
             break;
         }
     }
-    state.counters["probes_per_call"] =
-        benchmark::Counter(static_cast<double>(disk.probes) / static_cast<double>(state.iterations()));
+    state.counters["probes_per_call"] = benchmark::Counter(static_cast<double>(disk.probes) /
+                                                           static_cast<double>(state.iterations()));
     state.counters["probe_rate"] =
         benchmark::Counter(static_cast<double>(disk.probes), benchmark::Counter::kIsRate);
 }
