@@ -2,18 +2,22 @@
 # Installs the Debian packages a task needs, only those that are missing.
 #   scripts/install-deps.sh converter   compiler and CMake: enough to build tesscli
 #   scripts/install-deps.sh all         everything the test command needs
+#   scripts/install-deps.sh fuzz        what scripts/fuzz.sh needs
 #   scripts/install-deps.sh bench       what bench/run.sh needs besides the converter's
 set -euo pipefail
 
 converter=(cmake ninja-build g++)
-all=("${converter[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64 fonts-dejavu-core clang libclang-rt-14-dev wine)
+fuzz=(cmake ninja-build clang libclang-rt-14-dev)
+all=("${converter[@]}" "${fuzz[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64
+     fonts-dejavu-core wine)
 bench=("${converter[@]}" python3 libbenchmark-dev libxml2-utils)
 
 case "${1:-all}" in
   converter) wanted=("${converter[@]}") ;;
   all) wanted=("${all[@]}") ;;
+  fuzz) wanted=("${fuzz[@]}") ;;
   bench) wanted=("${bench[@]}") ;;
-  *) echo "usage: $0 [converter|all|bench]" >&2; exit 2 ;;
+  *) echo "usage: $0 [converter|all|fuzz|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
