@@ -244,32 +244,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(cases()),
                              return info.param.name;
                          });
 
-// A folder that may not be written into. Root may write anywhere, so when the
-// tests run as root the converter runs as the unprivileged user "nobody",
-// with the work folder opened up to it.
+// A folder that may not be written into.
 TEST(EndToEndPermissions, ReadOnlyFolderGivesCouldNotCreateDirectory) {
     TempFolder work;
     fs::copy(kSourceDir / kSmall.from, work.path() / "small", fs::copy_options::recursive);
     fs::create_directories(work.path() / "out" / "Lib");
-    std::string program = TESSCLI_PATH;
-    std::vector<std::string> arguments{"small/small.mcp.xml", "out", ""};
-    if (geteuid() == 0) {
-        // A copy of the program inside the work folder, wherever the build is.
-        fs::copy_file(program, work.path() / "tesscli");
-        program = (work.path() / "tesscli").string();
-        for (const auto& entry : fs::recursive_directory_iterator(work.path())) {
-            fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
-        }
-        fs::permissions(work.path(), fs::perms::all, fs::perm_options::add);
-        arguments.insert(arguments.begin(),
-                         {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-        program = "/usr/bin/setpriv";
-    }
+    const CommandLine command =
+        withoutPrivileges(TESSCLI_PATH, {"small/small.mcp.xml", "out", ""}, work.path());
     fs::permissions(work.path() / "out" / "Lib", fs::perms::owner_read | fs::perms::owner_exec |
                                                      fs::perms::others_read |
                                                      fs::perms::others_exec);
 
-    const ProgramResult result = runProgram(program, arguments, work.path());
+    const ProgramResult result = runProgram(command.program, command.arguments, work.path());
 
     EXPECT_EQ(result.exitStatus, 1);
     const std::string lastLine =

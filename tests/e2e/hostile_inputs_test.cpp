@@ -213,30 +213,17 @@ TEST_F(HostileInput, FiftyMegabyteTextToken) {
 
 // A destination folder that may not be written into: the project file is
 // the first thing the converter creates, so the run ends with its message
-// and nothing changes anywhere in the work folder. Root may write anywhere,
-// so under root the converter runs as the unprivileged user "nobody", from a
-// copy inside the work folder opened up to it.
+// and nothing changes anywhere in the work folder.
 TEST_F(HostileInput, ReadOnlyDestinationChangesNothing) {
     writeFile(source, project(target("T"), fileRef("T")));
     fs::create_directories(dest);
-    std::string program = TESSCLI_PATH;
-    Strings arguments{"p.mcp.xml", "out", ""};
-    if (geteuid() == 0) {
-        fs::copy_file(program, work.path() / "tesscli");
-        program = (work.path() / "tesscli").string();
-        for (const auto& entry : fs::recursive_directory_iterator(work.path())) {
-            fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
-        }
-        fs::permissions(work.path(), fs::perms::all, fs::perm_options::add);
-        arguments.insert(arguments.begin(),
-                         {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-        program = "/usr/bin/setpriv";
-    }
+    const CommandLine command =
+        withoutPrivileges(TESSCLI_PATH, {"p.mcp.xml", "out", ""}, work.path());
     fs::permissions(dest, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                               fs::perms::others_exec);
     const auto before = snapshotTree(work.path());
 
-    const ProgramResult result = runProgram(program, arguments, work.path());
+    const ProgramResult result = runProgram(command.program, command.arguments, work.path());
 
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.output, "adding file: /src/a.c\nCould not write file: " +

@@ -54,4 +54,20 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     return result;
 }
 
+CommandLine withoutPrivileges(const std::string& program, std::vector<std::string> arguments,
+                              const fs::path& work) {
+    if (geteuid() != 0) {
+        return {program, std::move(arguments)};
+    }
+    const fs::path copy = work / fs::path(program).filename();
+    fs::copy_file(program, copy);
+    for (const auto& entry : fs::recursive_directory_iterator(work)) {
+        fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
+    }
+    fs::permissions(work, fs::perms::all, fs::perm_options::add);
+    arguments.insert(arguments.begin(),
+                     {"--reuid=65534", "--regid=65534", "--clear-groups", copy.string()});
+    return {"/usr/bin/setpriv", std::move(arguments)};
+}
+
 }  // namespace tessaly::testing

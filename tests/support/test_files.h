@@ -36,6 +36,18 @@ struct ProgramResult {
     std::string output;
 };
 
+struct CommandLine {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+
+// The command line that runs `program` without the power to write anywhere:
+// as root, which may write into read-only folders, it runs a copy of the
+// program inside `work` as the user "nobody" (through setpriv), with `work`
+// opened up to that user. Call it before making anything read-only.
+CommandLine withoutPrivileges(const std::string& program, std::vector<std::string> arguments,
+                              const std::filesystem::path& work);
+
 // Runs a program with arguments (no shell involved) in a working folder and
 // returns its exit status and standard output.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
