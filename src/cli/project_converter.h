@@ -126,6 +126,7 @@ class ProjectConverter {
     bool readOverlayGroup();
     bool readOverlay();
     bool readSubTargetList();
+    bool readTargetReference(const char* element);
     bool readSubTarget();
     bool readSubProjectList();
     bool readSubProject();
@@ -144,21 +145,10 @@ class ProjectConverter {
 
     void print(std::string_view text) { console_.line(text); }
 
-    // The node that received the last file. The tree only grows and a name
-    // always finds its first node, so a file with the same target and group
-    // chain belongs to the same node: consecutive files of one group skip the
-    // scans of their ancestors' children.
-    struct LastPlacement {
-        std::string targetName;
-        std::vector<std::string> groupPath;
-        GroupNode* node = nullptr;
-    };
-
     Platform& platform_;
     Console& console_;
     PathRules pathRules_;
     int groupDepth_ = 0;
-    LastPlacement lastPlacement_;
 };
 
 }  // namespace tessaly

@@ -66,15 +66,11 @@ void ProjectConverter::addFileToGroup(const std::string& targetName,
                                       const std::vector<std::string>& groupPath,
                                       const std::string& path) {
     print("adding file: " + path);
-    LastPlacement& last = lastPlacement_;
-    if (last.node == nullptr || last.targetName != targetName || last.groupPath != groupPath) {
-        GroupNode* node = &rootGroup->findOrAddChild(targetName);
-        for (const std::string& name : groupPath) {
-            node = &node->findOrAddChild(name);
-        }
-        last = LastPlacement{targetName, groupPath, node};
+    GroupNode* node = &rootGroup->findOrAddChild(targetName);
+    for (const std::string& name : groupPath) {
+        node = &node->findOrAddChild(name);
     }
-    last.node->addFile(path);
+    node->addFile(path);
 }
 
 }  // namespace tessaly

@@ -95,11 +95,16 @@ bool ProjectConverter::readSubTargetList() {
     return readListOf("SUBTARGETLIST", &ProjectConverter::readSubTarget, true);
 }
 
-bool ProjectConverter::readSubTarget() {
+// SUBTARGET and SUBPROJECTTARGET: TARGETNAME, ATTRIBUTES?, FILEREF?
+bool ProjectConverter::readTargetReference(const char* element) {
     std::string dropped;
-    return xmlReader.expectOpenTag("SUBTARGET") && readTextElement("TARGETNAME", dropped) &&
+    return xmlReader.expectOpenTag(element) && readTextElement("TARGETNAME", dropped) &&
            readOptionalTextElement("ATTRIBUTES") && readOptionalFileRef() &&
-           xmlReader.expectCloseTag("SUBTARGET");
+           xmlReader.expectCloseTag(element);
+}
+
+bool ProjectConverter::readSubTarget() {
+    return readTargetReference("SUBTARGET");
 }
 
 bool ProjectConverter::readSubProjectList() {
@@ -116,10 +121,7 @@ bool ProjectConverter::readSubProjectTargetList() {
 }
 
 bool ProjectConverter::readSubProjectTarget() {
-    std::string dropped;
-    return xmlReader.expectOpenTag("SUBPROJECTTARGET") && readTextElement("TARGETNAME", dropped) &&
-           readOptionalTextElement("ATTRIBUTES") && readOptionalFileRef() &&
-           xmlReader.expectCloseTag("SUBPROJECTTARGET");
+    return readTargetReference("SUBPROJECTTARGET");
 }
 
 bool ProjectConverter::readFrameworkList() {

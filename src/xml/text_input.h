@@ -33,8 +33,6 @@ class TextInput {
         }
         return static_cast<unsigned char>(buffer_[pos_++]);
     }
-    // Gives back the character that the last get() returned (not kEnd).
-    void unget() { --pos_; }
 
     // The characters available without a refill, starting at the next one.
     const char* data() const { return buffer_.get() + pos_; }
