@@ -5,7 +5,7 @@
 //   parse_exists      existence probes while reading (the Name look-ups)
 //   write_exists      existence probes while writing
 //   mkdir, created    directory creations asked for / that made a directory
-//   list, is_dir, identity, root  the calls of recursive expansion
+//   list, status, identity, root  the calls of recursive expansion
 //   nodes, files, path_bytes      the tree: nodes, file paths, bytes of all
 //                                 paths held (files and include folders)
 #include <cstdio>
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     report("mkdir", after.makeDirectory - before.makeDirectory);
     report("created", after.directoriesCreated - before.directoriesCreated);
     report("list", after.listDirectory - before.listDirectory);
-    report("is_dir", after.isDirectory - before.isDirectory);
+    report("status", after.directoryFacts - before.directoryFacts);
     report("identity", after.folderIdentity - before.folderIdentity);
     report("root", after.isFileSystemRoot - before.isFileSystemRoot);
     const TreeSize tree = measureTree(*converter->rootGroup);

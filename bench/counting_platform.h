@@ -11,7 +11,7 @@ namespace tessaly::bench {
 
 struct PlatformCounts {
     std::uint64_t exists = 0;
-    std::uint64_t isDirectory = 0;
+    std::uint64_t directoryFacts = 0;
     std::uint64_t makeDirectory = 0;
     std::uint64_t directoriesCreated = 0;
     std::uint64_t listDirectory = 0;
@@ -32,9 +32,9 @@ class CountingPlatform final : public Platform {
         ++counts.exists;
         return inner_.exists(path);
     }
-    bool isDirectory(const std::string& path) override {
-        ++counts.isDirectory;
-        return inner_.isDirectory(path);
+    std::optional<FolderFacts> directoryFacts(const std::string& path) override {
+        ++counts.directoryFacts;
+        return inner_.directoryFacts(path);
     }
     MakeDirectoryResult makeDirectory(const std::string& path) override {
         ++counts.makeDirectory;

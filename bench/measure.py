@@ -156,7 +156,7 @@ def main():
         ("  expected (1 per folder tried)", lambda r: f"{r['expected_name_probes']:,}"),
         ("existence probes: writer", lambda r: f"{r['write_exists']:,}"),
         ("directory creations", lambda r: f"{r['created']:,}"),
-        ("expansion: listings / status", lambda r: f"{r['list']:,} / {r['is_dir'] + r['identity'] + r['root']:,}"),
+        ("expansion: listings / status", lambda r: f"{r['list']:,} / {r['status'] + r['identity'] + r['root']:,}"),
     ]
     width = max(len(name) for name, _ in rows)
     print("| " + "figure".ljust(width) + " | " + " | ".join(r["size"].rjust(12) for r in results) + " |")

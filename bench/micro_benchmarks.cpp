@@ -97,7 +97,7 @@ class FakeDisk final : public Platform {
         ++probes;
         return path == hit;
     }
-    bool isDirectory(const std::string&) override { return false; }
+    std::optional<FolderFacts> directoryFacts(const std::string&) override { return std::nullopt; }
     MakeDirectoryResult makeDirectory(const std::string&) override {
         return MakeDirectoryResult::Created;
     }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/console.h"
@@ -78,7 +79,7 @@ class ProjectConverter {
     // Project grammar.
     bool readTargetList();
     bool readTarget(std::unique_ptr<GroupNode>& node);
-    bool readTextElement(const char* element, std::string& out);
+    bool readTextElement(std::string_view element, std::string& out);
     bool readPath(std::string& out) { return readTextElement("PATH", out); }
     bool readPathRoot(std::string& out) { return readTextElement("PATHROOT", out); }
     bool readAccessPath(std::string& out) { return readTextElement("ACCESSPATH", out); }

@@ -57,7 +57,7 @@ bool ProjectConverter::readTarget(std::unique_ptr<GroupNode>& node) {
     return xmlReader.expectCloseTag("TARGET");
 }
 
-bool ProjectConverter::readTextElement(const char* element, std::string& out) {
+bool ProjectConverter::readTextElement(std::string_view element, std::string& out) {
     return xmlReader.expectOpenTag(element) && xmlReader.readText(out) &&
            xmlReader.expectCloseTag(element);
 }

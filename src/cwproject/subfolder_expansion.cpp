@@ -9,9 +9,14 @@ namespace tessaly {
 
 namespace {
 
+struct Subfolder {
+    std::string path;
+    FolderFacts facts;
+};
+
 struct WalkFrame {
     std::optional<FolderIdentity> identity;
-    std::vector<std::string> subfolders;
+    std::vector<Subfolder> subfolders;
     std::size_t next = 0;
 };
 
@@ -29,8 +34,8 @@ WalkFrame enterFolder(Platform& platform, const std::string& folder,
             continue;
         }
         std::string path = folder + platform.separator() + name;
-        if (platform.isDirectory(path)) {
-            frame.subfolders.push_back(std::move(path));
+        if (auto facts = platform.directoryFacts(path)) {
+            frame.subfolders.push_back({std::move(path), *facts});
         }
     }
     return frame;
@@ -66,20 +71,17 @@ void expandSubfolders(Platform& platform, const std::string& folder,
             walk.pop_back();
             continue;
         }
-        std::string subfolder = std::move(frame.subfolders[frame.next++]);
-        if (platform.isFileSystemRoot(subfolder)) {
+        Subfolder subfolder = std::move(frame.subfolders[frame.next++]);
+        const std::optional<FolderIdentity> identity = subfolder.facts.identity;
+        if (subfolder.facts.isFileSystemRoot || isOnWalk(walk, identity)) {
             continue;
         }
-        const std::optional<FolderIdentity> identity = platform.folderIdentity(subfolder);
-        if (isOnWalk(walk, identity)) {
-            continue;
-        }
-        list.push_back(subfolder);
+        list.push_back(subfolder.path);
         // A folder that links reach along several paths is listed on each
         // path, but its subtree is walked once: otherwise a few links per
         // level make the walk exponential.
         if (firstEntry(entered, identity)) {
-            walk.push_back(enterFolder(platform, subfolder, identity));
+            walk.push_back(enterFolder(platform, subfolder.path, identity));
         }
     }
 }

@@ -26,6 +26,12 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity&) const = default;
 };
 
+// What a recursive walk needs to know of a folder it reaches.
+struct FolderFacts {
+    std::optional<FolderIdentity> identity;  // nullopt when it cannot be had
+    bool isFileSystemRoot = false;           // enumerating it would list a file system's root
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -41,9 +47,10 @@ class Platform {
 
     // Whether a file or folder of that name exists.
     virtual bool exists(const std::string& path) = 0;
-    // Whether a status query on the path says "directory" (a failed query
-    // counts as not a directory).
-    virtual bool isDirectory(const std::string& path) = 0;
+    // The status query of a recursive walk: nullopt unless it says
+    // "directory" (a failed query counts as not a directory). The same look
+    // at a directory gives its facts, so a walk costs one query per entry.
+    virtual std::optional<FolderFacts> directoryFacts(const std::string& path) = 0;
     // Creates one directory level.
     virtual MakeDirectoryResult makeDirectory(const std::string& path) = 0;
     // Appends the entry names of a folder, in the order the file system

@@ -25,6 +25,11 @@ std::optional<struct stat> statOf(const std::string& path) {
     return info;
 }
 
+FolderIdentity identityOf(const struct stat& info) {
+    return FolderIdentity{static_cast<std::uint64_t>(info.st_dev),
+                          static_cast<std::uint64_t>(info.st_ino)};
+}
+
 class PosixPlatform final : public Platform {
   public:
     PathStyle pathStyle() const override { return PathStyle::Posix; }
@@ -48,9 +53,13 @@ class PosixPlatform final : public Platform {
 
     bool exists(const std::string& path) override { return statOf(path).has_value(); }
 
-    bool isDirectory(const std::string& path) override {
+    std::optional<FolderFacts> directoryFacts(const std::string& path) override {
         auto info = statOf(path);
-        return info && S_ISDIR(info->st_mode);
+        if (!info || !S_ISDIR(info->st_mode)) {
+            return std::nullopt;
+        }
+        const FolderIdentity identity = identityOf(*info);
+        return FolderFacts{identity, root_ && identity == *root_};
     }
 
     MakeDirectoryResult makeDirectory(const std::string& path) override {
@@ -80,21 +89,24 @@ class PosixPlatform final : public Platform {
         if (!info) {
             return std::nullopt;
         }
-        return FolderIdentity{static_cast<std::uint64_t>(info->st_dev),
-                              static_cast<std::uint64_t>(info->st_ino)};
+        return identityOf(*info);
     }
 
     bool isFileSystemRoot(const std::string& path) override {
         if (path.empty()) {
             return true;
         }
-        // Compared by identity, so "//", "/." and links to "/" count too.
-        auto root = folderIdentity("/");
         auto here = folderIdentity(path);
-        return root && here && *root == *here;
+        return root_ && here && *here == *root_;
     }
 
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
+
+  private:
+    // Roots are compared by identity, so "//", "/." and links to "/" count
+    // too. The identity of "/" is taken once: it is no probe of the user's
+    // files, and a walk compares every folder it reaches with it.
+    const std::optional<FolderIdentity> root_ = folderIdentity("/");
 };
 
 }  // namespace

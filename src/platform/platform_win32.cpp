@@ -19,6 +19,43 @@ bool nameable(const std::string& path) {
     return path.find('\0') == std::string::npos;
 }
 
+// A handle for asking about a folder (no access to its content needed);
+// INVALID_HANDLE_VALUE when it cannot be opened.
+HANDLE openFolder(const std::string& path) {
+    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// _stat has no inode on Windows: the volume gives the file index.
+std::optional<FolderIdentity> identityOf(HANDLE folder) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(folder, &info)) {
+        return std::nullopt;
+    }
+    return FolderIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// Junctions are followed to their target, so a link to a drive root counts.
+bool isVolumeRoot(HANDLE folder) {
+    char target[MAX_PATH];
+    const DWORD length =
+        GetFinalPathNameByHandleA(folder, target, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    char volume[MAX_PATH];
+    if (!GetVolumePathNameA(target, volume, MAX_PATH)) {
+        return false;
+    }
+    std::string resolved(target);
+    if (resolved.back() != '\\') {
+        resolved += '\\';
+    }
+    return _stricmp(volume, resolved.c_str()) == 0;
+}
+
 class Win32Platform final : public Platform {
   public:
     PathStyle pathStyle() const override { return PathStyle::Windows; }
@@ -42,9 +79,19 @@ class Win32Platform final : public Platform {
         return nameable(path) && _stat(path.c_str(), &info) == 0;
     }
 
-    bool isDirectory(const std::string& path) override {
+    std::optional<FolderFacts> directoryFacts(const std::string& path) override {
         struct _stat info {};
-        return nameable(path) && _stat(path.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
+        if (!nameable(path) || _stat(path.c_str(), &info) != 0 || (info.st_mode & _S_IFDIR) == 0) {
+            return std::nullopt;
+        }
+        FolderFacts facts;
+        HANDLE folder = openFolder(path + "\\");
+        if (folder != INVALID_HANDLE_VALUE) {
+            facts.identity = identityOf(folder);
+            facts.isFileSystemRoot = isVolumeRoot(folder);
+            CloseHandle(folder);
+        }
+        return facts;
     }
 
     MakeDirectoryResult makeDirectory(const std::string& path) override {
@@ -74,53 +121,28 @@ class Win32Platform final : public Platform {
     }
 
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
-        // _stat has no inode on Windows: ask the volume for the file index.
-        HANDLE handle =
-            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
+        HANDLE folder = nameable(path) ? openFolder(path) : INVALID_HANDLE_VALUE;
+        if (folder == INVALID_HANDLE_VALUE) {
             return std::nullopt;
         }
-        BY_HANDLE_FILE_INFORMATION info;
-        const bool ok = GetFileInformationByHandle(handle, &info) != 0;
-        CloseHandle(handle);
-        if (!ok) {
-            return std::nullopt;
-        }
-        return FolderIdentity{
-            info.dwVolumeSerialNumber,
-            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+        auto identity = identityOf(folder);
+        CloseHandle(folder);
+        return identity;
     }
 
     bool isFileSystemRoot(const std::string& path) override {
         // The enumeration pattern is path + "\*": an empty path lists the
-        // root of the current drive, "C:" the root of C. Junctions are
-        // followed to their target, so a link to a drive root counts too.
+        // root of the current drive, "C:" the root of C.
         if (path.empty()) {
             return true;
         }
-        HANDLE handle = CreateFileA((path + "\\").c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
+        HANDLE folder = nameable(path) ? openFolder(path + "\\") : INVALID_HANDLE_VALUE;
+        if (folder == INVALID_HANDLE_VALUE) {
             return false;
         }
-        char target[MAX_PATH];
-        const DWORD length = GetFinalPathNameByHandleA(handle, target, MAX_PATH,
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        CloseHandle(handle);
-        if (length == 0 || length >= MAX_PATH) {
-            return false;
-        }
-        char volume[MAX_PATH];
-        if (!GetVolumePathNameA(target, volume, MAX_PATH)) {
-            return false;
-        }
-        std::string resolved(target);
-        if (resolved.back() != '\\') {
-            resolved += '\\';
-        }
-        return _stricmp(volume, resolved.c_str()) == 0;
+        const bool root = isVolumeRoot(folder);
+        CloseHandle(folder);
+        return root;
     }
 
     std::optional<std::string> registryValue(const std::string& subkey) override {

@@ -4,11 +4,6 @@
 
 namespace tessaly {
 
-namespace {
-// Large enough that a 30 MB export needs only a few hundred reads.
-constexpr std::size_t kBlockSize = 256 * 1024;
-}  // namespace
-
 TextInput::~TextInput() {
     close();
 }

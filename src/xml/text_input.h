@@ -15,6 +15,8 @@ namespace tessaly {
 class TextInput {
   public:
     static constexpr int kEnd = -1;
+    // Large enough that a 30 MB export needs only a few hundred reads.
+    static constexpr std::size_t kBlockSize = 256 * 1024;
 
     TextInput() = default;
     ~TextInput();

@@ -91,42 +91,87 @@ void XmlReader::readSpecialBody() {
 }
 
 void XmlReader::nextToken() {
-    tokenText_.clear();
     kind_ = TokenKind::None;
-    skipWhitespace();
+    token_ = {};
+    if (input_.available() == 0 || isWhitespace(static_cast<unsigned char>(*input_.data()))) {
+        skipWhitespace();
+    }
     if (!good()) {
         throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
     }
+    if (!scanBufferedToken()) {
+        readTokenAcrossBlocks();
+    }
+}
+
+// The common case: the whole token lies in the buffered block, so it is
+// found by scanning the block in place and kept as a view into it. False,
+// with nothing consumed, when the token reaches past the block or is a
+// special token (rare, and read with its nesting by the general path).
+bool XmlReader::scanBufferedToken() {
+    const char* const start = input_.data();
+    const char* const end = start + input_.available();
+    if (*start != '<') {
+        const auto* lt = static_cast<const char*>(std::memchr(start, '<', end - start));
+        if (lt == nullptr) {
+            return false;
+        }
+        kind_ = TokenKind::Text;
+        token_ = std::string_view(start, lt - start);
+        input_.skip(lt - start);
+        return true;
+    }
+    if (end - start < 2 || start[1] == '!' || start[1] == '&' || start[1] == '?') {
+        return false;
+    }
+    const char* const name = start + (start[1] == '/' ? 2 : 1);
+    const char* gt = name;
+    while (gt < end && *gt != '>') {  // tag names are short: a plain loop beats memchr
+        ++gt;
+    }
+    if (gt == end) {
+        return false;
+    }
+    kind_ = start[1] == '/' ? TokenKind::CloseTag : TokenKind::OpenTag;
+    token_ = std::string_view(name, gt - name);
+    input_.skip(gt + 1 - start);
+    return true;
+}
+
+// A token that spans blocks, or a special one: gathered into tokenText_.
+void XmlReader::readTokenAcrossBlocks() {
+    tokenText_.clear();
     const int c = getOrThrow();
     if (c != '<') {
         tokenText_.push_back(static_cast<char>(c));
         readUntil('<');
         kind_ = TokenKind::Text;
-        return;
+    } else {
+        const int d = getOrThrow();
+        switch (d) {
+            case '/':
+                readUntil('>');
+                input_.get();
+                kind_ = TokenKind::CloseTag;
+                break;
+            case '!':
+            case '&':
+            case '?':
+                readSpecialBody();
+                kind_ = TokenKind::Special;
+                break;
+            case '>':
+                kind_ = TokenKind::OpenTag;
+                break;
+            default:
+                tokenText_.push_back(static_cast<char>(d));
+                readUntil('>');
+                input_.get();
+                kind_ = TokenKind::OpenTag;
+                break;
+        }
     }
-    const int d = getOrThrow();
-    switch (d) {
-        case '/':
-            readUntil('>');
-            input_.get();
-            kind_ = TokenKind::CloseTag;
-            break;
-        case '!':
-        case '&':
-        case '?':
-            readSpecialBody();
-            kind_ = TokenKind::Special;
-            break;
-        case '>':
-            kind_ = TokenKind::OpenTag;
-            break;
-        default:
-            tokenText_.push_back(static_cast<char>(d));
-            readUntil('>');
-            input_.get();
-            kind_ = TokenKind::OpenTag;
-            break;
-    }
+    token_ = tokenText_;
 }
 
 void XmlReader::ensureToken() {
@@ -135,16 +180,12 @@ void XmlReader::ensureToken() {
     }
 }
 
-bool XmlReader::expectTag(TokenKind kind, std::string_view name) {
+// Tag helpers pass over declarations, comments and processing instructions.
+void XmlReader::nextElementToken() {
     ensureToken();
     while (kind_ == TokenKind::Special) {
         nextToken();
     }
-    if (kind_ == kind && tokenText_ == name) {
-        kind_ = TokenKind::None;
-        return true;
-    }
-    return false;
 }
 
 bool XmlReader::readText(std::string& out) {
@@ -152,10 +193,10 @@ bool XmlReader::readText(std::string& out) {
     if (kind_ == TokenKind::Text) {
         // Most texts hold no entity: copied into the caller's string, whose
         // storage is reused from one element to the next.
-        if (tokenText_.find('&') == std::string::npos) {
-            out.assign(tokenText_);
+        if (token_.find('&') == std::string_view::npos) {
+            out.assign(token_);
         } else {
-            out = decodePredefinedEntities(tokenText_);
+            out = decodePredefinedEntities(token_);
         }
         kind_ = TokenKind::None;
         return true;
@@ -170,7 +211,7 @@ bool XmlReader::readText(std::string& out) {
 bool XmlReader::readSpecial(std::string& out) {
     ensureToken();
     if (kind_ == TokenKind::Special) {
-        out = tokenText_;
+        out.assign(token_);
         kind_ = TokenKind::None;
         return true;
     }
@@ -182,7 +223,7 @@ bool XmlReader::skipElementContent(std::string_view name) {
     for (;; kind_ = TokenKind::None) {
         ensureToken();
         if (kind_ == TokenKind::OpenTag) {
-            const bool selfClosing = !tokenText_.empty() && tokenText_.back() == '/';
+            const bool selfClosing = !token_.empty() && token_.back() == '/';
             depth += selfClosing ? 0 : 1;
         } else if (kind_ == TokenKind::CloseTag) {
             if (depth == 0) {
@@ -191,7 +232,7 @@ bool XmlReader::skipElementContent(std::string_view name) {
             --depth;
         }
     }
-    if (tokenText_ != name) {
+    if (token_ != name) {
         return false;
     }
     kind_ = TokenKind::None;

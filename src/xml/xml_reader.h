@@ -6,6 +6,8 @@
 // element readers can try alternatives and treat sections as optional.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -37,7 +39,7 @@ class XmlReader {
     // Neither at the end of the input nor failed.
     bool good() const { return !input_.atEnd() && !input_.failed(); }
     // The pending (or last refused) token as written in the file.
-    std::string currentText() const { return tokenText_; }
+    std::string currentText() const { return std::string(token_); }
     TokenKind currentKind() const { return kind_; }
 
     bool expectOpenTag(std::string_view name) { return expectTag(TokenKind::OpenTag, name); }
@@ -53,15 +55,56 @@ class XmlReader {
     bool skipElementContent(std::string_view name);
 
   private:
-    bool expectTag(TokenKind kind, std::string_view name);
+    // Inline, so that comparing with a literal name compiles to a few word
+    // compares: the grammar tries many optional elements per token.
+    bool expectTag(TokenKind kind, std::string_view name) {
+        if (kind_ == TokenKind::None || kind_ == TokenKind::Special) {
+            nextElementToken();
+        }
+        if (kind_ != kind || !sameName(token_, name)) {
+            return false;
+        }
+        kind_ = TokenKind::None;
+        return true;
+    }
+    // Tag names are short: compared as two overlapping words where they can
+    // be, instead of through a library call per comparison.
+    static bool sameName(std::string_view a, std::string_view b) {
+        const std::size_t n = a.size();
+        if (n != b.size()) {
+            return false;
+        }
+        if (n >= 8) {
+            return (n <= 16 && word(a, 0) == word(b, 0) && word(a, n - 8) == word(b, n - 8)) ||
+                   (n > 16 && std::memcmp(a.data(), b.data(), n) == 0);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (a[i] != b[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+    static std::uint64_t word(std::string_view text, std::size_t at) {
+        std::uint64_t value;
+        std::memcpy(&value, text.data() + at, sizeof value);
+        return value;
+    }
+    void nextElementToken();
     void ensureToken();
     void nextToken();
+    bool scanBufferedToken();
+    void readTokenAcrossBlocks();
     void skipWhitespace();
     int getOrThrow();
     void readUntil(char delimiter);
     void readSpecialBody();
 
     std::string path_;
+    // The pending token's text. It points into the input's block while the
+    // token lies wholly in it (no block is read while a token is pending),
+    // and into tokenText_ when the token had to be gathered across blocks.
+    std::string_view token_;
     std::string tokenText_;
     TokenKind kind_ = TokenKind::None;
     TextInput input_;

@@ -113,10 +113,13 @@ bool FakePlatform::exists(const std::string& path) {
            made_.count(resolved) != 0;
 }
 
-bool FakePlatform::isDirectory(const std::string& path) {
-    probes.push_back("isDirectory " + path);
+std::optional<FolderFacts> FakePlatform::directoryFacts(const std::string& path) {
+    probes.push_back("status " + path);
     const std::string resolved = resolve(path);
-    return folders_.count(resolved) != 0 || made_.count(resolved) != 0;
+    if (folders_.count(resolved) == 0 && made_.count(resolved) == 0) {
+        return std::nullopt;
+    }
+    return FolderFacts{folderIdentity(path), isFileSystemRoot(path)};
 }
 
 MakeDirectoryResult FakePlatform::makeDirectory(const std::string& path) {

@@ -28,7 +28,7 @@ class FakePlatform : public Platform {
     // Makes makeDirectory fail for this path.
     void refuseDirectory(const std::string& path) { refused_.insert(path); }
 
-    // Each probe as "exists PATH", "isDirectory PATH", "mkdir PATH", "list PATH".
+    // Each probe as "exists PATH", "status PATH", "mkdir PATH", "list PATH".
     std::vector<std::string> probes;
     std::set<std::string> madeDirectories() const;
 
@@ -36,7 +36,7 @@ class FakePlatform : public Platform {
     std::optional<std::string> currentDirectory() override;
     bool changeDirectory(const std::string& path) override;
     bool exists(const std::string& path) override;
-    bool isDirectory(const std::string& path) override;
+    std::optional<FolderFacts> directoryFacts(const std::string& path) override;
     MakeDirectoryResult makeDirectory(const std::string& path) override;
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;

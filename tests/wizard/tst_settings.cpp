@@ -29,7 +29,9 @@ class RegistryOnlyPlatform : public tessaly::Platform {
     std::optional<std::string> currentDirectory() override { return std::nullopt; }
     bool changeDirectory(const std::string&) override { return false; }
     bool exists(const std::string&) override { return false; }
-    bool isDirectory(const std::string&) override { return false; }
+    std::optional<tessaly::FolderFacts> directoryFacts(const std::string&) override {
+        return std::nullopt;
+    }
     tessaly::MakeDirectoryResult makeDirectory(const std::string&) override {
         return tessaly::MakeDirectoryResult::Failed;
     }

@@ -57,6 +57,26 @@ TEST_F(XmlReaderTest, TokenKindsAndTexts) {
     }
 }
 
+// Tokens are scanned in place inside a block and gathered when they reach
+// past it: both ways must read the same, wherever a block ends.
+TEST_F(XmlReaderTest, TokensReadTheSameWhereverABlockEnds) {
+    const std::string tokens = "<FILEREF><PATH>a &amp; b\r\nc</PATH><!-- <x> --></FILEREF ><>";
+    for (std::size_t shift = 0; shift <= tokens.size(); ++shift) {
+        SCOPED_TRACE(shift);
+        XmlReader& reader = readerOn(std::string(TextInput::kBlockSize - shift, ' ') + tokens);
+        std::string text;
+        ASSERT_TRUE(reader.expectOpenTag("FILEREF"));
+        ASSERT_TRUE(reader.expectOpenTag("PATH"));
+        ASSERT_TRUE(reader.readText(text));
+        EXPECT_EQ(text, "a & b\nc");
+        ASSERT_TRUE(reader.expectCloseTag("PATH"));
+        EXPECT_FALSE(reader.expectCloseTag("FILEREF"));
+        EXPECT_EQ(reader.currentText(), "FILEREF ");
+        ASSERT_TRUE(reader.expectCloseTag("FILEREF "));
+        ASSERT_TRUE(reader.expectOpenTag(""));
+    }
+}
+
 TEST_F(XmlReaderTest, NulAndHighBytesAreOrdinaryCharacters) {
     const std::string input("<A\0\xFF>x\0y\xFF<", 10);
     XmlReader& reader = readerOn(input);
