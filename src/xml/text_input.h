@@ -2,13 +2,16 @@
 // and that exports rely on: a CR LF pair reads as one LF. Every other byte,
 // Ctrl-Z and NUL included, is an ordinary character; only the real end of
 // the file ends the input. The buffer is filled in large blocks, so reading a
-// character costs no system call and no virtual call.
+// character costs no system call and no virtual call; a large file is read
+// one block ahead on a worker thread.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
+
+#include "xml/read_ahead.h"
 
 namespace tessaly {
 
@@ -18,7 +21,7 @@ class TextInput {
     // Large enough that a 30 MB export needs only a few hundred reads.
     static constexpr std::size_t kBlockSize = 256 * 1024;
 
-    TextInput() = default;
+    TextInput();
     ~TextInput();
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;
@@ -49,6 +52,10 @@ class TextInput {
 
   private:
     bool refill();
+    // Reads and translates the next block into `begin` (kBlockSize bytes).
+    FilledBlock fillBlock(char* begin);
+    // Collapses each CR LF pair in [begin, end) to LF; returns the new end.
+    static char* collapseCrLf(char* begin, char* end);
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;  // not zero-filled: every byte read is written first
@@ -57,6 +64,7 @@ class TextInput {
     bool pendingCr_ = false;  // a CR at the end of the last block, not yet delivered
     bool endSeen_ = false;
     bool failed_ = false;
+    std::unique_ptr<ReadAhead> readAhead_;  // after the first block of a large regular file
 };
 
 }  // namespace tessaly

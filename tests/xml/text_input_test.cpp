@@ -39,6 +39,33 @@ TEST(TextInputTest, CrLfSplitAcrossBlocksStillReadsAsOneLf) {
     }
 }
 
+// Files larger than a block are read ahead on a worker thread: every byte
+// arrives once and in order, and closing early stops the worker.
+TEST(TextInputTest, LargeFileReadsWholeAndClosesEarly) {
+    std::string content;
+    for (std::size_t i = 0; content.size() < 5 * TextInput::kBlockSize + 7; ++i) {
+        content += std::to_string(i) + (i % 3 == 0 ? "\r\n" : "\n");
+    }
+    std::string expected = content;
+    for (std::size_t cr; (cr = expected.find("\r\n")) != std::string::npos;) {
+        expected.erase(cr, 1);
+    }
+    EXPECT_EQ(readAll(content), expected);
+
+    testing::TempFolder folder;
+    const auto path = folder.path() / "in";
+    testing::writeFile(path, content);
+    for (int reads : {0, 1, static_cast<int>(2 * TextInput::kBlockSize)}) {
+        TextInput input;
+        ASSERT_TRUE(input.open(path.string()));
+        for (int i = 0; i < reads; ++i) {
+            input.get();
+        }
+        input.close();  // stops the worker in the middle of the file
+        EXPECT_FALSE(input.isOpen());
+    }
+}
+
 TEST(TextInputTest, FolderCannotBeOpened) {
     testing::TempFolder folder;
     TextInput input;
