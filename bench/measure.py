@@ -176,7 +176,7 @@ def main():
         limit = 2 * r["path_bytes"] + (32 << 20)
         checks.append((r["all_rss"] <= limit,
                        f"L, all accepted: peak RSS {mb(r['all_rss']):.1f} MB "
-                       f"(at most 2 x {mb(r['path_bytes']):.1f} + 32 MB = {mb(limit):.1f} MB)"))
+                       f"(at most 2 x {mb(r['path_bytes']):.1f} + 33.6 MB (32 MiB) = {mb(limit):.1f} MB)"))
     if "M" in by and "L" in by:
         for key, label in [("filtered_s", "filter accepting none"), ("all_s", "all accepted")]:
             m = by["M"][key] / by["M"]["file_refs"]
