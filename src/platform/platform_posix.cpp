@@ -30,6 +30,14 @@ FolderIdentity identityOf(const struct stat& info) {
                           static_cast<std::uint64_t>(info.st_ino)};
 }
 
+std::optional<FolderIdentity> identityAt(const std::string& path) {
+    auto info = statOf(path);
+    if (!info) {
+        return std::nullopt;
+    }
+    return identityOf(*info);
+}
+
 class PosixPlatform final : public Platform {
   public:
     PathStyle pathStyle() const override { return PathStyle::Posix; }
@@ -85,18 +93,14 @@ class PosixPlatform final : public Platform {
     }
 
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
-        auto info = statOf(path);
-        if (!info) {
-            return std::nullopt;
-        }
-        return identityOf(*info);
+        return identityAt(path);
     }
 
     bool isFileSystemRoot(const std::string& path) override {
         if (path.empty()) {
             return true;
         }
-        auto here = folderIdentity(path);
+        auto here = identityAt(path);
         return root_ && here && *here == *root_;
     }
 
@@ -106,7 +110,7 @@ class PosixPlatform final : public Platform {
     // Roots are compared by identity, so "//", "/." and links to "/" count
     // too. The identity of "/" is taken once: it is no probe of the user's
     // files, and a walk compares every folder it reaches with it.
-    const std::optional<FolderIdentity> root_ = folderIdentity("/");
+    const std::optional<FolderIdentity> root_ = identityAt("/");
 };
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 namespace tessaly {
 
-TextInput::TextInput() = default;
-
 TextInput::~TextInput() {
     close();
 }

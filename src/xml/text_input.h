@@ -21,7 +21,7 @@ class TextInput {
     // Large enough that a 30 MB export needs only a few hundred reads.
     static constexpr std::size_t kBlockSize = 256 * 1024;
 
-    TextInput();
+    TextInput() = default;
     ~TextInput();
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;

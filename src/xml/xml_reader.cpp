@@ -93,9 +93,7 @@ void XmlReader::readSpecialBody() {
 void XmlReader::nextToken() {
     kind_ = TokenKind::None;
     token_ = {};
-    if (input_.available() == 0 || isWhitespace(static_cast<unsigned char>(*input_.data()))) {
-        skipWhitespace();
-    }
+    skipWhitespace();
     if (!good()) {
         throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
     }

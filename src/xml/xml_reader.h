@@ -6,7 +6,6 @@
 // element readers can try alternatives and treat sections as optional.
 #pragma once
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -56,39 +55,18 @@ class XmlReader {
 
   private:
     // Inline, so that comparing with a literal name compiles to a few word
-    // compares: the grammar tries many optional elements per token.
+    // compares: the grammar tries many optional elements per token. A
+    // pending tag token always has text storage, empty or not.
     bool expectTag(TokenKind kind, std::string_view name) {
         if (kind_ == TokenKind::None || kind_ == TokenKind::Special) {
             nextElementToken();
         }
-        if (kind_ != kind || !sameName(token_, name)) {
+        if (kind_ != kind || token_.size() != name.size() ||
+            std::memcmp(token_.data(), name.data(), name.size()) != 0) {
             return false;
         }
         kind_ = TokenKind::None;
         return true;
-    }
-    // Tag names are short: compared as two overlapping words where they can
-    // be, instead of through a library call per comparison.
-    static bool sameName(std::string_view a, std::string_view b) {
-        const std::size_t n = a.size();
-        if (n != b.size()) {
-            return false;
-        }
-        if (n >= 8) {
-            return (n <= 16 && word(a, 0) == word(b, 0) && word(a, n - 8) == word(b, n - 8)) ||
-                   (n > 16 && std::memcmp(a.data(), b.data(), n) == 0);
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            if (a[i] != b[i]) {
-                return false;
-            }
-        }
-        return true;
-    }
-    static std::uint64_t word(std::string_view text, std::size_t at) {
-        std::uint64_t value;
-        std::memcpy(&value, text.data() + at, sizeof value);
-        return value;
     }
     void nextElementToken();
     void ensureToken();
