@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "cwproject/file_location.h"
 #include "cwproject/path_rules.h"
 #include "output/group_node.h"
 #include "platform/platform.h"
@@ -21,6 +22,8 @@ namespace tessaly {
 // tag that would open the next level is refused like any token that does not
 // fit, so no input can exhaust the stack.
 inline constexpr int kMaxNesting = 1000;
+
+class OrderedPlacement;
 
 class ProjectConverter {
   public:
@@ -68,14 +71,6 @@ class ProjectConverter {
         bool inSourceTrees = false;
     };
 
-    // How the export locates a file: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH.
-    struct FileLocation {
-        std::string pathType;
-        std::string pathRoot;
-        std::string accessPath;
-        std::string path;
-    };
-
     // Project grammar.
     bool readTargetList();
     bool readTarget(std::unique_ptr<GroupNode>& node);
@@ -93,9 +88,13 @@ class ProjectConverter {
     // Files and groups.
     bool readFileList();
     bool readFile();
-    bool readFileRef(std::string& targetName, std::string& path);
+    // A FILEREF; a missing TARGETNAME leaves targetName as it was.
+    bool readFileRef(std::string& targetName, FileLocation& location);
     bool readGroupList();
-    bool readGroup(std::vector<std::string>& groupPath);
+    bool readGroup(std::vector<std::string>& groupPath, OrderedPlacement& placement);
+    // A FILEREF of the group list, handed on for placement.
+    bool readGroupFileRef(std::string& targetName, const std::vector<std::string>& groupPath,
+                          OrderedPlacement& placement);
     // Places an accepted file below rootGroup: under its target's node, then
     // its chain of groups from the outermost in.
     void addFileToGroup(const std::string& targetName, const std::vector<std::string>& groupPath,
@@ -150,6 +149,8 @@ class ProjectConverter {
     Console& console_;
     PathRules pathRules_;
     int groupDepth_ = 0;
+    // The group list's current reference, read into again each time.
+    FileLocation fileRefLocation_;
 };
 
 }  // namespace tessaly

@@ -29,7 +29,7 @@ bool ProjectConverter::readFile() {
     return xmlReader.expectCloseTag("FILE");
 }
 
-bool ProjectConverter::readFileRef(std::string& targetName, std::string& path) {
+bool ProjectConverter::readFileRef(std::string& targetName, FileLocation& location) {
     if (!xmlReader.expectOpenTag("FILEREF")) {
         return false;
     }
@@ -37,16 +37,9 @@ bool ProjectConverter::readFileRef(std::string& targetName, std::string& path) {
     if (xmlReader.expectOpenTag("TARGETNAME") && xmlReader.readText(targetName)) {
         xmlReader.expectCloseTag("TARGETNAME");
     }
-    FileLocation location;
+    location.clear();
     if (!readFileLocation(location)) {
         return false;
-    }
-    // Outside the group list a reference is only consumed: no path is
-    // resolved and the disk is never touched.
-    if (inGroupList) {
-        path =
-            pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
-                                          location.path, targetName, *rootGroup, sourceTrees);
     }
     readPathFormat();
     return xmlReader.expectCloseTag("FILEREF");

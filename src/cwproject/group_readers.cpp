@@ -4,10 +4,11 @@
 //   GROUP: NAME, then any mix of GROUP and FILEREF
 // Every file reference whose resolved path passes the extension filter is
 // placed under the node of the target it names and its chain of groups, in
-// document order. A group's target name and path carry from one of its
-// references to the next; the list itself has such a pair for references
-// that stand directly in it.
+// document order. A group's target name carries from one of its references
+// to the next; the list itself has one for references that stand directly
+// in it.
 #include "cli/project_converter.h"
+#include "cwproject/ordered_placement.h"
 
 namespace tessaly {
 
@@ -16,26 +17,34 @@ bool ProjectConverter::readGroupList() {
         return false;
     }
     inGroupList = true;
-    std::vector<std::string> groupPath;
-    std::string targetName;
-    std::string path;
-    for (;;) {
-        if (readGroup(groupPath)) {
-            continue;
+    {
+        // Going out of scope, also on an error, it places every reference
+        // read, so that their lines come before the error's.
+        OrderedPlacement placement(
+            [this](const GroupNode& target, const std::string& fileName) {
+                return pathRules_.findOnTargetAccessPaths(target, fileName);
+            },
+            [this](const std::string& path) { return acceptFile(path); },
+            [this](const std::string& targetName, const std::vector<std::string>& groupPath,
+                   const std::string& path) { addFileToGroup(targetName, groupPath, path); });
+        std::vector<std::string> groupPath;
+        std::string targetName;
+        for (;;) {
+            if (readGroup(groupPath, placement)) {
+                continue;
+            }
+            if (!readGroupFileRef(targetName, groupPath, placement)) {
+                break;
+            }
         }
-        if (!readFileRef(targetName, path)) {
-            break;
-        }
-        if (acceptFile(path)) {
-            addFileToGroup(targetName, groupPath, path);
-        }
+        placement.finish();
     }
     const bool closed = xmlReader.expectCloseTag("GROUPLIST");
     inGroupList = false;
     return closed;
 }
 
-bool ProjectConverter::readGroup(std::vector<std::string>& groupPath) {
+bool ProjectConverter::readGroup(std::vector<std::string>& groupPath, OrderedPlacement& placement) {
     if (groupDepth_ >= kMaxNesting) {
         return false;
     }
@@ -46,20 +55,38 @@ bool ProjectConverter::readGroup(std::vector<std::string>& groupPath) {
     groupPath.push_back(name);
     ++groupDepth_;
     std::string targetName;
-    std::string path;
     for (;;) {
-        while (readGroup(groupPath)) {
+        while (readGroup(groupPath, placement)) {
         }
-        if (!readFileRef(targetName, path)) {
+        if (!readGroupFileRef(targetName, groupPath, placement)) {
             break;
-        }
-        if (acceptFile(path)) {
-            addFileToGroup(targetName, groupPath, path);
         }
     }
     --groupDepth_;
     groupPath.pop_back();
     return xmlReader.expectCloseTag("GROUP");
+}
+
+bool ProjectConverter::readGroupFileRef(std::string& targetName,
+                                        const std::vector<std::string>& groupPath,
+                                        OrderedPlacement& placement) {
+    if (!readFileRef(targetName, fileRefLocation_)) {
+        return false;
+    }
+    const FileLocation& location = fileRefLocation_;
+    if (PathRules::isFoundByName(location.pathType)) {
+        if (const GroupNode* target = rootGroup->findChild(targetName)) {
+            placement.addByName(*target, location.path, targetName, groupPath);
+            return true;
+        }
+    }
+    // A name on no target's access paths is found nowhere, as the search
+    // itself would answer.
+    placement.add(
+        targetName, groupPath,
+        pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
+                                      location.path, targetName, *rootGroup, sourceTrees));
+    return true;
 }
 
 void ProjectConverter::addFileToGroup(const std::string& targetName,

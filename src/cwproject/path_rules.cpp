@@ -53,7 +53,7 @@ std::string PathRules::resolveFileRefPath(
     const std::string& pathType, const std::string& pathRoot, const std::string& accessPath,
     const std::string& path, const std::string& targetName, const GroupNode& rootGroup,
     const std::map<std::string, std::string>& sourceTrees) const {
-    if (pathType == "Name") {
+    if (isFoundByName(pathType)) {
         return findOnAccessPaths(targetName, path, rootGroup);
     }
     if (pathRoot == "Absolute") {
@@ -79,11 +79,13 @@ std::string PathRules::resolveFileRefPath(
 std::string PathRules::findOnAccessPaths(const std::string& targetName, const std::string& fileName,
                                          const GroupNode& rootGroup) const {
     const GroupNode* target = rootGroup.findChild(targetName);
-    if (target == nullptr) {
-        return {};
-    }
+    return target != nullptr ? findOnTargetAccessPaths(*target, fileName) : std::string();
+}
+
+std::string PathRules::findOnTargetAccessPaths(const GroupNode& target,
+                                               const std::string& fileName) const {
     std::string candidate;
-    for (const auto* list : {&target->userIncludePaths, &target->systemIncludePaths}) {
+    for (const auto* list : {&target.userIncludePaths, &target.systemIncludePaths}) {
         for (const std::string& folder : *list) {
             candidate.assign(folder);
             candidate += separator_;

@@ -42,6 +42,12 @@ class PathRules {
     // disk is probed on every call.
     std::string findOnAccessPaths(const std::string& targetName, const std::string& fileName,
                                   const GroupNode& rootGroup) const;
+    // The same search once the target is known; it reads only the target's
+    // access path lists.
+    std::string findOnTargetAccessPaths(const GroupNode& target, const std::string& fileName) const;
+    // Whether a reference of this path type is found by name on the access
+    // paths rather than joined from its root.
+    static bool isFoundByName(const std::string& pathType) { return pathType == "Name"; }
     std::string joinAccessPath(const std::string& rootText, const std::string& pathText) const;
     std::string composeSourceTreePath(const std::string& rootText,
                                       const std::string& treePath) const;

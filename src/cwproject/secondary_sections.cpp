@@ -45,8 +45,8 @@ bool ProjectConverter::readOptionalTextElement(const char* element) {
 
 bool ProjectConverter::readRequiredFileRef() {
     std::string targetName;
-    std::string path;
-    return readFileRef(targetName, path);
+    FileLocation location;
+    return readFileRef(targetName, location);
 }
 
 bool ProjectConverter::readOptionalFileRef() {

@@ -1,7 +1,9 @@
 // An export cut off at every byte offset: every cut before the end of the
 // project's close tag ends in the "unexpected EOF" report with nothing
-// written, every later cut converts completely, and no cut crashes or hangs.
-// The converter runs in-process (thousands of runs), on the real file system.
+// written, after the "adding file" lines of the references read before the
+// cut, exactly as the whole file prints them; every later cut converts
+// completely, and no cut crashes or hangs. The converter runs in-process
+// (thousands of runs), on the real file system.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,32 +42,60 @@ TEST_P(Truncation, EveryCutEndsInTheEofReportOrAFullConversion) {
     const fs::path dest = work.path() / "out";
     fs::create_directory(dest);
 
+    // A group list reference is placed as soon as its close tag is read.
+    const std::size_t groupList = whole.find("<GROUPLIST>");
+    const auto referencesRead = [&](std::size_t length) {
+        std::size_t count = 0;
+        for (std::size_t at = groupList; at < length; ++at) {
+            at = whole.find("</FILEREF>", at);
+            if (at == std::string::npos || at + std::string_view("</FILEREF>").size() > length) {
+                break;
+            }
+            ++count;
+        }
+        return count;
+    };
+    const auto convert = [&](int& result) {
+        RecordingConsole console;
+        ProjectConverter converter(source.string(), dest.string(), "", systemPlatform(), console);
+        converter.projectName = "cut";
+        result = converter.run();
+        return console.lines;
+    };
+    std::vector<std::string> wholeLines;
+    {
+        std::ofstream(source, std::ios::binary) << whole;
+        int result = -1;
+        wholeLines = convert(result);
+        ASSERT_EQ(result, 1);
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+    }
+
     // The cuts grow by one byte each: appending keeps the file system from
     // freeing and reallocating the file's blocks on every run.
-    std::ofstream growing(source, std::ios::binary);
+    std::ofstream growing(source, std::ios::binary | std::ios::trunc);
     for (std::size_t length = 0; length < whole.size(); growing.put(whole[length++])) {
         growing.flush();
-        RecordingConsole console;
         int result = -1;
-        {
-            ProjectConverter converter(source.string(), dest.string(), "", systemPlatform(),
-                                       console);
-            converter.projectName = "cut";
-            result = converter.run();
-        }
-        ASSERT_FALSE(console.lines.empty()) << "cut at " << length;
+        const std::vector<std::string> lines = convert(result);
+        ASSERT_FALSE(lines.empty()) << "cut at " << length;
         if (length < projectEnd) {
             ASSERT_EQ(result, 0) << "cut at " << length;
-            ASSERT_EQ(console.lines.back(), kEof) << "cut at " << length;
-            for (std::size_t i = 0; i + 1 < console.lines.size(); ++i) {
-                ASSERT_TRUE(console.lines[i].starts_with("adding file: "))
-                    << "cut at " << length << ": " << console.lines[i];
+            ASSERT_EQ(lines.back(), kEof) << "cut at " << length;
+            // The references read before the cut, including those held back
+            // behind a look-up by name, are all placed, in order.
+            ASSERT_EQ(lines.size(), referencesRead(length) + 1) << "cut at " << length;
+            for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+                ASSERT_TRUE(lines[i].starts_with("adding file: "))
+                    << "cut at " << length << ": " << lines[i];
+                ASSERT_EQ(lines[i], wholeLines[i]) << "cut at " << length;
             }
             ASSERT_TRUE(fs::is_empty(dest)) << "cut at " << length;
         } else {
             ASSERT_EQ(result, 1) << "cut at " << length;
-            ASSERT_EQ(console.lines.back(), "Vexa/Vexa++ Project Completed!");
-            for (const std::string& line : console.lines) {
+            ASSERT_EQ(lines.back(), "Vexa/Vexa++ Project Completed!");
+            for (const std::string& line : lines) {
                 ASSERT_FALSE(line.starts_with("CW Project file parsing")) << line;
             }
             ASSERT_TRUE(fs::exists(dest / "cut.prj"));

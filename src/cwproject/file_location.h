@@ -1,0 +1,26 @@
+// Where the export locates a file, as the FILE, FILEREF and ROOTFILEREF
+// elements give it, before its path is resolved.
+#pragma once
+
+#include <string>
+
+namespace tessaly {
+
+// How the export locates a file: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH.
+struct FileLocation {
+    std::string pathType;
+    std::string pathRoot;
+    std::string accessPath;
+    std::string path;
+
+    // Empties every part but keeps the storage, for a location that is read
+    // into again.
+    void clear() {
+        pathType.clear();
+        pathRoot.clear();
+        accessPath.clear();
+        path.clear();
+    }
+};
+
+}  // namespace tessaly
