@@ -12,6 +12,7 @@
 #include "cli/console.h"
 #include "cwproject/file_location.h"
 #include "cwproject/path_rules.h"
+#include "cwproject/serial_worker.h"
 #include "output/group_node.h"
 #include "platform/platform.h"
 #include "xml/xml_reader.h"
@@ -37,6 +38,8 @@ class ProjectConverter {
     void addFileExtensions(const std::string& text);
     // 1 after a complete run, 0 after a reported error.
     int run();
+    // The project's elements; the access path lists are complete when it
+    // returns, also by an exception.
     bool readProject();
     int writeProject();
 
@@ -72,6 +75,7 @@ class ProjectConverter {
     };
 
     // Project grammar.
+    bool readProjectElements();
     bool readTargetList();
     bool readTarget(std::unique_ptr<GroupNode>& node);
     bool readTextElement(std::string_view element, std::string& out);
@@ -110,6 +114,10 @@ class ProjectConverter {
                           const SettingContext& context);
     void harvestSetting(GroupNode& target, std::string name, std::string value,
                         const SettingContext& context);
+    // The target's user or system access path list, as the context says;
+    // null outside both.
+    static std::vector<std::string>* accessPathList(GroupNode& target,
+                                                    const SettingContext& context);
 
     // Secondary sections, read and dropped.
     using ItemReader = bool (ProjectConverter::*)();
@@ -151,6 +159,9 @@ class ProjectConverter {
     int groupDepth_ = 0;
     // The group list's current reference, read into again each time.
     FileLocation fileRefLocation_;
+    // Builds the access path lists and looks up files by name beside the
+    // parse. Last, so that it stops before the tree it works on goes.
+    SerialWorker diskWork_;
 };
 
 }  // namespace tessaly

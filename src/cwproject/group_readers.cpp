@@ -21,6 +21,7 @@ bool ProjectConverter::readGroupList() {
         // Going out of scope, also on an error, it places every reference
         // read, so that their lines come before the error's.
         OrderedPlacement placement(
+            diskWork_,
             [this](const GroupNode& target, const std::string& fileName) {
                 return pathRules_.findOnTargetAccessPaths(target, fileName);
             },
@@ -74,14 +75,15 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
         return false;
     }
     const FileLocation& location = fileRefLocation_;
-    if (PathRules::isFoundByName(location.pathType)) {
-        if (const GroupNode* target = rootGroup->findChild(targetName)) {
-            placement.addByName(*target, location.path, targetName, groupPath);
-            return true;
-        }
+    // A name is searched for on its target's access paths, beside the parse.
+    // A name whose target does not exist is found nowhere without a probe,
+    // which the path rules answer at once like any other path.
+    const GroupNode* target =
+        PathRules::isFoundByName(location.pathType) ? rootGroup->findChild(targetName) : nullptr;
+    if (target != nullptr) {
+        placement.addByName(*target, location.path, targetName, groupPath);
+        return true;
     }
-    // A name on no target's access paths is found nowhere, as the search
-    // itself would answer.
     placement.add(
         targetName, groupPath,
         pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,

@@ -5,8 +5,9 @@
 
 namespace tessaly {
 
-OrderedPlacement::OrderedPlacement(NameLookups::Search search, Accept accept, Place place)
-    : accept_(std::move(accept)), place_(std::move(place)), lookups_(std::move(search)) {}
+OrderedPlacement::OrderedPlacement(SerialWorker& worker, NameLookups::Search search, Accept accept,
+                                   Place place)
+    : accept_(std::move(accept)), place_(std::move(place)), lookups_(worker, std::move(search)) {}
 
 OrderedPlacement::~OrderedPlacement() {
     try {

@@ -24,7 +24,7 @@ class OrderedPlacement {
         std::function<void(const std::string& targetName, const std::vector<std::string>& groupPath,
                            const std::string& path)>;
 
-    OrderedPlacement(NameLookups::Search search, Accept accept, Place place);
+    OrderedPlacement(SerialWorker& worker, NameLookups::Search search, Accept accept, Place place);
     // Places what is still held back, as finish() does, so that references
     // read before an error still land before it is reported; a failure while
     // doing so is dropped, the error already being on its way.
@@ -54,7 +54,7 @@ class OrderedPlacement {
     Accept accept_;
     Place place_;
     std::deque<HeldBack> heldBack_;
-    NameLookups lookups_;  // last: its worker stops before the rest goes
+    NameLookups lookups_;
 };
 
 }  // namespace tessaly

@@ -11,6 +11,16 @@
 namespace tessaly {
 
 bool ProjectConverter::readProject() {
+    struct Settle {
+        SerialWorker& work;
+        ~Settle() { work.waitIdle(); }
+    } settle{diskWork_};
+    const bool complete = readProjectElements();
+    diskWork_.finish();
+    return complete;
+}
+
+bool ProjectConverter::readProjectElements() {
     if (!xmlReader.expectOpenTag("PROJECT") || !readTargetList() || !readTargetOrder() ||
         !readGroupList()) {
         return false;
@@ -24,6 +34,17 @@ bool ProjectConverter::readTargetList() {
         return false;
     }
     std::unique_ptr<GroupNode> target;
+    // A target read only in part is dropped: the work posted for its lists
+    // must be done before it goes.
+    struct SettleDropped {
+        SerialWorker& work;
+        const std::unique_ptr<GroupNode>& target;
+        ~SettleDropped() {
+            if (target) {
+                work.waitIdle();
+            }
+        }
+    } settleDropped{diskWork_, target};
     if (!readTarget(target)) {
         return false;
     }

@@ -113,14 +113,22 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
         tree = pathRules_.composeSourceTreePath(value, tree);
     }
     if (name == "Recursive" && value == "true") {
-        std::vector<std::string>* list = context.inUserPaths     ? &target.userIncludePaths
-                                         : context.inSystemPaths ? &target.systemIncludePaths
-                                                                 : nullptr;
-        if (list != nullptr && !list->empty()) {
-            const std::string last = list->back();
-            expandSubfolders(platform_, last, *list);
+        if (std::vector<std::string>* list = accessPathList(target, context)) {
+            diskWork_.post([this, list] {
+                if (!list->empty()) {
+                    const std::string last = list->back();
+                    expandSubfolders(platform_, last, *list);
+                }
+            });
         }
     }
+}
+
+std::vector<std::string>* ProjectConverter::accessPathList(GroupNode& target,
+                                                           const SettingContext& context) {
+    return context.inUserPaths     ? &target.userIncludePaths
+           : context.inSystemPaths ? &target.systemIncludePaths
+                                   : nullptr;
 }
 
 // What a setting gives once it is closed; children are harvested before
@@ -136,11 +144,12 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             }
             accessPathRoot = value;
         } else if (name == "SearchPath") {
-            std::string joined = pathRules_.joinAccessPath(accessPathRoot, accessPathText);
-            if (context.inUserPaths) {
-                target.userIncludePaths.push_back(std::move(joined));
-            } else if (context.inSystemPaths) {
-                target.systemIncludePaths.push_back(std::move(joined));
+            if (std::vector<std::string>* list = accessPathList(target, context)) {
+                // In turn with the expansions, which the worker does.
+                diskWork_.post([list, joined = pathRules_.joinAccessPath(
+                                          accessPathRoot, accessPathText)]() mutable {
+                    list->push_back(std::move(joined));
+                });
             }
             accessPathRoot.clear();
             accessPathText.clear();

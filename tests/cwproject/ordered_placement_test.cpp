@@ -29,6 +29,7 @@ class OrderedPlacementTest : public ::testing::Test {
     }
     std::unique_ptr<OrderedPlacement> make() {
         return std::make_unique<OrderedPlacement>(
+            worker,
             [this](const GroupNode& target, const std::string& name) -> std::string {
                 gateOpen.wait();
                 if (name == "throw.h") {
@@ -39,6 +40,7 @@ class OrderedPlacementTest : public ::testing::Test {
             [](const std::string& path) { return !path.ends_with(".txt"); }, recorder());
     }
 
+    SerialWorker worker;
     std::promise<void> gate;
     std::shared_future<void> gateOpen;
     GroupNode target{"inc"};
