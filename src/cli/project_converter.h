@@ -52,7 +52,6 @@ class ProjectConverter {
     std::string compilerPersonality;
     std::vector<std::string> fileExtensions;
     std::map<std::string, std::string> sourceTrees;
-    bool inGroupList = false;
     std::unique_ptr<GroupNode> rootGroup;
     bool inCompilerPanel = false;
     std::string accessPathText;

@@ -16,7 +16,6 @@ bool ProjectConverter::readGroupList() {
     if (!xmlReader.expectOpenTag("GROUPLIST")) {
         return false;
     }
-    inGroupList = true;
     {
         // Going out of scope, also on an error, it places every reference
         // read, so that their lines come before the error's.
@@ -40,9 +39,7 @@ bool ProjectConverter::readGroupList() {
         }
         placement.finish();
     }
-    const bool closed = xmlReader.expectCloseTag("GROUPLIST");
-    inGroupList = false;
-    return closed;
+    return xmlReader.expectCloseTag("GROUPLIST");
 }
 
 bool ProjectConverter::readGroup(std::vector<std::string>& groupPath, OrderedPlacement& placement) {
