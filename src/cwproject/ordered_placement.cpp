@@ -6,8 +6,11 @@
 namespace tessaly {
 
 OrderedPlacement::OrderedPlacement(SerialWorker& worker, NameLookups::Search search, Accept accept,
-                                   Place place)
-    : accept_(std::move(accept)), place_(std::move(place)), lookups_(worker, std::move(search)) {}
+                                   Place place, std::size_t mostHeldBack)
+    : accept_(std::move(accept)),
+      place_(std::move(place)),
+      mostHeldBack_(mostHeldBack),
+      lookups_(worker, std::move(search)) {}
 
 OrderedPlacement::~OrderedPlacement() {
     try {
@@ -26,41 +29,46 @@ void OrderedPlacement::add(const std::string& targetName, const std::vector<std:
         return;
     }
     if (accept_(path)) {
-        heldBack_.push_back(HeldBack{targetName, groupPath, path, false});
+        holdBack(HeldBack{targetName, groupPath, path, false});
     }
-    placeReady(false);
 }
 
 void OrderedPlacement::addByName(const GroupNode& target, const std::string& fileName,
                                  const std::string& targetName,
                                  const std::vector<std::string>& groupPath) {
     lookups_.ask(target, fileName);
-    heldBack_.push_back(HeldBack{targetName, groupPath, {}, true});
-    placeReady(false);
+    holdBack(HeldBack{targetName, groupPath, {}, true});
 }
 
 void OrderedPlacement::finish() {
-    placeReady(true);
+    while (!heldBack_.empty()) {
+        placeFront(true);
+    }
 }
 
-void OrderedPlacement::placeReady(bool wait) {
-    while (!heldBack_.empty()) {
-        HeldBack& next = heldBack_.front();
-        if (next.awaitsLookup) {
-            std::optional<std::string> answer = lookups_.takeAnswer(wait);
-            if (!answer) {
-                return;
-            }
-            next.path = std::move(*answer);
-            next.awaitsLookup = false;
-            if (!accept_(next.path)) {
-                heldBack_.pop_front();
-                continue;
-            }
-        }
-        place_(next.targetName, next.groupPath, next.path);
-        heldBack_.pop_front();
+void OrderedPlacement::holdBack(HeldBack reference) {
+    heldBack_.push_back(std::move(reference));
+    while (!heldBack_.empty() && placeFront(heldBack_.size() > mostHeldBack_)) {
     }
+}
+
+bool OrderedPlacement::placeFront(bool wait) {
+    HeldBack& next = heldBack_.front();
+    if (next.awaitsLookup) {
+        std::optional<std::string> answer = lookups_.takeAnswer(wait);
+        if (!answer) {
+            return false;
+        }
+        next.path = std::move(*answer);
+        next.awaitsLookup = false;
+        if (!accept_(next.path)) {
+            heldBack_.pop_front();
+            return true;
+        }
+    }
+    place_(next.targetName, next.groupPath, next.path);
+    heldBack_.pop_front();
+    return true;
 }
 
 }  // namespace tessaly

@@ -7,6 +7,7 @@
 // would leave no trace.
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <string>
@@ -24,7 +25,13 @@ class OrderedPlacement {
         std::function<void(const std::string& targetName, const std::vector<std::string>& groupPath,
                            const std::string& path)>;
 
-    OrderedPlacement(SerialWorker& worker, NameLookups::Search search, Accept accept, Place place);
+    // References held back at the most before the reader waits for the
+    // oldest look-up: the reader may run ahead of a slow disk, but not
+    // without bound (a few MB at this number).
+    static constexpr std::size_t kMostHeldBack = 16384;
+
+    OrderedPlacement(SerialWorker& worker, NameLookups::Search search, Accept accept, Place place,
+                     std::size_t mostHeldBack = kMostHeldBack);
     // Places what is still held back, as finish() does, so that references
     // read before an error still land before it is reported; a failure while
     // doing so is dropped, the error already being on its way.
@@ -49,10 +56,14 @@ class OrderedPlacement {
         bool awaitsLookup;
     };
 
-    void placeReady(bool wait);
+    void holdBack(HeldBack reference);
+    // Places or drops the oldest held-back reference; false, with nothing
+    // done, when its look-up is not answered yet and `wait` is false.
+    bool placeFront(bool wait);
 
     Accept accept_;
     Place place_;
+    std::size_t mostHeldBack_;
     std::deque<HeldBack> heldBack_;
     NameLookups lookups_;
 };

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tessaly {
@@ -70,6 +72,28 @@ TEST_F(OrderedPlacementTest, ReferencesAfterALookupWaitForItAndAllLandInDocument
     // With nothing held back, a known path is placed at once.
     placement->add("App", {}, "e.c");
     EXPECT_EQ(placed.back(), "App: e.c");
+}
+
+TEST_F(OrderedPlacementTest, TheReaderWaitsOnceTooManyReferencesAreHeldBack) {
+    OrderedPlacement placement(
+        worker,
+        [this](const GroupNode&, const std::string& name) {
+            gateOpen.wait();
+            return name;
+        },
+        [](const std::string&) { return true; }, recorder(), 2);
+    placement.addByName(target, "x.h", "App", {});
+    placement.add("App", {}, "a.c");
+    EXPECT_TRUE(placed.empty());
+    // The third held-back reference waits for the look-up, which is answered
+    // only later: without the wait, nothing would be placed yet.
+    std::thread opener([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        gate.set_value();
+    });
+    placement.add("App", {}, "b.c");
+    opener.join();
+    EXPECT_EQ(placed, (std::vector<std::string>{"App: x.h", "App: a.c", "App: b.c"}));
 }
 
 TEST_F(OrderedPlacementTest, LeavingOnAnErrorStillPlacesWhatWasRead) {
