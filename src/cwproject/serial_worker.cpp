@@ -1,5 +1,6 @@
 #include "cwproject/serial_worker.h"
 
+#include <system_error>
 #include <utility>
 
 namespace tessaly {
@@ -17,13 +18,34 @@ SerialWorker::~SerialWorker() {
 }
 
 void SerialWorker::post(Task task) {
+    if (!worker_.joinable() && !onCallersThread_) {
+        try {
+            worker_ = std::thread([this] { work(); });
+        } catch (const std::system_error&) {
+            // No thread to be had (a limit on processes, say): every task is
+            // done at once on the caller's thread, which keeps their order.
+            onCallersThread_ = true;
+        }
+    }
+    if (onCallersThread_) {
+        runHere(task);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         tasks_.push_back(std::move(task));
     }
     changed_.notify_all();
-    if (!worker_.joinable()) {
-        worker_ = std::thread([this] { work(); });
+}
+
+void SerialWorker::runHere(const Task& task) {
+    try {
+        task();
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!failure_) {
+            failure_ = std::current_exception();
+        }
     }
 }
 

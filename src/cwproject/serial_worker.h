@@ -4,7 +4,8 @@
 // status query per entry, a probe per folder tried), and the reader goes on
 // parsing meanwhile. Because one thread does it all in order, every list is
 // built, and every probe made, exactly as on the reader's own thread. The
-// thread starts with the first task.
+// thread starts with the first task; where none can be started, the tasks
+// run on the caller's thread as they are posted.
 #pragma once
 
 #include <condition_variable>
@@ -36,12 +37,14 @@ class SerialWorker {
 
   private:
     void work();
+    void runHere(const Task& task);
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Task> tasks_;
     bool busy_ = false;
     bool stop_ = false;
+    bool onCallersThread_ = false;
     std::exception_ptr failure_;
     std::thread worker_;
 };

@@ -33,8 +33,12 @@ bool TextInput::open(const std::string& path) {
     // from a pipe can wait for ever, and the input may be closed before its end.
     std::error_code error;
     if (!endSeen_ && !std::feof(file_) && std::filesystem::is_regular_file(path, error)) {
-        readAhead_ = std::make_unique<ReadAhead>(
-            kBlockSize, [this](char* buffer) { return fillBlock(buffer); });
+        try {
+            readAhead_ = std::make_unique<ReadAhead>(
+                kBlockSize, [this](char* buffer) { return fillBlock(buffer); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the blocks are read as they are needed.
+        }
     }
     return true;
 }
