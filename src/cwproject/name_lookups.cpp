@@ -17,6 +17,17 @@ void NameLookups::ask(const GroupNode& target, const std::string& fileName) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++open_;
     }
+    try {
+        post(target, fileName);
+    } catch (...) {
+        // Not posted (memory exhaustion): the question is not open.
+        std::lock_guard<std::mutex> lock(mutex_);
+        --open_;
+        throw;
+    }
+}
+
+void NameLookups::post(const GroupNode& target, const std::string& fileName) {
     worker_.post([this, &target, fileName] {
         std::string answer;
         std::exception_ptr failure;
@@ -26,12 +37,18 @@ void NameLookups::ask(const GroupNode& target, const std::string& fileName) {
             failure = std::current_exception();
         }
         std::lock_guard<std::mutex> lock(mutex_);
+        --open_;
+        answered_.notify_all();
+        try {
+            answers_.push_back(std::move(answer));
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // A failed search still closes its question: the asker gets the
+        // failure instead of an answer.
         if (failure && !failure_) {
             failure_ = failure;
         }
-        answers_.push_back(std::move(answer));
-        --open_;
-        answered_.notify_all();
     });
 }
 

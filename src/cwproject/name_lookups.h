@@ -36,6 +36,9 @@ class NameLookups {
     std::optional<std::string> takeAnswer(bool wait);
 
   private:
+    // Hands the search to the worker.
+    void post(const GroupNode& target, const std::string& fileName);
+
     SerialWorker& worker_;
     Search search_;
     std::mutex mutex_;

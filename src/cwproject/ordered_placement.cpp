@@ -36,8 +36,15 @@ void OrderedPlacement::add(const std::string& targetName, const std::vector<std:
 void OrderedPlacement::addByName(const GroupNode& target, const std::string& fileName,
                                  const std::string& targetName,
                                  const std::vector<std::string>& groupPath) {
-    lookups_.ask(target, fileName);
-    holdBack(HeldBack{targetName, groupPath, {}, true});
+    // Held back first: an answer must never come without its reference.
+    heldBack_.push_back(HeldBack{targetName, groupPath, {}, true});
+    try {
+        lookups_.ask(target, fileName);
+    } catch (...) {
+        heldBack_.pop_back();
+        throw;
+    }
+    placeHeldBack();
 }
 
 void OrderedPlacement::finish() {
@@ -48,6 +55,10 @@ void OrderedPlacement::finish() {
 
 void OrderedPlacement::holdBack(HeldBack reference) {
     heldBack_.push_back(std::move(reference));
+    placeHeldBack();
+}
+
+void OrderedPlacement::placeHeldBack() {
     while (!heldBack_.empty() && placeFront(heldBack_.size() > mostHeldBack_)) {
     }
 }

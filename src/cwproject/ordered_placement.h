@@ -57,6 +57,9 @@ class OrderedPlacement {
     };
 
     void holdBack(HeldBack reference);
+    // Places what is ready; waits for the oldest look-up while more than
+    // the most are held back.
+    void placeHeldBack();
     // Places or drops the oldest held-back reference; false, with nothing
     // done, when its look-up is not answered yet and `wait` is false.
     bool placeFront(bool wait);
