@@ -91,7 +91,8 @@ class ProjectConverter {
     // Files and groups.
     bool readFileList();
     bool readFile();
-    // A FILEREF; a missing TARGETNAME leaves targetName as it was.
+    // A FILEREF into an empty location; a missing TARGETNAME leaves
+    // targetName as it was.
     bool readFileRef(std::string& targetName, FileLocation& location);
     bool readGroupList();
     bool readGroup(std::vector<std::string>& groupPath, OrderedPlacement& placement);
@@ -156,8 +157,6 @@ class ProjectConverter {
     Console& console_;
     PathRules pathRules_;
     int groupDepth_ = 0;
-    // The group list's current reference, read into again each time.
-    FileLocation fileRefLocation_;
     // Builds the access path lists and looks up files by name beside the
     // parse. Last, so that it stops before the tree it works on goes.
     SerialWorker diskWork_;

@@ -12,15 +12,6 @@ struct FileLocation {
     std::string pathRoot;
     std::string accessPath;
     std::string path;
-
-    // Empties every part but keeps the storage, for a location that is read
-    // into again.
-    void clear() {
-        pathType.clear();
-        pathRoot.clear();
-        accessPath.clear();
-        path.clear();
-    }
 };
 
 }  // namespace tessaly

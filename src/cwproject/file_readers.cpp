@@ -37,7 +37,6 @@ bool ProjectConverter::readFileRef(std::string& targetName, FileLocation& locati
     if (xmlReader.expectOpenTag("TARGETNAME") && xmlReader.readText(targetName)) {
         xmlReader.expectCloseTag("TARGETNAME");
     }
-    location.clear();
     if (!readFileLocation(location)) {
         return false;
     }

@@ -16,29 +16,27 @@ bool ProjectConverter::readGroupList() {
     if (!xmlReader.expectOpenTag("GROUPLIST")) {
         return false;
     }
-    {
-        // Going out of scope, also on an error, it places every reference
-        // read, so that their lines come before the error's.
-        OrderedPlacement placement(
-            diskWork_,
-            [this](const GroupNode& target, const std::string& fileName) {
-                return pathRules_.findOnTargetAccessPaths(target, fileName);
-            },
-            [this](const std::string& path) { return acceptFile(path); },
-            [this](const std::string& targetName, const std::vector<std::string>& groupPath,
-                   const std::string& path) { addFileToGroup(targetName, groupPath, path); });
-        std::vector<std::string> groupPath;
-        std::string targetName;
-        for (;;) {
-            if (readGroup(groupPath, placement)) {
-                continue;
-            }
-            if (!readGroupFileRef(targetName, groupPath, placement)) {
-                break;
-            }
+    // Leaving on an error, it still places every reference read, so that
+    // their lines come before the error's.
+    OrderedPlacement placement(
+        diskWork_,
+        [this](const GroupNode& target, const std::string& fileName) {
+            return pathRules_.findOnTargetAccessPaths(target, fileName);
+        },
+        [this](const std::string& path) { return acceptFile(path); },
+        [this](const std::string& targetName, const std::vector<std::string>& groupPath,
+               const std::string& path) { addFileToGroup(targetName, groupPath, path); });
+    std::vector<std::string> groupPath;
+    std::string targetName;
+    for (;;) {
+        if (readGroup(groupPath, placement)) {
+            continue;
         }
-        placement.finish();
+        if (!readGroupFileRef(targetName, groupPath, placement)) {
+            break;
+        }
     }
+    placement.finish();
     return xmlReader.expectCloseTag("GROUPLIST");
 }
 
@@ -68,10 +66,10 @@ bool ProjectConverter::readGroup(std::vector<std::string>& groupPath, OrderedPla
 bool ProjectConverter::readGroupFileRef(std::string& targetName,
                                         const std::vector<std::string>& groupPath,
                                         OrderedPlacement& placement) {
-    if (!readFileRef(targetName, fileRefLocation_)) {
+    FileLocation location;
+    if (!readFileRef(targetName, location)) {
         return false;
     }
-    const FileLocation& location = fileRefLocation_;
     // A name is searched for on its target's access paths, beside the parse.
     // A name whose target does not exist is found nowhere without a probe,
     // which the path rules answer at once like any other path.
