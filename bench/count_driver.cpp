@@ -15,6 +15,7 @@
 #include "cli/command_line.h"
 #include "counting_platform.h"
 #include "output/io_error.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -68,18 +69,19 @@ int main(int argc, char** argv) {
     // The steps of ProjectConverter::run, with the counts taken between the
     // parse and the writing.
     try {
-        converter->xmlReader.open(converter->sourceProjectPath);
+        converter->xmlReader.open(platform.openForReading(converter->sourceProjectPath));
         if (!converter->readProject() && converter->xmlReader.good()) {
-            console.line("CW Project file parsing encountered unexpected token: " +
-                         converter->xmlReader.currentText());
+            console.line(tessaly::message::unexpectedToken(converter->xmlReader.currentText()));
         }
         afterParse = platform.counts;
         converter->writeProject();
     } catch (const tessaly::XMLReaderError& error) {
-        std::fprintf(stderr, "error=reader %d\n", error.code());
+        std::fprintf(stderr, "error=%s\n",
+                     tessaly::message::failure(error.code(), converter->sourceProjectPath).c_str());
         return 1;
     } catch (const tessaly::IOERROR& error) {
-        std::fprintf(stderr, "error=output %d %s\n", error.code, error.path().c_str());
+        std::fprintf(stderr, "error=%s\n",
+                     tessaly::message::failure(error.code, error.path()).c_str());
         return 1;
     }
     const PlatformCounts& after = platform.counts;

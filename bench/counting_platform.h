@@ -54,6 +54,12 @@ class CountingPlatform final : public Platform {
         ++counts.isFileSystemRoot;
         return inner_.isFileSystemRoot(path);
     }
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+        return inner_.openForReading(path);
+    }
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        return inner_.createFile(path);
+    }
     std::optional<std::string> registryValue(const std::string& subkey) override {
         return inner_.registryValue(subkey);
     }

@@ -2,7 +2,7 @@
 """Synthetic CodeWarrior exports, with the folders they refer to, for the
 tesscli benchmark.
 
-    bench/generate.py [--out DIR] [--sizes S,M,L] [--seed N] [--force]
+    bench/generate.py [--out DIR] [--sizes S,M,L,P] [--seed N] [--force]
 
 For each size SIZE the data goes to DIR/SIZE (default DIR: build/bench-data):
 
@@ -22,6 +22,8 @@ Sizes:
     L   like M with 50 times the references and groups: 1,000,000 file
         references, about 200 MB. Only the folders and the headers found by
         name exist on disk.
+    P   like L, but no access path is recursive (3 include folders per
+        target): the read-and-parse row, where the folder walks cost nothing.
     W   (not in the default run) 1 target whose one module holds 32,000
         groups side by side, one reference each: the cost of wide group lists.
 
@@ -51,6 +53,8 @@ SIZES = {
               name_every=1000, files_on_disk=True),
     "L": dict(targets=10, refs=1_000_000, groups=20_000, user_subs=13, libs=22, incs=21,
               name_every=1000, files_on_disk=False),
+    "P": dict(targets=10, refs=1_000_000, groups=20_000, user_subs=13, libs=22, incs=21,
+              name_every=1000, files_on_disk=False, recursive=False),
     # Wide: 32,000 groups side by side in one module, one reference each.
     "W": dict(targets=1, refs=32_000, groups=32_000, modules=1, user_subs=3, libs=5, incs=8,
               name_every=1000, files_on_disk=False),
@@ -117,7 +121,7 @@ def search_path(path, root, recursive, indent):
     ])
 
 
-def target_xml(name, index, files):
+def target_xml(name, index, files, recursive):
     """One TARGET: access paths, runtime and compiler settings, a file list."""
     t = "\t\t\t"
     lines = [
@@ -129,10 +133,10 @@ def target_xml(name, index, files):
         setting("AlwaysSearchUserPaths", "false", "\t\t\t\t"),
         "\t\t\t\t<SETTING><NAME>UserSearchPaths</NAME>",
         search_path(":", "Project", False, "\t\t\t\t\t"),
-        search_path("include", "Project", True, "\t\t\t\t\t"),
+        search_path("include", "Project", recursive, "\t\t\t\t\t"),
         "\t\t\t\t</SETTING>",
         "\t\t\t\t<SETTING><NAME>SystemSearchPaths</NAME>",
-        search_path("Libraries", "CodeWarrior", True, "\t\t\t\t\t"),
+        search_path("Libraries", "CodeWarrior", recursive, "\t\t\t\t\t"),
         "\t\t\t\t</SETTING>",
         "",
         '\t\t\t\t<!-- Settings for "Debugger Runtime" panel -->',
@@ -179,14 +183,15 @@ def expand(folder, out):
             expand(sub, out)
 
 
-def access_list(base):
+def access_list(base, recursive):
     """A target's include folders in search order, as the converter builds
     them (user paths, then system paths)."""
     project = os.path.join(base, "project")
     user = [project + "/", project + "//include"]
-    expand(user[1], user)
     system = [os.path.join(base, "cw") + "//Libraries"]
-    expand(system[0], system)
+    if recursive:
+        expand(user[1], user)
+        expand(system[0], system)
     return user + system
 
 
@@ -201,8 +206,9 @@ def generate(size, out_root, seed, force):
         shutil.rmtree(base)
     rng = random.Random(f"{seed}-{size}")
     make_include_tree(base, shape)
-    order = access_list(base)
-    user_count = 2 + shape["user_subs"]
+    recursive = shape.get("recursive", True)
+    order = access_list(base, recursive)
+    user_count = 2 + shape["user_subs"] if recursive else 2
 
     targets = [f"Target {t:02d}" for t in range(shape["targets"])]
     refs, groups = shape["refs"], shape["groups"]
@@ -268,7 +274,7 @@ def generate(size, out_root, seed, force):
         # One in twenty of each target's files stands in its file list: the
         # list is read and dropped, the group list is what the benchmark scales.
         for index, target in enumerate(targets):
-            f.write(target_xml(target, index, files_by_target[target][::20]) + NL)
+            f.write(target_xml(target, index, files_by_target[target][::20], recursive) + NL)
         f.write("\t</TARGETLIST>" + NL + NL + "\t<TARGETORDER>" + NL)
         for target in targets:
             f.write(f"\t\t<ORDEREDTARGET><NAME>{target}</NAME></ORDEREDTARGET>{NL}")
@@ -311,7 +317,7 @@ def generate(size, out_root, seed, force):
     # The probes the Name look-ups must cost, by the described search over
     # the folders as they now lie on disk: one per folder tried, up to the
     # first that holds the header.
-    order = access_list(base)
+    order = access_list(base, recursive)
     expected_probes = 0
     found = 0
     for header in name_headers:
@@ -337,7 +343,7 @@ def generate(size, out_root, seed, force):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default="build/bench-data")
-    parser.add_argument("--sizes", default="S,M,L")
+    parser.add_argument("--sizes", default="S,M,L,P")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--force", action="store_true", help="regenerate existing data")
     args = parser.parse_args()

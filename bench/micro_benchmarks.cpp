@@ -69,7 +69,7 @@ void BM_Tokenizer(benchmark::State& state) {
     const ExportFile& file = exportFile();
     for (auto _ : state) {
         XmlReader reader;
-        reader.open(file.path());
+        reader.open(systemPlatform().openForReading(file.path()));
         if (!reader.expectOpenTag("PROJECT") || !reader.skipElementContent("PROJECT")) {
             state.SkipWithError("the export did not tokenize to its end");
             break;
@@ -106,6 +106,10 @@ class FakeDisk final : public Platform {
         return std::nullopt;
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+        return systemPlatform().openForReading(path);
+    }
+    std::unique_ptr<OutputFile> createFile(const std::string&) override { return nullptr; }
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
 };
 
@@ -118,7 +122,7 @@ void BM_ReadProject(benchmark::State& state) {
     for (auto _ : state) {
         ProjectConverter converter(file.path(), "/out", "/cw", disk, console);
         converter.addFileExtensions("none");
-        converter.xmlReader.open(file.path());
+        converter.xmlReader.open(disk.openForReading(file.path()));
         if (!converter.readProject()) {
             state.SkipWithError("the export did not parse to its end");
             break;

@@ -2,12 +2,12 @@
 # The tesscli benchmark: builds the release tesscli and the bench programs in
 # build/bench (the default preset's Release settings, plus the benchmarks),
 # generates the data once, and prints one table of figures and the targets.
-#   bench/run.sh [--sizes S,M,L] [--repeat N] [--data DIR] [--micro]
+#   bench/run.sh [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro]
 # --micro also runs the Google Benchmark micro-benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-sizes=S,M,L
+sizes=S,M,L,P
 repeat=3
 data=build/bench-data
 micro=0
@@ -17,7 +17,7 @@ while [ $# -gt 0 ]; do
     --repeat) repeat=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
     --micro) micro=1; shift ;;
-    *) echo "usage: $0 [--sizes S,M,L] [--repeat N] [--data DIR] [--micro]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro]" >&2; exit 2 ;;
   esac
 done
 

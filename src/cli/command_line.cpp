@@ -1,16 +1,13 @@
 #include "cli/command_line.h"
 
 #include "cli/path_normalisation.h"
+#include "platform/messages.h"
 
 namespace tessaly {
 
 void printUsage(Console& console) {
-    console.line(
-        "Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> [-pn "
-        "dest_proj_name]");
-    console.line(
-        "[-mp message_personality] [-ap analyser_personality] [-cp compiler_personality] [-ext "
-        "file_extension]");
+    console.line(message::usageLine1());
+    console.line(message::usageLine2());
 }
 
 std::string defaultProjectName(const std::string& sourceProjectPath, char separator) {
@@ -71,9 +68,9 @@ int runCommandLine(const std::vector<std::string>& arguments, Platform& platform
     try {
         return makeConverter(arguments, platform, console)->run() != 0 ? 0 : 1;
     } catch (const std::exception& error) {
-        console.line(std::string("Conversion failed: ") + error.what());
+        console.line(message::conversionFailed(error.what()));
     } catch (...) {
-        console.line("Conversion failed: unknown error");
+        console.line(message::conversionFailed("unknown error"));
     }
     return 1;
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/console.h"
 #include "cli/project_converter.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 
 namespace tessaly {

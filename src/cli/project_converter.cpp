@@ -1,7 +1,9 @@
 #include "cli/project_converter.h"
 
+#include "output/ascii_case.h"
 #include "output/io_error.h"
 #include "output/project_writer.h"
+#include "platform/messages.h"
 
 namespace tessaly {
 
@@ -9,22 +11,6 @@ namespace {
 
 std::string resolveCodeWarriorDir(std::string given, Platform& platform) {
     return given.empty() ? codeWarriorDirFromRegistry(platform) : given;
-}
-
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upperAscii(a[i]) != upperAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -65,28 +51,18 @@ bool ProjectConverter::acceptFile(const std::string& path) const {
 
 int ProjectConverter::run() {
     try {
-        xmlReader.open(sourceProjectPath);
+        xmlReader.open(platform_.openForReading(sourceProjectPath));
         const bool ok = readProject();
         if (!ok && xmlReader.good()) {
-            print("CW Project file parsing encountered unexpected token: " +
-                  xmlReader.currentText());
+            print(message::unexpectedToken(xmlReader.currentText()));
         }
         return writeProject();
     } catch (const XMLReaderError& error) {
-        if (error.code() == XMLReaderError::kUnexpectedEnd) {
-            print("CW Project file parsing encountered unexpected EOF");
-        } else if (error.code() == XMLReaderError::kCannotOpen) {
-            print("Could not open file: " + sourceProjectPath);
-        }
-        return 0;
+        print(message::failure(error.code(), sourceProjectPath));
     } catch (const IOERROR& error) {
-        if (error.code == IOERROR::kCannotCreateDirectory) {
-            print("Could not create directory: " + error.path());
-        } else if (error.code == IOERROR::kCannotWriteFile) {
-            print("Could not write file: " + error.path());
-        }
-        return 0;
+        print(message::failure(error.code, error.path()));
     }
+    return 0;
 }
 
 int ProjectConverter::writeProject() {

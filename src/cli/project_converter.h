@@ -9,11 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/console.h"
 #include "cwproject/file_location.h"
 #include "cwproject/path_rules.h"
-#include "cwproject/serial_worker.h"
 #include "output/group_node.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 #include "xml/xml_reader.h"
 
@@ -22,9 +21,13 @@ namespace tessaly {
 // Group and setting elements nested deeper than this are not followed: the
 // tag that would open the next level is refused like any token that does not
 // fit, so no input can exhaust the stack.
-inline constexpr int kMaxNesting = 1000;
+inline constexpr std::size_t kMaxNesting = 1000;
 
-class OrderedPlacement;
+// Whether an element that would open nesting level `level` (1 directly in
+// its list) may be read.
+constexpr bool withinNesting(std::size_t level) {
+    return level <= kMaxNesting;
+}
 
 class ProjectConverter {
   public:
@@ -38,8 +41,6 @@ class ProjectConverter {
     void addFileExtensions(const std::string& text);
     // 1 after a complete run, 0 after a reported error.
     int run();
-    // The project's elements; the access path lists are complete when it
-    // returns, also by an exception.
     bool readProject();
     int writeProject();
 
@@ -74,7 +75,6 @@ class ProjectConverter {
     };
 
     // Project grammar.
-    bool readProjectElements();
     bool readTargetList();
     bool readTarget(std::unique_ptr<GroupNode>& node);
     bool readTextElement(std::string_view element, std::string& out);
@@ -82,9 +82,8 @@ class ProjectConverter {
     bool readPathRoot(std::string& out) { return readTextElement("PATHROOT", out); }
     bool readAccessPath(std::string& out) { return readTextElement("ACCESSPATH", out); }
     bool readValue(std::string& out) { return readTextElement("VALUE", out); }
-    bool readPathFormat();
-    bool readFileKind();
-    bool readFileFlags();
+    // Tries the element once and drops its text; always true.
+    bool readOptionalTextElement(const char* element);
     bool readRootFileRef();
     bool readFileLocation(FileLocation& location);
 
@@ -95,10 +94,9 @@ class ProjectConverter {
     // targetName as it was.
     bool readFileRef(std::string& targetName, FileLocation& location);
     bool readGroupList();
-    bool readGroup(std::vector<std::string>& groupPath, OrderedPlacement& placement);
-    // A FILEREF of the group list, handed on for placement.
-    bool readGroupFileRef(std::string& targetName, const std::vector<std::string>& groupPath,
-                          OrderedPlacement& placement);
+    bool readGroup(std::vector<std::string>& groupPath);
+    // A FILEREF of the group list: resolved, filtered and placed.
+    bool readGroupFileRef(std::string& targetName, const std::vector<std::string>& groupPath);
     // Places an accepted file below rootGroup: under its target's node, then
     // its chain of groups from the outermost in.
     void addFileToGroup(const std::string& targetName, const std::vector<std::string>& groupPath,
@@ -106,8 +104,8 @@ class ProjectConverter {
 
     // Settings panels.
     bool readSettingList(GroupNode& target);
-    bool readSetting(GroupNode& target, SettingContext context, int depth);
-    bool readSettingChildren(GroupNode& target, const SettingContext& context, int depth);
+    bool readSetting(GroupNode& target, SettingContext context, std::size_t level);
+    bool readSettingChildren(GroupNode& target, const SettingContext& context, std::size_t level);
     bool readPanelData();
     void readPanelComments();
     void takeSettingValue(GroupNode& target, const std::string& name, const std::string& value,
@@ -123,7 +121,6 @@ class ProjectConverter {
     using ItemReader = bool (ProjectConverter::*)();
     bool readRepeated(ItemReader item, bool atLeastOne);
     bool readListOf(const char* element, ItemReader item, bool atLeastOne);
-    bool readOptionalTextElement(const char* element);
     bool readFileRefs();
     bool readOptionalFileRef();
     bool readRequiredFileRef();
@@ -156,10 +153,6 @@ class ProjectConverter {
     Platform& platform_;
     Console& console_;
     PathRules pathRules_;
-    int groupDepth_ = 0;
-    // Builds the access path lists and looks up files by name beside the
-    // parse. Last, so that it stops before the tree it works on goes.
-    SerialWorker diskWork_;
 };
 
 }  // namespace tessaly

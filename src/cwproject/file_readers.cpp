@@ -22,10 +22,10 @@ bool ProjectConverter::readFile() {
     if (!xmlReader.expectOpenTag("FILE") || !readFileLocation(dropped)) {
         return false;
     }
-    readPathFormat();
+    readOptionalTextElement("PATHFORMAT");
     readRootFileRef();
-    readFileKind();
-    readFileFlags();
+    readOptionalTextElement("FILEKIND");
+    readOptionalTextElement("FILEFLAGS");
     return xmlReader.expectCloseTag("FILE");
 }
 
@@ -40,7 +40,7 @@ bool ProjectConverter::readFileRef(std::string& targetName, FileLocation& locati
     if (!readFileLocation(location)) {
         return false;
     }
-    readPathFormat();
+    readOptionalTextElement("PATHFORMAT");
     return xmlReader.expectCloseTag("FILEREF");
 }
 

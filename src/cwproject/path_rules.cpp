@@ -39,14 +39,14 @@ PathRules::PathRules(Platform& platform, const std::string& sourceProjectPath,
       codeWarriorDir_(std::move(codeWarriorDir)),
       codeWarriorRoot_(codeWarriorDir_ + separator_) {}
 
-const std::string* PathRules::knownRoot(const std::string& rootText) const {
+std::string PathRules::rootString(const std::string& rootText) const {
     if (rootText == "Project") {
-        return &projectRoot_;
+        return projectRoot_;
     }
     if (rootText == "CodeWarrior") {
-        return &codeWarriorRoot_;
+        return codeWarriorRoot_;
     }
-    return nullptr;
+    return rootText;
 }
 
 std::string PathRules::resolveFileRefPath(
@@ -59,15 +59,12 @@ std::string PathRules::resolveFileRefPath(
     if (pathRoot == "Absolute") {
         return accessPath + path;
     }
-    std::string result;
-    if (const std::string* root = knownRoot(pathRoot)) {
-        result = *root;
-    } else if (auto tree = sourceTrees.find(pathRoot); tree != sourceTrees.end()) {
-        // A source tree stands for its folder, as the CodeWarrior folder does.
-        result = tree->second + separator_;
-    } else {
-        result = pathRoot;
-    }
+    // A source tree stands for its folder, as the CodeWarrior folder does.
+    const auto tree = pathRoot == "Project" || pathRoot == "CodeWarrior"
+                          ? sourceTrees.end()
+                          : sourceTrees.find(pathRoot);
+    std::string result =
+        tree != sourceTrees.end() ? tree->second + separator_ : rootString(pathRoot);
     if (!accessPath.empty()) {
         result += accessPath;
         result += separator_;
@@ -103,8 +100,7 @@ std::string PathRules::joinAccessPath(const std::string& rootText,
     if (rootText == "Absolute") {
         return pathText;
     }
-    const std::string* known = knownRoot(rootText);
-    std::string root = known != nullptr ? *known : rootText;
+    std::string root = rootString(rootText);
     if (pathText.empty() && !root.empty() && root.back() == separator_) {
         root.pop_back();
     }
@@ -116,8 +112,7 @@ std::string PathRules::composeSourceTreePath(const std::string& rootText,
     if (rootText == "Absolute") {
         return treePath;
     }
-    const std::string* known = knownRoot(rootText);
-    std::string result = known != nullptr ? *known : rootText;
+    std::string result = rootString(rootText);
     if (!rootText.empty()) {
         result += separator_;
     }

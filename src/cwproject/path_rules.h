@@ -55,8 +55,10 @@ class PathRules {
     const std::string& codeWarriorDir() const { return codeWarriorDir_; }
 
   private:
-    // "Project" and "CodeWarrior" as root strings; nullptr for other texts.
-    const std::string* knownRoot(const std::string& rootText) const;
+    // The root string a root text stands for: the project folder for
+    // "Project", the CodeWarrior folder and a separator for "CodeWarrior",
+    // else the text itself.
+    std::string rootString(const std::string& rootText) const;
 
     Platform& platform_;
     char separator_;

@@ -11,16 +11,6 @@
 namespace tessaly {
 
 bool ProjectConverter::readProject() {
-    struct Settle {
-        SerialWorker& work;
-        ~Settle() { work.waitIdle(); }
-    } settle{diskWork_};
-    const bool complete = readProjectElements();
-    diskWork_.finish();
-    return complete;
-}
-
-bool ProjectConverter::readProjectElements() {
     if (!xmlReader.expectOpenTag("PROJECT") || !readTargetList() || !readTargetOrder() ||
         !readGroupList()) {
         return false;
@@ -34,17 +24,6 @@ bool ProjectConverter::readTargetList() {
         return false;
     }
     std::unique_ptr<GroupNode> target;
-    // A target read only in part is dropped: the work posted for its lists
-    // must be done before it goes.
-    struct SettleDropped {
-        SerialWorker& work;
-        const std::unique_ptr<GroupNode>& target;
-        ~SettleDropped() {
-            if (target) {
-                work.waitIdle();
-            }
-        }
-    } settleDropped{diskWork_, target};
     if (!readTarget(target)) {
         return false;
     }
@@ -83,19 +62,12 @@ bool ProjectConverter::readTextElement(std::string_view element, std::string& ou
            xmlReader.expectCloseTag(element);
 }
 
-bool ProjectConverter::readPathFormat() {
+// An optional element is tried once and its result ignored: when it breaks
+// off, the next step refuses the token it left pending.
+bool ProjectConverter::readOptionalTextElement(const char* element) {
     std::string dropped;
-    return readTextElement("PATHFORMAT", dropped);
-}
-
-bool ProjectConverter::readFileKind() {
-    std::string dropped;
-    return readTextElement("FILEKIND", dropped);
-}
-
-bool ProjectConverter::readFileFlags() {
-    std::string dropped;
-    return readTextElement("FILEFLAGS", dropped);
+    readTextElement(element, dropped);
+    return true;
 }
 
 bool ProjectConverter::readFileLocation(FileLocation& location) {
@@ -112,7 +84,7 @@ bool ProjectConverter::readRootFileRef() {
     if (!xmlReader.expectOpenTag("ROOTFILEREF") || !readFileLocation(dropped)) {
         return false;
     }
-    readPathFormat();
+    readOptionalTextElement("PATHFORMAT");
     return xmlReader.expectCloseTag("ROOTFILEREF");
 }
 

@@ -35,14 +35,6 @@ bool ProjectConverter::readListOf(const char* element, ItemReader item, bool atL
            xmlReader.expectCloseTag(element);
 }
 
-// An optional element is tried once and its result ignored: when it breaks
-// off, the next step refuses the token it left pending.
-bool ProjectConverter::readOptionalTextElement(const char* element) {
-    std::string dropped;
-    readTextElement(element, dropped);
-    return true;
-}
-
 bool ProjectConverter::readRequiredFileRef() {
     std::string targetName;
     FileLocation location;

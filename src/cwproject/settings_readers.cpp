@@ -51,8 +51,8 @@ void ProjectConverter::readPanelComments() {
     }
 }
 
-bool ProjectConverter::readSetting(GroupNode& target, SettingContext context, int depth) {
-    if (depth > kMaxNesting) {
+bool ProjectConverter::readSetting(GroupNode& target, SettingContext context, std::size_t level) {
+    if (!withinNesting(level)) {
         return false;
     }
     readPanelComments();
@@ -76,7 +76,7 @@ bool ProjectConverter::readSetting(GroupNode& target, SettingContext context, in
             return false;
         }
         takeSettingValue(target, name, value, context);
-    } else if (!readSettingChildren(target, context, depth)) {
+    } else if (!readSettingChildren(target, context, level)) {
         return false;
     }
     if (!xmlReader.expectCloseTag("SETTING")) {
@@ -88,11 +88,11 @@ bool ProjectConverter::readSetting(GroupNode& target, SettingContext context, in
 
 // A setting without a value needs at least one child.
 bool ProjectConverter::readSettingChildren(GroupNode& target, const SettingContext& context,
-                                           int depth) {
-    if (!readSetting(target, context, depth + 1)) {
+                                           std::size_t level) {
+    if (!readSetting(target, context, level + 1)) {
         return false;
     }
-    while (readSetting(target, context, depth + 1)) {
+    while (readSetting(target, context, level + 1)) {
     }
     return true;
 }
@@ -113,13 +113,10 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
         tree = pathRules_.composeSourceTreePath(value, tree);
     }
     if (name == "Recursive" && value == "true") {
-        if (std::vector<std::string>* list = accessPathList(target, context)) {
-            diskWork_.post([this, list] {
-                if (!list->empty()) {
-                    const std::string last = list->back();
-                    expandSubfolders(platform_, last, *list);
-                }
-            });
+        std::vector<std::string>* list = accessPathList(target, context);
+        if (list != nullptr && !list->empty()) {
+            const std::string last = list->back();
+            expandSubfolders(platform_, last, *list);
         }
     }
 }
@@ -145,11 +142,7 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             accessPathRoot = value;
         } else if (name == "SearchPath") {
             if (std::vector<std::string>* list = accessPathList(target, context)) {
-                // In turn with the expansions, which the worker does.
-                diskWork_.post([list, joined = pathRules_.joinAccessPath(
-                                          accessPathRoot, accessPathText)]() mutable {
-                    list->push_back(std::move(joined));
-                });
+                list->push_back(pathRules_.joinAccessPath(accessPathRoot, accessPathText));
             }
             accessPathRoot.clear();
             accessPathText.clear();

@@ -3,6 +3,7 @@
 // analyser personality given on the command line.
 #include "output/io_error.h"
 #include "output/project_writer.h"
+#include "platform/messages.h"
 #include "xml/text_input.h"
 
 namespace tessaly {
@@ -19,8 +20,8 @@ void ProjectWriter::writeAnalyserPersonality(const GroupNode& node, const std::s
                                              const std::string& filePath) {
     ensureDirectory(join(folder, "person") + separator_);
     TextOutput file;
-    if (!file.open(filePath)) {
-        throw IOERROR(IOERROR::kCannotWriteFile, filePath);
+    if (!file.open(platform_, filePath)) {
+        throw IOERROR(ErrorCode::CannotWriteFile, filePath);
     }
     const auto writeLine = [&file](const std::string& text) {
         file.line(text);
@@ -44,11 +45,13 @@ void ProjectWriter::writeAnalyserPersonality(const GroupNode& node, const std::s
 // Read as text (CR LF reads as LF, no byte ends it early) and written
 // through the same translation, so the whole file has CR LF line ends.
 void ProjectWriter::appendGivenAnalyserPersonality(TextOutput& file) {
-    TextInput given;
-    if (!given.open(settings_.analyserPersonality)) {
-        console_.line("Couldnt open file");
+    std::unique_ptr<InputFile> givenFile = platform_.openForReading(settings_.analyserPersonality);
+    if (!givenFile) {
+        console_.line(message::cannotOpenGivenPersonality());
         return;
     }
+    TextInput given;
+    given.open(std::move(givenFile));
     while (given.fill()) {
         file.write(std::string_view(given.data(), given.available()));
         given.skip(given.available());

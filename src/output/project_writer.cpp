@@ -2,6 +2,7 @@
 
 #include "output/io_error.h"
 #include "output/safe_names.h"
+#include "platform/messages.h"
 
 namespace tessaly {
 
@@ -26,20 +27,20 @@ void ProjectWriter::ensureDirectory(const std::string& path) {
         return;
     }
     if (platform_.makeDirectory(path) == MakeDirectoryResult::Failed) {
-        throw IOERROR(IOERROR::kCannotCreateDirectory, path);
+        throw IOERROR(ErrorCode::CannotCreateDirectory, path);
     }
 }
 
 int ProjectWriter::writeProject(const GroupNode& rootGroup) {
     const std::string projectFile = join(settings_.destFolder, settings_.projectName + ".prj");
-    if (!project_.open(projectFile)) {
-        throw IOERROR(IOERROR::kCannotWriteFile, projectFile);
+    if (!project_.open(platform_, projectFile)) {
+        throw IOERROR(ErrorCode::CannotWriteFile, projectFile);
     }
-    console_.line("Creating Vexa/Vexa++ Project ...");
+    console_.line(message::creatingProject());
     project_.line("VersionTag45");
     writeGroup(rootGroup, rootGroup.name, personFolder_ + settings_.projectName + ".p_a");
     project_.close();
-    console_.line("Vexa/Vexa++ Project Completed!");
+    console_.line(message::projectCompleted());
     return 1;
 }
 
@@ -58,7 +59,7 @@ void ProjectWriter::writeGroup(const GroupNode& node, const std::string& parentF
         ensureDirectory(folder);
     }
     ensureDirectory(join(folder, "output") + separator_);
-    console_.line("  Creating Group - " + displayName);
+    console_.line(message::creatingGroup(displayName));
 
     project_.line("StartProjectMarker");
     project_.line("FolderName=" + displayName);
@@ -100,8 +101,8 @@ std::string ProjectWriter::writeDefaultPersonality(const std::string& given, con
     const std::string path = personFolder_ + settings_.projectName + extension;
     if (top) {
         ensureDirectory(personFolder_);
-        if (!createEmptyFile(path) && reportFailure) {
-            throw IOERROR(IOERROR::kCannotWriteFile, path);
+        if (!createEmptyFile(platform_, path) && reportFailure) {
+            throw IOERROR(ErrorCode::CannotWriteFile, path);
         }
     }
     return path;
@@ -118,7 +119,7 @@ std::string ProjectWriter::writeAnalyserPersonalityLine(const GroupNode& node,
     if (!node.userIncludePaths.empty() || !node.defines.empty()) {
         const std::string path =
             join(join(folder, "person"), safeFolderName(node.name, platform_.pathStyle()) + ".p_a");
-        console_.line("  Creating Analyser Personality - " + path);
+        console_.line(message::creatingAnalyserPersonality(path));
         project_.line("AnalPers=" + path);
         writeAnalyserPersonality(node, folder, path);
         return path;
@@ -129,8 +130,8 @@ std::string ProjectWriter::writeAnalyserPersonalityLine(const GroupNode& node,
     project_.line("AnalPers=" + path);
     if (!platform_.exists(path)) {
         ensureDirectory(personFolder_);
-        if (!createEmptyFile(path)) {
-            throw IOERROR(IOERROR::kCannotWriteFile, path);
+        if (!createEmptyFile(platform_, path)) {
+            throw IOERROR(ErrorCode::CannotWriteFile, path);
         }
     }
     return path;

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "cli/console.h"
 #include "output/group_node.h"
 #include "output/text_output.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 
 namespace tessaly {

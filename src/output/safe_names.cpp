@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "output/ascii_case.h"
+
 namespace tessaly {
 
 namespace {
@@ -11,10 +13,6 @@ namespace {
 bool isRefusedOnWindows(unsigned char c) {
     return c < 0x20 ||
            std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any case, with or without

@@ -2,35 +2,35 @@
 
 namespace tessaly {
 
-bool TextOutput::open(const std::string& path) {
-    close();
-    // A NUL byte would cut the path short: such a path names no file.
-    file_ = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "wb") : nullptr;
-    if (file_ != nullptr) {
-        std::setvbuf(file_, nullptr, _IOFBF, 64 * 1024);
-    }
-    return file_ != nullptr;
+bool TextOutput::open(Platform& platform, const std::string& path) {
+    file_ = platform.createFile(path);
+    ok_ = file_ != nullptr;
+    return ok_;
 }
 
-void TextOutput::close() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+bool TextOutput::close() {
+    if (file_) {
+        ok_ = file_->close() && ok_;
+        file_.reset();
     }
+    return ok_;
 }
 
 void TextOutput::write(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t lf; (lf = text.find('\n', start)) != std::string_view::npos; start = lf + 1) {
-        std::fwrite(text.data() + start, 1, lf - start, file_);
-        std::fwrite("\r\n", 1, 2, file_);
+        ok_ = file_->write(text.substr(start, lf - start)) && file_->write("\r\n") && ok_;
     }
-    std::fwrite(text.data() + start, 1, text.size() - start, file_);
+    ok_ = file_->write(text.substr(start)) && ok_;
 }
 
-bool createEmptyFile(const std::string& path) {
+void TextOutput::flush() {
+    ok_ = file_->flush() && ok_;
+}
+
+bool createEmptyFile(Platform& platform, const std::string& path) {
     TextOutput file;
-    return file.open(path);
+    return file.open(platform, path) && file.close();
 }
 
 }  // namespace tessaly

@@ -2,23 +2,20 @@
 // platform: every LF becomes CR LF, every other byte is written unchanged.
 #pragma once
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace tessaly {
 
 class TextOutput {
   public:
-    TextOutput() = default;
-    ~TextOutput() { close(); }
-    TextOutput(const TextOutput&) = delete;
-    TextOutput& operator=(const TextOutput&) = delete;
-
-    // Creates or replaces the file; false when it cannot be opened.
-    bool open(const std::string& path);
-    // Closes the file; a failure while closing is not reported.
-    void close();
+    // Creates or replaces the file; false when it cannot be created.
+    bool open(Platform& platform, const std::string& path);
+    // Completes the file; false when anything written was lost.
+    bool close();
 
     void write(std::string_view text);
     // The text and a line end.
@@ -26,13 +23,14 @@ class TextOutput {
         write(text);
         write("\n");
     }
-    void flush() { std::fflush(file_); }
+    void flush();
 
   private:
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<OutputFile> file_;
+    bool ok_ = false;
 };
 
 // Creates an empty file at the path, replacing an earlier one.
-bool createEmptyFile(const std::string& path);
+bool createEmptyFile(Platform& platform, const std::string& path);
 
 }  // namespace tessaly

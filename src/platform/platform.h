@@ -5,9 +5,12 @@
 // host through a test double.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -30,6 +33,28 @@ struct FolderIdentity {
 struct FolderFacts {
     std::optional<FolderIdentity> identity;  // nullopt when it cannot be had
     bool isFileSystemRoot = false;           // enumerating it would list a file system's root
+};
+
+// A file opened for reading, read in blocks the caller's size.
+class InputFile {
+  public:
+    virtual ~InputFile() = default;
+    // Reads up to `size` bytes into `buffer`: how many were read, 0 at the
+    // end of the file and after a failed read.
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    virtual bool failed() const = 0;
+};
+
+// A file being written, byte for byte. Once a call has failed, the file
+// stays failed.
+class OutputFile {
+  public:
+    virtual ~OutputFile() = default;
+    virtual bool write(std::string_view bytes) = 0;
+    // Hands everything written so far to the system.
+    virtual bool flush() = 0;
+    // Completes the file; false when anything written was lost.
+    virtual bool close() = 0;
 };
 
 class Platform {
@@ -61,6 +86,13 @@ class Platform {
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
     // Whether enumerating the folder would list the root of a file system.
     virtual bool isFileSystemRoot(const std::string& path) = 0;
+
+    // The file opened for reading; null when it cannot be opened or is a
+    // folder.
+    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+    // A new empty file at the path, replacing an earlier one; null when it
+    // cannot be created.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
 
     // The unnamed value of a key under HKEY_LOCAL_MACHINE; nullopt when it
     // cannot be read or does not fit 255 characters. Always nullopt where

@@ -1,12 +1,15 @@
 // POSIX services: "/" separators, one root, no drives, no registry.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/stdio_files.h"
 
 namespace tessaly {
 namespace {
@@ -102,6 +105,26 @@ class PosixPlatform final : public Platform {
         }
         auto here = identityAt(path);
         return root_ && here && *here == *root_;
+    }
+
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+        const int fd = nameable(path) ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        if (fd < 0) {
+            return nullptr;
+        }
+        struct stat info {};
+        std::FILE* file = nullptr;
+        if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
+            (file = ::fdopen(fd, "rb")) == nullptr) {
+            ::close(fd);
+            return nullptr;
+        }
+        return stdioInputFile(file);
+    }
+
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        std::FILE* file = nameable(path) ? std::fopen(path.c_str(), "wb") : nullptr;
+        return file != nullptr ? stdioOutputFile(file) : nullptr;
     }
 
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }

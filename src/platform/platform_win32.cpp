@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/stdio_files.h"
 
 namespace tessaly {
 namespace {
@@ -143,6 +145,17 @@ class Win32Platform final : public Platform {
         const bool root = isVolumeRoot(folder);
         CloseHandle(folder);
         return root;
+    }
+
+    // A folder cannot be opened as a file here.
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+        std::FILE* file = nameable(path) ? std::fopen(path.c_str(), "rb") : nullptr;
+        return file != nullptr ? stdioInputFile(file) : nullptr;
+    }
+
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        std::FILE* file = nameable(path) ? std::fopen(path.c_str(), "wb") : nullptr;
+        return file != nullptr ? stdioOutputFile(file) : nullptr;
     }
 
     std::optional<std::string> registryValue(const std::string& subkey) override {

@@ -1,73 +1,36 @@
 #include "xml/text_input.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace tessaly {
 
-TextInput::~TextInput() {
-    close();
-}
-
-bool TextInput::open(const std::string& path) {
-    close();
-    // A NUL byte would cut the path short: such a path names no file.
-    file_ = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;
+void TextInput::open(std::unique_ptr<InputFile> file) {
+    file_ = std::move(file);
     if (!buffer_) {
         buffer_.reset(new char[kBlockSize]);
     }
     pos_ = end_ = 0;
-    pendingCr_ = endSeen_ = failed_ = false;
-    if (file_ == nullptr) {
-        return false;
-    }
-    // Reading the first block is part of opening: a folder opens on some
-    // systems but cannot be read, and counts as a file that cannot be opened.
-    refill();
-    if (failed_) {
-        close();
-        return false;
-    }
-    // A file larger than a block is read ahead. Only a regular file: a read
-    // from a pipe can wait for ever, and the input may be closed before its end.
-    std::error_code error;
-    if (!endSeen_ && !std::feof(file_) && std::filesystem::is_regular_file(path, error)) {
-        try {
-            readAhead_ = std::make_unique<ReadAhead>(
-                kBlockSize, [this](char* buffer) { return fillBlock(buffer); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the blocks are read as they are needed.
-        }
-    }
-    return true;
-}
-
-void TextInput::close() {
-    readAhead_.reset();  // the worker stops before the file goes
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    pendingCr_ = failed_ = false;
+    endSeen_ = file_ == nullptr;
 }
 
 bool TextInput::refill() {
-    if (file_ == nullptr || endSeen_) {
-        endSeen_ = true;
+    if (endSeen_) {
         return false;
     }
-    const FilledBlock block = readAhead_ ? readAhead_->next(buffer_) : fillBlock(buffer_.get());
     pos_ = 0;
-    end_ = block.length;
-    if (block.last) {
+    end_ = fillBlock();
+    if (end_ == 0) {
         endSeen_ = true;
-        failed_ = block.failed;
+        failed_ = file_->failed();
+        file_.reset();
         return false;
     }
     return true;
 }
 
-FilledBlock TextInput::fillBlock(char* begin) {
+std::size_t TextInput::fillBlock() {
+    char* const begin = buffer_.get();
     for (;;) {
         std::size_t count = 0;
         if (pendingCr_) {
@@ -75,20 +38,21 @@ FilledBlock TextInput::fillBlock(char* begin) {
             count = 1;
             pendingCr_ = false;
         }
-        count += std::fread(begin + count, 1, kBlockSize - count, file_);
+        const std::size_t got = file_->read(begin + count, kBlockSize - count);
+        count += got;
         if (count == 0) {
-            return FilledBlock{0, true, std::ferror(file_) != 0};
+            return 0;
         }
-        // A CR at the very end waits for the next block, unless the file
-        // ends there.
+        // A CR at the end of a read may start a CR LF pair that the next read
+        // completes: it waits, unless the file ended there.
         char* end = begin + count;
-        if (end[-1] == '\r' && !std::feof(file_)) {
+        if (got != 0 && end[-1] == '\r') {
             --end;
             pendingCr_ = true;
         }
         end = collapseCrLf(begin, end);
-        if (end != begin) {  // else the block held only a pending CR
-            return FilledBlock{static_cast<std::size_t>(end - begin), false, false};
+        if (end != begin) {  // else the read held only a pending CR
+            return static_cast<std::size_t>(end - begin);
         }
     }
 }

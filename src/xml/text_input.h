@@ -2,16 +2,13 @@
 // and that exports rely on: a CR LF pair reads as one LF. Every other byte,
 // Ctrl-Z and NUL included, is an ordinary character; only the real end of
 // the file ends the input. The buffer is filled in large blocks, so reading a
-// character costs no system call and no virtual call; a large file is read
-// one block ahead on a worker thread.
+// character costs no system call and no virtual call.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <memory>
-#include <string>
 
-#include "xml/read_ahead.h"
+#include "platform/platform.h"
 
 namespace tessaly {
 
@@ -21,15 +18,9 @@ class TextInput {
     // Large enough that a 30 MB export needs only a few hundred reads.
     static constexpr std::size_t kBlockSize = 256 * 1024;
 
-    TextInput() = default;
-    ~TextInput();
-    TextInput(const TextInput&) = delete;
-    TextInput& operator=(const TextInput&) = delete;
-
-    // Opens the file for reading; false when it cannot be opened.
-    bool open(const std::string& path);
-    void close();
-    bool isOpen() const { return file_ != nullptr; }
+    // Reads from the file, from its start.
+    void open(std::unique_ptr<InputFile> file);
+    void close() { file_.reset(); }
 
     // Next character (0..255), or kEnd at the end of the input or on a read error.
     int get() {
@@ -52,19 +43,19 @@ class TextInput {
 
   private:
     bool refill();
-    // Reads and translates the next block into `begin` (kBlockSize bytes).
-    FilledBlock fillBlock(char* begin);
+    // Reads and translates the next block into the buffer; its length, 0 at
+    // the end of the input.
+    std::size_t fillBlock();
     // Collapses each CR LF pair in [begin, end) to LF; returns the new end.
     static char* collapseCrLf(char* begin, char* end);
 
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<InputFile> file_;
     std::unique_ptr<char[]> buffer_;  // not zero-filled: every byte read is written first
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool pendingCr_ = false;  // a CR at the end of the last block, not yet delivered
-    bool endSeen_ = false;
+    bool endSeen_ = true;
     bool failed_ = false;
-    std::unique_ptr<ReadAhead> readAhead_;  // after the first block of a large regular file
 };
 
 }  // namespace tessaly

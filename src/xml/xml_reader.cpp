@@ -14,18 +14,18 @@ bool isWhitespace(int c) {
 
 }  // namespace
 
-void XmlReader::open(const std::string& path) {
-    path_ = path;
-    if (!input_.open(path)) {
-        throw XMLReaderError(XMLReaderError::kCannotOpen);
+void XmlReader::open(std::unique_ptr<InputFile> file) {
+    if (!file) {
+        throw XMLReaderError(ErrorCode::CannotOpen);
     }
+    input_.open(std::move(file));
     kind_ = TokenKind::None;
 }
 
 int XmlReader::getOrThrow() {
     const int c = input_.get();
     if (c == TextInput::kEnd) {
-        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+        throw XMLReaderError(ErrorCode::UnexpectedEnd);
     }
     return c;
 }
@@ -35,7 +35,7 @@ int XmlReader::getOrThrow() {
 void XmlReader::skipWhitespace() {
     for (;;) {
         if (!input_.fill()) {
-            throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+            throw XMLReaderError(ErrorCode::UnexpectedEnd);
         }
         const char* begin = input_.data();
         const std::size_t count = input_.available();
@@ -55,7 +55,7 @@ void XmlReader::skipWhitespace() {
 void XmlReader::readUntil(char delimiter) {
     for (;;) {
         if (!input_.fill()) {
-            throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+            throw XMLReaderError(ErrorCode::UnexpectedEnd);
         }
         const char* begin = input_.data();
         const std::size_t count = input_.available();
@@ -95,7 +95,7 @@ void XmlReader::nextToken() {
     token_ = {};
     skipWhitespace();
     if (!good()) {
-        throw XMLReaderError(XMLReaderError::kUnexpectedEnd);
+        throw XMLReaderError(ErrorCode::UnexpectedEnd);
     }
     if (!scanBufferedToken()) {
         readTokenAcrossBlocks();

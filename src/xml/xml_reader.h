@@ -10,21 +10,20 @@
 #include <string>
 #include <string_view>
 
+#include "platform/messages.h"
 #include "xml/text_input.h"
 
 namespace tessaly {
 
-// Thrown by value; the code is the whole message.
+// Thrown by value; the code is the whole message: ErrorCode::UnexpectedEnd
+// or ErrorCode::CannotOpen.
 class XMLReaderError {
   public:
-    static constexpr int kUnexpectedEnd = 1;
-    static constexpr int kCannotOpen = 2;
-
-    explicit XMLReaderError(int code) : code_(code) {}
-    int code() const { return code_; }
+    explicit XMLReaderError(ErrorCode code) : code_(code) {}
+    ErrorCode code() const { return code_; }
 
   private:
-    int code_;
+    ErrorCode code_;
 };
 
 enum class TokenKind { None = 0, OpenTag = 1, CloseTag = 2, Text = 3, Special = 4 };
@@ -33,8 +32,9 @@ class XmlReader {
   public:
     XmlReader() = default;
 
-    // Opens the file; throws XMLReaderError(kCannotOpen) when it cannot.
-    void open(const std::string& path);
+    // Reads from the file; throws XMLReaderError(CannotOpen) when there is
+    // none (it could not be opened).
+    void open(std::unique_ptr<InputFile> file);
     // Neither at the end of the input nor failed.
     bool good() const { return !input_.atEnd() && !input_.failed(); }
     // The pending (or last refused) token as written in the file.
@@ -78,7 +78,6 @@ class XmlReader {
     void readUntil(char delimiter);
     void readSpecialBody();
 
-    std::string path_;
     // The pending token's text. It points into the input's block while the
     // token lies wholly in it (no block is read while a token is pending),
     // and into tokenText_ when the token had to be gathered across blocks.

@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "platform/fake_platform.h"
+#include "platform/messages.h"
 #include "support/recording_console.h"
 #include "support/test_files.h"
 
@@ -52,10 +53,10 @@ class RunTest : public ::testing::Test {
 TEST_F(RunTest, CompleteRun) {
     fs::create_directory(dest);
     EXPECT_EQ(run(kProject), 0);
-    EXPECT_EQ(console.lines, (Strings{"adding file: /src/a.c", "Creating Vexa/Vexa++ Project ...",
-                                      "  Creating Group - p", "  Creating Group - T",
-                                      "  Creating Analyser Personality - " + at("T/person/T.p_a"),
-                                      "  Creating Group - G", "Vexa/Vexa++ Project Completed!"}));
+    EXPECT_EQ(console.lines, (Strings{message::addingFile("/src/a.c"), message::creatingProject(),
+                                      message::creatingGroup("p"), message::creatingGroup("T"),
+                                      message::creatingAnalyserPersonality(at("T/person/T.p_a")),
+                                      message::creatingGroup("G"), message::projectCompleted()}));
 }
 
 TEST_F(RunTest, UnexpectedTokenIsShownAsWrittenAndTheProjectStillWritten) {
@@ -63,9 +64,8 @@ TEST_F(RunTest, UnexpectedTokenIsShownAsWrittenAndTheProjectStillWritten) {
     std::string broken = kProject;
     broken.replace(broken.find("</GROUP>"), 8, "a &amp; b</GROUP>");
     EXPECT_EQ(run(broken), 0);
-    EXPECT_EQ(console.lines.at(1),
-              "CW Project file parsing encountered unexpected token: a &amp; b");
-    EXPECT_EQ(console.lines.back(), "Vexa/Vexa++ Project Completed!");
+    EXPECT_EQ(console.lines.at(1), message::unexpectedToken("a &amp; b"));
+    EXPECT_EQ(console.lines.back(), message::projectCompleted());
     EXPECT_TRUE(fs::exists(at("p.prj")));
 }
 
@@ -75,7 +75,7 @@ TEST_F(RunTest, EndOfInputWritesNothing) {
          {std::string(), std::string(" \r\n"), kProject.substr(0, kProject.size() - 3)}) {
         console.lines.clear();
         EXPECT_EQ(run(text), 1);
-        EXPECT_EQ(console.lines.back(), "CW Project file parsing encountered unexpected EOF");
+        EXPECT_EQ(console.lines.back(), message::failure(ErrorCode::UnexpectedEnd, ""));
         EXPECT_TRUE(fs::is_empty(dest));
     }
 }
@@ -83,18 +83,19 @@ TEST_F(RunTest, EndOfInputWritesNothing) {
 TEST_F(RunTest, ErrorMessages) {
     const auto missing = (temp.path() / "missing.mcp.xml").string();
     EXPECT_EQ(runCommandLine({missing, dest, "cw"}, systemPlatform(), console), 1);
-    EXPECT_EQ(console.lines, (Strings{"Could not open file: " + missing}));
+    EXPECT_EQ(console.lines, (Strings{message::failure(ErrorCode::CannotOpen, missing)}));
 
     console.lines.clear();
     EXPECT_EQ(run(kProject), 1) << "the destination folder does not exist";
-    EXPECT_EQ(console.lines.back(), "Could not write file: " + at("p.prj"));
+    EXPECT_EQ(console.lines.back(), message::failure(ErrorCode::CannotWriteFile, at("p.prj")));
 
     console.lines.clear();
     fs::create_directory(dest);
     // Something exists at the target's folder, so only its "output" folder is tried.
     writeFile(at("T"), "a file where a folder must go");
     EXPECT_EQ(run(kProject), 1);
-    EXPECT_EQ(console.lines.back(), "Could not create directory: " + at("T/output/"));
+    EXPECT_EQ(console.lines.back(),
+              message::failure(ErrorCode::CannotCreateDirectory, at("T/output/")));
 }
 
 TEST_F(RunTest, PathTheSystemRefusesGivesTheMessageOfItsOperation) {
@@ -103,13 +104,16 @@ TEST_F(RunTest, PathTheSystemRefusesGivesTheMessageOfItsOperation) {
     std::string project = kProject;
     project.replace(project.find("<NAME>T</NAME>"), 14, "<NAME>" + longName + "</NAME>");
     EXPECT_EQ(run(project), 1);
-    EXPECT_EQ(console.lines.back(), "Could not create directory: " + at("") + longName);
+    EXPECT_EQ(console.lines.back(),
+              message::failure(ErrorCode::CannotCreateDirectory, at("") + longName));
 }
 
 TEST_F(RunTest, GivenAnalyserPersonalityThatCannotBeReadIsNoFailure) {
     fs::create_directory(dest);
     EXPECT_EQ(run(kProject, {"-ap", temp.str()}), 0);
-    EXPECT_EQ(std::count(console.lines.begin(), console.lines.end(), "Couldnt open file"), 1);
+    EXPECT_EQ(std::count(console.lines.begin(), console.lines.end(),
+                         message::cannotOpenGivenPersonality()),
+              1);
 }
 
 // A platform whose file system fails in a way the run does not expect.
@@ -121,11 +125,12 @@ class FailingPlatform : public testing::FakePlatform {
 
 TEST_F(RunTest, UnexpectedFailureEndsInOneLineAndStatusOne) {
     FailingPlatform platform;
-    platform.setCurrentDirectory(temp.str());
-    writeFile(temp.path() / "p.mcp.xml", kProject);
-    fs::create_directory(dest);
+    platform.setCurrentDirectory("/work");
+    platform.addFolder("/work");
+    platform.addFolder("/work/out");
+    platform.addFile("/work/p.mcp.xml", kProject);
     EXPECT_EQ(runCommandLine({"p.mcp.xml", "out", "cw"}, platform, console), 1);
-    EXPECT_EQ(console.lines.back(), "Conversion failed: disk unplugged");
+    EXPECT_EQ(console.lines.back(), message::conversionFailed("disk unplugged"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cwproject/parse_test_support.h"
+#include "platform/messages.h"
 
 namespace tessaly {
 namespace {
@@ -36,9 +37,9 @@ TEST(GroupReadersTest, FilesArePlacedUnderTargetAndGroupsInDocumentOrder) {
     EXPECT_EQ(a.name, "A");
     EXPECT_EQ(a.files, (Strings{"C:\\work\\demo\\src\\f1.c", "C:\\work\\demo\\src\\f3.c"}));
     EXPECT_EQ(child(a, 0).files, (Strings{"C:\\work\\demo\\src\\f2.c"}));
-    EXPECT_EQ(result->console.lines, (Strings{"adding file: C:\\work\\demo\\src\\f1.c",
-                                              "adding file: C:\\work\\demo\\src\\f2.c",
-                                              "adding file: C:\\work\\demo\\src\\f3.c"}));
+    EXPECT_EQ(result->console.lines, (Strings{message::addingFile("C:\\work\\demo\\src\\f1.c"),
+                                              message::addingFile("C:\\work\\demo\\src\\f2.c"),
+                                              message::addingFile("C:\\work\\demo\\src\\f3.c")}));
 }
 
 TEST(GroupReadersTest, NestedGroupFirstMakesOuterGroupFirst) {
@@ -106,7 +107,7 @@ TEST(GroupReadersTest, FilteredFileMakesNoGroupAndPrintsNothing) {
 TEST(GroupReadersTest, NameReferenceNotFoundGivesAnEmptyEntry) {
     auto result =
         parse(project(target("T"), groupList(group("G", fileRef("T", "Name", "", "", "gone.h")))));
-    EXPECT_EQ(result->console.lines, (Strings{"adding file: "}));
+    EXPECT_EQ(result->console.lines, (Strings{message::addingFile("")}));
     EXPECT_EQ(child(child(*result->converter->rootGroup, 0), 0).files, (Strings{""}));
 }
 
@@ -143,17 +144,17 @@ TEST(GroupReadersTest, FilesPlacedBeforeAFailureStay) {
 
 TEST(GroupReadersTest, NestingDeeperThanTheLimitIsRefusedAtTheTagThatWouldOpenIt) {
     std::string nested = ref("T", "deep.c");
-    for (int level = 0; level < kMaxNesting + 1; ++level) {
+    for (std::size_t level = 0; level < kMaxNesting + 1; ++level) {
         nested = group("g", nested);
     }
     auto result = parse(project(target("T"), groupList(nested)));
-    EXPECT_EQ(result->errorCode, 0);
+    EXPECT_FALSE(result->errorCode);
     EXPECT_FALSE(result->complete);
     EXPECT_EQ(result->pendingToken, "GROUP");
     EXPECT_TRUE(result->console.lines.empty());
 
     std::string allowed = ref("T", "deep.c");
-    for (int level = 0; level < kMaxNesting; ++level) {
+    for (std::size_t level = 0; level < kMaxNesting; ++level) {
         allowed = group("g", allowed);
     }
     EXPECT_TRUE(parse(project(target("T"), groupList(allowed)))->complete);

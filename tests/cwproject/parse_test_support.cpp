@@ -1,5 +1,7 @@
 #include "cwproject/parse_test_support.h"
 
+#include "support/memory_file.h"
+
 namespace tessaly::testing {
 
 std::string element(const std::string& name, const std::string& content) {
@@ -45,11 +47,8 @@ std::unique_ptr<ParseResult> parse(const std::string& xml,
     if (prepare) {
         prepare(*result);
     }
-    TempFolder folder;
-    const auto path = folder.path() / "demo.mcp.xml";
-    writeFile(path, xml);
     try {
-        result->converter->xmlReader.open(path.string());
+        result->converter->xmlReader.open(memoryFile(xml));
         result->complete = result->converter->readProject();
         result->pendingToken = result->converter->xmlReader.currentText();
     } catch (const XMLReaderError& error) {

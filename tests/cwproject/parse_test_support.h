@@ -4,12 +4,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/project_converter.h"
 #include "platform/fake_platform.h"
 #include "support/recording_console.h"
-#include "support/test_files.h"
 
 namespace tessaly::testing {
 
@@ -35,7 +35,7 @@ struct ParseResult {
     std::unique_ptr<ProjectConverter> converter;
     bool complete = false;
     std::string pendingToken;
-    int errorCode = 0;  // XMLReaderError code when the input ended early
+    std::optional<ErrorCode> errorCode;  // when the input ended early
 };
 
 // Parses the export as if it were C:\work\demo\demo.mcp.xml, with the

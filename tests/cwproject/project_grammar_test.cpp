@@ -23,7 +23,7 @@ void expectParses(const GrammarCase (&cases)[N]) {
     for (const GrammarCase& c : cases) {
         SCOPED_TRACE(c.what);
         auto result = parse(c.xml);
-        EXPECT_EQ(result->errorCode, 0);
+        EXPECT_FALSE(result->errorCode);
         EXPECT_EQ(result->complete, c.complete);
         if (!c.complete) {
             EXPECT_EQ(result->pendingToken, c.pendingToken);
@@ -179,7 +179,7 @@ TEST(ProjectGrammarTest, EndOfInputAtEveryPlaceIsCodeOne) {
                 element("GROUPLIST", element("GROUP", element("NAME", "g") + kFileRef)));
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
         auto result = parse(full.substr(0, cut));
-        const bool ended = result->errorCode == XMLReaderError::kUnexpectedEnd;
+        const bool ended = result->errorCode == ErrorCode::UnexpectedEnd;
         EXPECT_TRUE(ended || !result->complete) << cut;
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cwproject/parse_test_support.h"
+#include "support/memory_file.h"
 
 namespace tessaly {
 namespace {
@@ -72,12 +73,9 @@ TEST(SettingsReadersTest, RecursiveOnAnUnknownCodeWarriorRootWalksNothing) {
     RecordingConsole console;
     ProjectConverter converter("C:\\work\\demo\\demo.mcp.xml", "C:\\out", "", platform, console);
     EXPECT_EQ(converter.codeWarriorDir, "");
-    TempFolder folder;
-    writeFile(folder.path() / "p.xml",
-              project(target("T", element("SETTINGLIST",
-                                          settingGroup("SystemSearchPaths",
-                                                       accessPath("CodeWarrior", ":", "true"))))));
-    converter.xmlReader.open((folder.path() / "p.xml").string());
+    converter.xmlReader.open(memoryFile(project(target(
+        "T", element("SETTINGLIST",
+                     settingGroup("SystemSearchPaths", accessPath("CodeWarrior", ":", "true")))))));
     EXPECT_TRUE(converter.readProject());
     EXPECT_EQ(converter.rootGroup->children.at(0)->systemIncludePaths, (Strings{"\\"}));
     for (const std::string& probe : platform.probes) {

@@ -13,12 +13,22 @@
 #include <vector>
 
 #include "e2e/golden_run.h"
+#include "platform/messages.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Console lines as the program prints them, each ended by a line break.
+std::string lines(const std::vector<std::string>& each) {
+    std::string text;
+    for (const std::string& line : each) {
+        text += line + "\n";
+    }
+    return text;
+}
 
 const fs::path kTestData = TESSALY_TEST_DATA;
 const fs::path kSourceDir = TESSALY_SOURCE_DIR;
@@ -259,7 +269,9 @@ TEST(EndToEndPermissions, ReadOnlyFolderGivesCouldNotCreateDirectory) {
 
     EXPECT_EQ(result.exitStatus, 1);
     const std::string lastLine =
-        "Could not create directory: " + fs::canonical(work.path()).string() + "/out/Lib/output/\n";
+        message::failure(ErrorCode::CannotCreateDirectory,
+                         fs::canonical(work.path()).string() + "/out/Lib/output/") +
+        "\n";
     ASSERT_GE(result.output.size(), lastLine.size());
     EXPECT_EQ(result.output.substr(result.output.size() - lastLine.size()), lastLine)
         << result.output;
@@ -299,13 +311,14 @@ TEST(EndToEndNesting, GroupsDeeperThanOneThousandLevelsStopAtTheExtraGroup) {
     const ProgramResult result = runTesscli({"deep.mcp.xml", "out", ""}, work.path());
 
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.output,
-              "adding file: " + w + "/src/level1.c\n" + "adding file: " + w + "/src/level2.c\n" +
-                  "CW Project file parsing encountered unexpected token: GROUP\n" +
-                  "Creating Vexa/Vexa++ Project ...\n" + "  Creating Group - deep\n" +
-                  "  Creating Group - Lib\n" + "  Creating Analyser Personality - " + w +
-                  "/out/Lib/person/Lib.p_a\n" + "  Creating Group - g\n" +
-                  "  Creating Group - g\n" + "Vexa/Vexa++ Project Completed!\n");
+    EXPECT_EQ(
+        result.output,
+        lines({message::addingFile(w + "/src/level1.c"), message::addingFile(w + "/src/level2.c"),
+               message::unexpectedToken("GROUP"), message::creatingProject(),
+               message::creatingGroup("deep"), message::creatingGroup("Lib"),
+               message::creatingAnalyserPersonality(w + "/out/Lib/person/Lib.p_a"),
+               message::creatingGroup("g"), message::creatingGroup("g"),
+               message::projectCompleted()}));
     EXPECT_TRUE(fs::is_directory(work.path() / "out" / "Lib" / "g" / "g" / "output"));
     EXPECT_NE(readFile(work.path() / "out" / "deep.prj")
                   .find("\r\n" + w + "/src/level2.c\r\nEndContainedFilesMarker\r\n"),
@@ -341,15 +354,12 @@ TEST(EndToEndNesting, SettingsDeeperThanOneThousandLevelsStopAtTheExtraSetting) 
 
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output,
-              "CW Project file parsing encountered unexpected token: SETTING\n"
-              "Creating Vexa/Vexa++ Project ...\n"
-              "  Creating Group - deep\n"
-              "  Creating Group - Lib\n"
-              "  Creating Analyser Personality - " +
-                  w + "/out/Lib/person/Lib.p_a\n" +
-                  "  Creating Group - Deep1000\n"
-                  "  Creating Analyser Personality - " +
-                  w + "/out/Deep1000/person/Deep1000.p_a\n" + "Vexa/Vexa++ Project Completed!\n");
+              lines({message::unexpectedToken("SETTING"), message::creatingProject(),
+                     message::creatingGroup("deep"), message::creatingGroup("Lib"),
+                     message::creatingAnalyserPersonality(w + "/out/Lib/person/Lib.p_a"),
+                     message::creatingGroup("Deep1000"),
+                     message::creatingAnalyserPersonality(w + "/out/Deep1000/person/Deep1000.p_a"),
+                     message::projectCompleted()}));
 }
 
 // A file at the 1,000th level is still placed. (The destination is missing, so
@@ -362,9 +372,9 @@ TEST(EndToEndNesting, TheThousandthLevelIsStillRead) {
     const ProgramResult result = runTesscli({"deep.mcp.xml", "missing", ""}, work.path());
 
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, "adding file: " + w + "/src/level1000.c\n" +
-                                 "CW Project file parsing encountered unexpected token: GROUP\n" +
-                                 "Could not write file: " + w + "/missing/deep.prj\n");
+    EXPECT_EQ(result.output,
+              lines({message::addingFile(w + "/src/level1000.c"), message::unexpectedToken("GROUP"),
+                     message::failure(ErrorCode::CannotWriteFile, w + "/missing/deep.prj")}));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/project_converter.h"
+#include "platform/messages.h"
 #include "support/recording_console.h"
 #include "support/test_files.h"
 
@@ -28,8 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-const std::string kCompleted = "Vexa/Vexa++ Project Completed!";
-const std::string kUnexpectedToken = "CW Project file parsing encountered unexpected token: ";
+const std::string kCompleted = message::projectCompleted();
+const std::string kUnexpectedToken = message::unexpectedToken("");
 const std::string kCompilerPanel = "<!-- Settings for \"C/C++ Compiler\" panel -->";
 
 // A target whose compiler panel defines X as `value`, so that it gets an
@@ -150,7 +151,7 @@ TEST_F(HostileInput, NulAndFfInEveryKindOfToken) {
         {"special", "<TARGETORDER>", "<!--" + bytes + "--><?" + bytes + "?><TARGETORDER>", "",
          "T/G/output", ""},
         {"text", "<NAME>T</NAME>", "<NAME>T" + bytes + "</NAME>", "", "p.prj", "",
-         "Could not create directory: " + dest.string() + "/T" + bytes},
+         message::failure(ErrorCode::CannotCreateDirectory, dest.string() + "/T" + bytes)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind + ": " + c.replacement);
@@ -226,8 +227,11 @@ TEST_F(HostileInput, ReadOnlyDestinationChangesNothing) {
     const ProgramResult result = runProgram(command.program, command.arguments, work.path());
 
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, "adding file: /src/a.c\nCould not write file: " +
-                                 fs::canonical(work.path()).string() + "/out/p.prj\n");
+    EXPECT_EQ(result.output,
+              message::addingFile("/src/a.c") + "\n" +
+                  message::failure(ErrorCode::CannotWriteFile,
+                                   fs::canonical(work.path()).string() + "/out/p.prj") +
+                  "\n");
     EXPECT_EQ(snapshotTree(work.path()), before);
 }
 
@@ -245,7 +249,8 @@ TEST_F(HostileInput, FolderWhereAFileMustBeWrittenChangesNothingOutside) {
 
         EXPECT_EQ(convert(exportText), 0);
 
-        EXPECT_EQ(lastLine(), "Could not write file: " + dest.string() + "/" + file);
+        EXPECT_EQ(lastLine(),
+                  message::failure(ErrorCode::CannotWriteFile, dest.string() + "/" + file));
         auto after = snapshotTree(work.path());
         std::erase_if(outside, [](const auto& entry) { return entry.first.starts_with("out"); });
         std::erase_if(after, [](const auto& entry) { return entry.first.starts_with("out"); });
@@ -316,8 +321,8 @@ TEST_F(HostileInput, TenThousandTargets) {
     ASSERT_EQ(children.size(), std::size_t{kTargets});
     EXPECT_EQ(children.back()->name, "T9999");
     EXPECT_EQ(children.back()->files, Strings{"/src/T9999.c"});
-    EXPECT_EQ(countStartingWith(console.lines, "adding file: "), kTargets / 100);
-    EXPECT_EQ(lastLine(), "Could not write file: " + dest.string() + "/p.prj");
+    EXPECT_EQ(countStartingWith(console.lines, message::addingFile("")), kTargets / 100);
+    EXPECT_EQ(lastLine(), message::failure(ErrorCode::CannotWriteFile, dest.string() + "/p.prj"));
 }
 
 // A given analyser personality that is not text at all: every byte value,

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/messages.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -37,7 +38,7 @@ struct RealExport {
     std::function<void(const fs::path& out, const std::string& project)> check = nullptr;
 };
 
-const std::string kEof = "CW Project file parsing encountered unexpected EOF";
+const std::string kEof = message::failure(ErrorCode::UnexpectedEnd, "");
 
 std::vector<std::string> lines(const std::string& text, const std::string& lineEnd) {
     std::vector<std::string> result;
@@ -88,7 +89,7 @@ const std::vector<RealExport>& realExports() {
         {"alephone-mac-ide41.xml", shared, 1, 144, 13, ""},
         {"freetype-ftlib-mac-ide50.xml", kept, 1, 20, 4, ""},
         {"macsurf-AccessPaths-panel-ide50-cr.xml", shared, 0, 0, 1,
-         "CW Project file parsing encountered unexpected token: EXPORTEDPANEL"},
+         message::unexpectedToken("EXPORTEDPANEL")},
         {"macsurf-MacSrf-mac-ide50-cr.xml", shared, 1, 580, 2, ""},
         {"mozilla-BasicPlugin-mac-ide42-truncated.xml", shared, 0, 0, 0, kEof},
         {"mozilla-EmbedAPI-mac-ide42.xml", shared, 2, 1, 4, "",
@@ -155,8 +156,8 @@ TEST_P(RealExports, ConvertAsKnown) {
         runProgram(TESSCLI_PATH, {inputFolder + "/" + e.file, "out", ""}, work.path());
     const std::vector<std::string> output = lines(result.output, "\n");
 
-    EXPECT_EQ(countStartingWith(output, "adding file: "), e.filesAdded);
-    EXPECT_EQ(countStartingWith(output, "  Creating Group - "), e.folders);
+    EXPECT_EQ(countStartingWith(output, message::addingFile("")), e.filesAdded);
+    EXPECT_EQ(countStartingWith(output, message::creatingGroup("")), e.folders);
     if (e.end.empty()) {
         EXPECT_EQ(countStartingWith(output, "CW Project file parsing"), 0) << result.output;
     } else {
@@ -172,7 +173,7 @@ TEST_P(RealExports, ConvertAsKnown) {
     }
     EXPECT_EQ(result.exitStatus, 0);
     ASSERT_FALSE(output.empty());
-    EXPECT_EQ(output.back(), "Vexa/Vexa++ Project Completed!");
+    EXPECT_EQ(output.back(), message::projectCompleted());
     const fs::path projectFile = out / (e.file.substr(0, e.file.rfind('.')) + ".prj");
     ASSERT_TRUE(fs::exists(projectFile));
     const std::string project = readFile(projectFile);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/project_converter.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "support/test_files.h"
 
@@ -27,7 +28,7 @@ class RecordingConsole final : public Console {
     std::vector<std::string> lines;
 };
 
-constexpr std::string_view kEof = "CW Project file parsing encountered unexpected EOF";
+const std::string kEof = message::failure(ErrorCode::UnexpectedEnd, "");
 
 class Truncation : public ::testing::TestWithParam<const char*> {};
 
@@ -87,14 +88,14 @@ TEST_P(Truncation, EveryCutEndsInTheEofReportOrAFullConversion) {
             // behind a look-up by name, are all placed, in order.
             ASSERT_EQ(lines.size(), referencesRead(length) + 1) << "cut at " << length;
             for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-                ASSERT_TRUE(lines[i].starts_with("adding file: "))
+                ASSERT_TRUE(lines[i].starts_with(message::addingFile("")))
                     << "cut at " << length << ": " << lines[i];
                 ASSERT_EQ(lines[i], wholeLines[i]) << "cut at " << length;
             }
             ASSERT_TRUE(fs::is_empty(dest)) << "cut at " << length;
         } else {
             ASSERT_EQ(result, 1) << "cut at " << length;
-            ASSERT_EQ(lines.back(), "Vexa/Vexa++ Project Completed!");
+            ASSERT_EQ(lines.back(), message::projectCompleted());
             for (const std::string& line : lines) {
                 ASSERT_FALSE(line.starts_with("CW Project file parsing")) << line;
             }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/messages.h"
+
 namespace tessaly::testing {
 
 // A conversion of `source` into `destination`, both directly inside `work`,
@@ -22,10 +24,10 @@ inline std::string conversionFault(const std::filesystem::path& work,
                                    const std::filesystem::path& destination,
                                    const std::string& projectName, const std::string& lastLine) {
     namespace fs = std::filesystem;
-    const std::string completed = "Vexa/Vexa++ Project Completed!";
-    if (lastLine != completed && lastLine != "CW Project file parsing encountered unexpected EOF" &&
-        !lastLine.starts_with("Could not create directory: ") &&
-        !lastLine.starts_with("Could not write file: ")) {
+    const std::string completed = message::projectCompleted();
+    if (lastLine != completed && lastLine != message::failure(ErrorCode::UnexpectedEnd, "") &&
+        !lastLine.starts_with(message::failure(ErrorCode::CannotCreateDirectory, "")) &&
+        !lastLine.starts_with(message::failure(ErrorCode::CannotWriteFile, ""))) {
         return "unexpected last line: " + lastLine;
     }
     for (const fs::directory_entry& entry : fs::directory_iterator(work)) {

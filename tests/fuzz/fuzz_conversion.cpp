@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/console.h"
 #include "cli/project_converter.h"
 #include "conversion_checks.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,8 +1,25 @@
 #include "platform/fake_platform.h"
 
+#include "support/memory_file.h"
+
 namespace tessaly::testing {
 
 namespace {
+
+// Writes straight into the platform's file.
+class FakeOutputFile final : public OutputFile {
+  public:
+    explicit FakeOutputFile(std::string& content) : content_(content) {}
+    bool write(std::string_view bytes) override {
+        content_.append(bytes);
+        return true;
+    }
+    bool flush() override { return true; }
+    bool close() override { return true; }
+
+  private:
+    std::string& content_;
+};
 
 std::string parentOf(const std::string& path, char separator) {
     const auto pos = path.rfind(separator);
@@ -28,8 +45,8 @@ void FakePlatform::addFolder(const std::string& path) {
     }
 }
 
-void FakePlatform::addFile(const std::string& path) {
-    files_.insert(path);
+void FakePlatform::addFile(const std::string& path, std::string content) {
+    files_[path] = std::move(content);
     const std::string parent = parentOf(path, separator());
     if (folders_.count(parent) != 0) {
         folders_[parent].push_back(nameOf(path, separator()));
@@ -59,6 +76,21 @@ void FakePlatform::setRegistryValue(const std::string& subkey, const std::string
 
 std::set<std::string> FakePlatform::madeDirectories() const {
     return made_;
+}
+
+std::optional<std::string> FakePlatform::fileContent(const std::string& path) const {
+    auto found = files_.find(path);
+    return found != files_.end() ? std::optional<std::string>(found->second) : std::nullopt;
+}
+
+// A folder's path may end in a separator ("C:\\out\\output\\").
+std::string FakePlatform::withoutFinalSeparator(const std::string& path) const {
+    const bool root = path.size() <= 1 || (path.size() == 3 && path[1] == ':');
+    return !root && path.back() == separator() ? path.substr(0, path.size() - 1) : path;
+}
+
+bool FakePlatform::isFolder(const std::string& resolved) const {
+    return folders_.count(withoutFinalSeparator(resolved)) != 0;
 }
 
 std::string FakePlatform::resolve(const std::string& path) const {
@@ -109,27 +141,33 @@ bool FakePlatform::changeDirectory(const std::string& path) {
 bool FakePlatform::exists(const std::string& path) {
     probes.push_back("exists " + path);
     const std::string resolved = resolve(path);
-    return files_.count(resolved) != 0 || folders_.count(resolved) != 0 ||
-           made_.count(resolved) != 0;
+    return files_.count(resolved) != 0 || isFolder(resolved);
 }
 
 std::optional<FolderFacts> FakePlatform::directoryFacts(const std::string& path) {
     probes.push_back("status " + path);
-    const std::string resolved = resolve(path);
-    if (folders_.count(resolved) == 0 && made_.count(resolved) == 0) {
+    if (!isFolder(resolve(path))) {
         return std::nullopt;
     }
     return FolderFacts{folderIdentity(path), isFileSystemRoot(path)};
 }
 
+// Like the system: only below an existing folder, and never where a file
+// or folder stands.
 MakeDirectoryResult FakePlatform::makeDirectory(const std::string& path) {
     probes.push_back("mkdir " + path);
+    const std::string folder = withoutFinalSeparator(resolve(path));
     if (refused_.count(path) != 0) {
         return MakeDirectoryResult::Failed;
     }
-    if (!made_.insert(path).second || folders_.count(path) != 0) {
+    if (isFolder(folder) || files_.count(folder) != 0) {
         return MakeDirectoryResult::AlreadyExists;
     }
+    if (!isFolder(parentOf(folder, separator()))) {
+        return MakeDirectoryResult::Failed;
+    }
+    addFolder(folder);
+    made_.insert(folder);
     return MakeDirectoryResult::Created;
 }
 
@@ -160,6 +198,24 @@ bool FakePlatform::isFileSystemRoot(const std::string& path) {
     return resolved.empty() || resolved == "\\" ||
            ((resolved.size() == 2 || (resolved.size() == 3 && resolved[2] == '\\')) &&
             resolved[1] == ':');
+}
+
+std::unique_ptr<InputFile> FakePlatform::openForReading(const std::string& path) {
+    probes.push_back("open " + path);
+    auto found = files_.find(resolve(path));
+    return found != files_.end() ? memoryFile(found->second) : nullptr;
+}
+
+// A file can be made in a folder that exists, where no folder stands.
+std::unique_ptr<OutputFile> FakePlatform::createFile(const std::string& path) {
+    probes.push_back("create " + path);
+    const std::string resolved = resolve(path);
+    if (isFolder(resolved) || !isFolder(parentOf(resolved, separator()))) {
+        return nullptr;
+    }
+    std::string& content = files_[resolved];
+    content.clear();
+    return std::make_unique<FakeOutputFile>(content);
 }
 
 std::optional<std::string> FakePlatform::registryValue(const std::string& subkey) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/console.h"
+#include "platform/console.h"
 
 namespace tessaly::testing {
 

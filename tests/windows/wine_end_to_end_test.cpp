@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/messages.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -132,10 +133,10 @@ TEST_F(WineTest, WorkedExampleByteForByte) {
     const ProgramResult result = tesscli({"Engine.mcp.xml", "C:\\out", "C:\\CW"});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output,
-              crlf({"adding file: C:\\work\\src\\main.c", "Creating Vexa/Vexa++ Project ...",
-                    "  Creating Group - Engine", "  Creating Group - App",
-                    "  Creating Analyser Personality - C:\\out\\App\\person\\App.p_a",
-                    "  Creating Group - Src", "Vexa/Vexa++ Project Completed!"}));
+              crlf({message::addingFile("C:\\work\\src\\main.c"), message::creatingProject(),
+                    message::creatingGroup("Engine"), message::creatingGroup("App"),
+                    message::creatingAnalyserPersonality("C:\\out\\App\\person\\App.p_a"),
+                    message::creatingGroup("Src"), message::projectCompleted()}));
     EXPECT_EQ(read("out/Engine.prj"), crlf({"VersionTag45",
                                             "StartProjectMarker",
                                             "FolderName=Engine",
@@ -177,17 +178,18 @@ TEST_F(WineTest, CodeWarriorFolderFromTheRegistry) {
     writeFile(driveC() / "work" / "p.mcp.xml",
               exportWith("T", "<SETTING><NAME>X</NAME><VALUE>1</VALUE></SETTING>",
                          group("G", fileRef("T", "PathRelative", "CodeWarrior", "MSL", "a.h"))));
-    EXPECT_EQ(firstLine(tesscli({"p.mcp.xml", "C:\\out", ""}).output), "adding file: \\MSL\\a.h")
+    EXPECT_EQ(firstLine(tesscli({"p.mcp.xml", "C:\\out", ""}).output),
+              message::addingFile("\\MSL\\a.h"))
         << "no registry value: the folder is empty";
 
     runProgram(kWine,
                {"reg", "add", kIdeKey, "/ve", "/d", "C:\\Tools\\CodeWarrior\\Bin\\IDE.exe", "/f"},
                kPrefix);
     EXPECT_EQ(firstLine(tesscli({"p.mcp.xml", "C:\\out", ""}).output),
-              "adding file: C:\\Tools\\CodeWarrior\\MSL\\a.h")
+              message::addingFile("C:\\Tools\\CodeWarrior\\MSL\\a.h"))
         << "the registry default";
     EXPECT_EQ(firstLine(tesscli({"p.mcp.xml", "C:\\out", "E:\\Given"}).output),
-              "adding file: E:\\Given\\MSL\\a.h")
+              message::addingFile("E:\\Given\\MSL\\a.h"))
         << "a given folder wins";
 }
 
@@ -201,7 +203,7 @@ TEST_F(WineTest, DriveRelativeSourceUsesThatDrivesCurrentDirectory) {
     const ProgramResult result = cmd("cd /d D:\\sub && cd /d C:\\work && " + onDriveZ(kTesscliExe) +
                                      " D:proj.mcp.xml ..\\out \"\"");
     EXPECT_EQ(result.exitStatus, 0) << result.output;
-    EXPECT_EQ(firstLine(result.output), "adding file: D:\\sub\\src\\x.c");
+    EXPECT_EQ(firstLine(result.output), message::addingFile("D:\\sub\\src\\x.c"));
     // The destination resolves against C:\work, uncleaned: the current
     // directory was restored after the drive-relative path.
     EXPECT_NE(read("out/proj.prj").find("SourcePath=C:\\work\\..\\out\\\r\n"), std::string::npos);
@@ -213,18 +215,19 @@ TEST_F(WineTest, RootedAndAbsolutePathsStayAndDotIsTheCurrentDirectory) {
                          group("G", fileRef("T", "PathRelative", "Project", "", "f.c"))));
     const ProgramResult rooted = tesscli({"\\work\\p.mcp.xml", ".", ""});
     EXPECT_EQ(rooted.exitStatus, 0);
-    EXPECT_EQ(firstLine(rooted.output), "adding file: \\work\\f.c");
+    EXPECT_EQ(firstLine(rooted.output), message::addingFile("\\work\\f.c"));
     EXPECT_NE(read("work/p.prj").find("FolderName=p\r\nSourcePath=C:\\work\\\r\n"),
               std::string::npos);
 
     const ProgramResult absolute = tesscli({"C:\\work\\p.mcp.xml", "C:\\out", ""});
-    EXPECT_EQ(firstLine(absolute.output), "adding file: C:\\work\\f.c");
+    EXPECT_EQ(firstLine(absolute.output), message::addingFile("C:\\work\\f.c"));
 }
 
 TEST_F(WineTest, MissingSourceNamesTheAbsolutePath) {
     const ProgramResult result = tesscli({"none.mcp.xml", "C:\\out", ""});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, crlf({"Could not open file: C:\\work\\none.mcp.xml"}));
+    EXPECT_EQ(result.output,
+              crlf({message::failure(ErrorCode::CannotOpen, "C:\\work\\none.mcp.xml")}));
 }
 
 TEST_F(WineTest, WindowsConventions) {
@@ -252,12 +255,12 @@ TEST_F(WineTest, WindowsConventions) {
     const ProgramResult result = tesscli({"w.mcp.xml", "C:\\out", ""});
     EXPECT_EQ(result.exitStatus, 0) << result.output;
     EXPECT_EQ(result.output,
-              crlf({"adding file: C:\\inc\\net\\proto\\http.h",
-                    "adding file: ", "Creating Vexa/Vexa++ Project ...", "  Creating Group - w",
-                    "  Creating Group - a\\b:c*",
-                    "  Creating Analyser Personality - C:\\out\\a_b_c_\\person\\a_b_c_.p_a",
-                    "  Creating Group - x/y", "  Creating Group - ..",
-                    "Vexa/Vexa++ Project Completed!"}));
+              crlf({message::addingFile("C:\\inc\\net\\proto\\http.h"), message::addingFile(""),
+                    message::creatingProject(), message::creatingGroup("w"),
+                    message::creatingGroup("a\\b:c*"),
+                    message::creatingAnalyserPersonality("C:\\out\\a_b_c_\\person\\a_b_c_.p_a"),
+                    message::creatingGroup("x/y"), message::creatingGroup(".."),
+                    message::projectCompleted()}));
     EXPECT_EQ(read("out/a_b_c_/person/a_b_c_.p_a"),
               crlf({"-i \"C:\\inc\"", "-i \"C:\\inc\\net\"", "-i \"C:\\inc\\net\\proto\"",
                     "-i \"\"", "-q \"\"", "-i \"C:\\\"", "-q \"C:\\\"", "-i \"\\\"", "-q \"\\\"",

@@ -40,6 +40,10 @@ class RegistryOnlyPlatform : public tessaly::Platform {
         return std::nullopt;
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
+    std::unique_ptr<tessaly::InputFile> openForReading(const std::string&) override {
+        return nullptr;
+    }
+    std::unique_ptr<tessaly::OutputFile> createFile(const std::string&) override { return nullptr; }
     std::optional<std::string> registryValue(const std::string& subkey) override {
         askedFor = subkey;
         return value_;

@@ -2,20 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include "support/memory_file.h"
 #include "support/test_files.h"
 
 namespace tessaly {
 namespace {
 
 using testing::TempFolder;
-using testing::writeFile;
 
 class XmlReaderTest : public ::testing::Test {
   protected:
     XmlReader& readerOn(const std::string& content) {
-        const auto path = folder_.path() / "input.xml";
-        writeFile(path, content);
-        reader_.open(path.string());
+        reader_.open(testing::memoryFile(content));
         return reader_;
     }
 
@@ -190,7 +188,7 @@ TEST_F(XmlReaderTest, EndOfInputAnywhereThrowsCodeOne) {
             reader.expectOpenTag("PROJECT");
             FAIL() << "no error";
         } catch (const XMLReaderError& error) {
-            EXPECT_EQ(error.code(), XMLReaderError::kUnexpectedEnd);
+            EXPECT_EQ(error.code(), ErrorCode::UnexpectedEnd);
         }
     }
 }
@@ -199,10 +197,10 @@ TEST_F(XmlReaderTest, MissingFileOrFolderThrowsCodeTwo) {
     for (const std::string& path : {(folder_.path() / "missing.xml").string(), folder_.str()}) {
         XmlReader reader;
         try {
-            reader.open(path);
+            reader.open(systemPlatform().openForReading(path));
             FAIL() << "opened " << path;
         } catch (const XMLReaderError& error) {
-            EXPECT_EQ(error.code(), XMLReaderError::kCannotOpen);
+            EXPECT_EQ(error.code(), ErrorCode::CannotOpen);
         }
     }
 }

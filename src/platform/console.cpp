@@ -1,4 +1,4 @@
-#include "cli/console.h"
+#include "platform/console.h"
 
 #include <cstdio>
 

@@ -1,0 +1,71 @@
+#include "platform/messages.h"
+
+namespace tessaly::message {
+
+namespace {
+
+std::string withText(std::string_view prefix, std::string_view text) {
+    std::string line(prefix);
+    line += text;
+    return line;
+}
+
+}  // namespace
+
+std::string usageLine1() {
+    return "Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> [-pn "
+           "dest_proj_name]";
+}
+
+std::string usageLine2() {
+    return "[-mp message_personality] [-ap analyser_personality] [-cp compiler_personality] [-ext "
+           "file_extension]";
+}
+
+std::string addingFile(std::string_view path) {
+    return withText("adding file: ", path);
+}
+
+std::string unexpectedToken(std::string_view token) {
+    return withText("CW Project file parsing encountered unexpected token: ", token);
+}
+
+std::string failure(ErrorCode code, std::string_view path) {
+    switch (code) {
+        case ErrorCode::UnexpectedEnd:
+            return "CW Project file parsing encountered unexpected EOF";
+        case ErrorCode::CannotOpen:
+            return withText("Could not open file: ", path);
+        case ErrorCode::CannotCreateDirectory:
+            return withText("Could not create directory: ", path);
+        case ErrorCode::CannotWriteFile:
+            break;
+    }
+    return withText("Could not write file: ", path);
+}
+
+std::string creatingProject() {
+    return "Creating Vexa/Vexa++ Project ...";
+}
+
+std::string creatingGroup(std::string_view name) {
+    return withText("  Creating Group - ", name);
+}
+
+std::string creatingAnalyserPersonality(std::string_view path) {
+    return withText("  Creating Analyser Personality - ", path);
+}
+
+std::string projectCompleted() {
+    return "Vexa/Vexa++ Project Completed!";
+}
+
+std::string cannotOpenGivenPersonality() {
+    return "Couldnt open file";
+}
+
+std::string conversionFailed(std::string_view reason) {
+    return withText("Conversion failed: ", reason);
+}
+
+}  // namespace tessaly::message

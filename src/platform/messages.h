@@ -1,0 +1,37 @@
+// Every line that tesscli prints, one function per message, so that the
+// program and its tests share one text for each.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// What an input or output failure was; the two exception types carry it, and
+// the run turns it into its one line.
+enum class ErrorCode {
+    UnexpectedEnd,          // the export ended inside a token or where one was needed
+    CannotOpen,             // the export could not be opened
+    CannotCreateDirectory,  // a folder of the analysis project could not be made
+    CannotWriteFile,        // a file of the analysis project could not be written
+};
+
+namespace message {
+
+std::string usageLine1();
+std::string usageLine2();
+std::string addingFile(std::string_view path);
+std::string unexpectedToken(std::string_view token);
+// The line for a failure; `path` is the file or folder concerned (unused for
+// an unexpected end).
+std::string failure(ErrorCode code, std::string_view path);
+std::string creatingProject();
+std::string creatingGroup(std::string_view name);
+std::string creatingAnalyserPersonality(std::string_view path);
+std::string projectCompleted();
+// The analyser personality given on the command line cannot be read.
+std::string cannotOpenGivenPersonality();
+std::string conversionFailed(std::string_view reason);
+
+}  // namespace message
+}  // namespace tessaly
