@@ -20,7 +20,8 @@ cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2;
 # corpus, which is kept between runs.
 rm -rf "$build/seeds"
 mkdir -p "$build/seeds" "$build/corpus" "$build/findings"
-for seed in tests/data/real-exports/*.xml examples/demo/demo.mcp.xml tests/data/small/*.xml; do
+for seed in tests/data/real-exports/*.xml examples/demo/demo.mcp.xml tests/data/small/*.xml \
+            tests/fuzz/seeds/*.xml; do
   ln -s "$PWD/$seed" "$build/seeds/$(basename "$seed")"
 done
 

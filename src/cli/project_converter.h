@@ -153,6 +153,9 @@ class ProjectConverter {
     Platform& platform_;
     Console& console_;
     PathRules pathRules_;
+    // Whether the source tree being defined has had its Path read since its
+    // Name: a PathFormat turns only that text.
+    bool sourceTreePathRead_ = false;
 };
 
 }  // namespace tessaly

@@ -6,12 +6,14 @@
 
 namespace tessaly {
 
-// How the export locates a file: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH.
+// How the export locates a file: PATHTYPE, PATHROOT?, ACCESSPATH?, PATH,
+// and the format the access path and path are written in (PATHFORMAT?).
 struct FileLocation {
     std::string pathType;
     std::string pathRoot;
     std::string accessPath;
     std::string path;
+    std::string pathFormat;
 };
 
 }  // namespace tessaly

@@ -40,7 +40,7 @@ bool ProjectConverter::readFileRef(std::string& targetName, FileLocation& locati
     if (!readFileLocation(location)) {
         return false;
     }
-    readOptionalTextElement("PATHFORMAT");
+    readTextElement("PATHFORMAT", location.pathFormat);
     return xmlReader.expectCloseTag("FILEREF");
 }
 

@@ -8,6 +8,7 @@
 // to the next; the list itself has one for references that stand directly
 // in it.
 #include "cli/project_converter.h"
+#include "cwproject/path_formats.h"
 #include "platform/messages.h"
 
 namespace tessaly {
@@ -43,6 +44,9 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
     if (!readFileRef(targetName, location)) {
         return false;
     }
+    location.accessPath =
+        inHostForm(location.accessPath, location.pathFormat, platform_.pathStyle());
+    location.path = inHostForm(location.path, location.pathFormat, platform_.pathStyle());
     const std::string path =
         pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
                                       location.path, targetName, *rootGroup, sourceTrees);

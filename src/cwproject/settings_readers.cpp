@@ -9,6 +9,7 @@
 // paths may use as roots, the environment variables, and every named setting
 // of the "C/C++ Compiler" panel, the last two as macro definitions.
 #include "cli/project_converter.h"
+#include "cwproject/path_formats.h"
 #include "cwproject/subfolder_expansion.h"
 
 namespace tessaly {
@@ -103,10 +104,16 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
                                         const std::string& value, const SettingContext& context) {
     if (name == "Name") {
         currentSourceTreeName = value;
+        sourceTreePathRead_ = false;
     }
     const bool definesTree = context.inSourceTrees && !currentSourceTreeName.empty();
     if (name == "Path" && definesTree) {
         sourceTrees[currentSourceTreeName] = value;
+        sourceTreePathRead_ = true;
+    }
+    if (name == "PathFormat" && definesTree && sourceTreePathRead_) {
+        std::string& tree = sourceTrees[currentSourceTreeName];
+        tree = inHostForm(tree, value, platform_.pathStyle());
     }
     if (name == "PathRoot" && definesTree) {
         std::string& tree = sourceTrees[currentSourceTreeName];
@@ -135,6 +142,10 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
     if (context.inSearchPath) {
         if (name == "Path") {
             accessPathText = value == ":" ? std::string() : value;
+        } else if (name == "PathFormat") {
+            // Before the entry's Path the text is still empty, which no
+            // format changes.
+            accessPathText = inHostForm(accessPathText, value, platform_.pathStyle());
         } else if (name == "PathRoot") {
             if (auto tree = sourceTrees.find(value); tree != sourceTrees.end()) {
                 value = tree->second;

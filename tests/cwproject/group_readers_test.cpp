@@ -111,6 +111,43 @@ TEST(GroupReadersTest, NameReferenceNotFoundGivesAnEmptyEntry) {
     EXPECT_EQ(child(child(*result->converter->rootGroup, 0), 0).files, (Strings{""}));
 }
 
+// A file reference whose PATHFORMAT states the form of its texts.
+std::string formattedRef(const std::string& pathType, const std::string& access,
+                         const std::string& path, const std::string& format) {
+    return element("FILEREF", element("TARGETNAME", "T") + element("PATHTYPE", pathType) +
+                                  element("PATHROOT", "Project") + element("ACCESSPATH", access) +
+                                  element("PATH", path) + element("PATHFORMAT", format));
+}
+
+TEST(GroupReadersTest, ReferencesAreTurnedIntoHostFormBeforeTheyAreResolved) {
+    const std::string includes = element(
+        "SETTINGLIST",
+        settingGroup(
+            "UserSearchPaths",
+            settingGroup("", settingGroup("SearchPath", setting("Path", "C:\\inc") +
+                                                            setting("PathFormat", "Windows") +
+                                                            setting("PathRoot", "Absolute")) +
+                                 setting("Recursive", "false"))));
+    auto result = parse(
+        project(target("T", includes),
+                groupList(group("G", formattedRef("PathRelative", ":::include:", "a.h", "MacOS") +
+                                         formattedRef("PathRelative", "../src", "b.c", "Unix") +
+                                         formattedRef("Name", "", "sub/x.h", "Unix") +
+                                         formattedRef("PathRelative", ":src:", "c.c", "Generic")))),
+        [](ParseResult& r) { r.platform.addFile("C:\\inc\\sub\\x.h"); });
+    ASSERT_TRUE(result->complete);
+    EXPECT_EQ(child(child(*result->converter->rootGroup, 0), 0).files,
+              (Strings{"C:\\work\\demo\\..\\..\\include\\a.h", "C:\\work\\demo\\..\\src\\b.c",
+                       "C:\\inc\\sub\\x.h", "C:\\work\\demo\\:src:\\c.c"}));
+
+    auto posix = parse(
+        project(target("T"),
+                groupList(group("G", formattedRef("PathRelative", "..\\src", "d.c", "Windows")))),
+        {}, PathStyle::Posix);
+    EXPECT_EQ(child(child(*posix->converter->rootGroup, 0), 0).files,
+              (Strings{"/work/demo/../src/d.c"}));
+}
+
 TEST(GroupReadersTest, ReferencesDirectlyInTheListGoToTheirTargetFolder) {
     auto result = parse(project(
         target("T"), groupList(ref("T", "top.c") + fileRef("", "PathRelative", "", "", "next.c") +

@@ -39,11 +39,18 @@ std::string project(const std::string& targets, const std::string& groupList,
 }
 
 std::unique_ptr<ParseResult> parse(const std::string& xml,
-                                   const std::function<void(ParseResult&)>& prepare) {
-    auto result = std::make_unique<ParseResult>();
-    result->platform.setCurrentDirectory("C:\\work");
-    result->converter = std::make_unique<ProjectConverter>(
-        "C:\\work\\demo\\demo.mcp.xml", "C:\\out", "C:\\CW", result->platform, result->console);
+                                   const std::function<void(ParseResult&)>& prepare,
+                                   PathStyle style) {
+    auto result = std::make_unique<ParseResult>(style);
+    if (style == PathStyle::Windows) {
+        result->platform.setCurrentDirectory("C:\\work");
+        result->converter = std::make_unique<ProjectConverter>(
+            "C:\\work\\demo\\demo.mcp.xml", "C:\\out", "C:\\CW", result->platform, result->console);
+    } else {
+        result->platform.setCurrentDirectory("/work");
+        result->converter = std::make_unique<ProjectConverter>(
+            "/work/demo/demo.mcp.xml", "/out", "/CW", result->platform, result->console);
+    }
     if (prepare) {
         prepare(*result);
     }

@@ -30,6 +30,7 @@ std::string project(const std::string& targets,
                     const std::string& afterGroupList = "");
 
 struct ParseResult {
+    explicit ParseResult(PathStyle style) : platform(style) {}
     FakePlatform platform;
     RecordingConsole console;
     std::unique_ptr<ProjectConverter> converter;
@@ -39,9 +40,11 @@ struct ParseResult {
 };
 
 // Parses the export as if it were C:\work\demo\demo.mcp.xml, with the
-// CodeWarrior folder C:\CW. `prepare` runs before the parse, to populate
-// the platform or set options on the converter.
+// CodeWarrior folder C:\CW (on POSIX /work/demo/demo.mcp.xml and /CW).
+// `prepare` runs before the parse, to populate the platform or set options
+// on the converter.
 std::unique_ptr<ParseResult> parse(const std::string& xml,
-                                   const std::function<void(ParseResult&)>& prepare = {});
+                                   const std::function<void(ParseResult&)>& prepare = {},
+                                   PathStyle style = PathStyle::Windows);
 
 }  // namespace tessaly::testing

@@ -107,6 +107,61 @@ TEST(SettingsReadersTest, SourceTreesCarryAcrossTargets) {
               (Strings{"E:\\sdk\\inc"}));
 }
 
+// One access path entry whose settings stand in the given order.
+std::string accessPathEntry(const std::string& searchPathSettings) {
+    return settingGroup(
+        "", settingGroup("SearchPath", searchPathSettings) + setting("Recursive", "false"));
+}
+
+TEST(SettingsReadersTest, AccessPathsAreReadInTheFormatTheyStateOnWindows) {
+    auto result = parseSettings(settingGroup(
+        "UserSearchPaths",
+        accessPathEntry(setting("Path", ":::include:") + setting("PathFormat", "MacOS") +
+                        setting("PathRoot", "Project")) +
+            accessPathEntry(setting("Path", "../Source") + setting("PathFormat", "Unix") +
+                            setting("PathRoot", "Project")) +
+            // A format before the entry's Path changes nothing; nor does the
+            // format of the entry before.
+            accessPathEntry(setting("PathFormat", "MacOS") + setting("Path", ":a:") +
+                            setting("PathRoot", "Project")) +
+            accessPathEntry(setting("Path", ":b:") + setting("PathRoot", "Project")) +
+            accessPathEntry(setting("Path", "Disk:Folder:") + setting("PathFormat", "MacOS") +
+                            setting("PathRoot", "Absolute")) +
+            accessPathEntry(setting("Path", ":") + setting("PathFormat", "MacOS") +
+                            setting("PathRoot", "Project"))));
+    EXPECT_EQ(firstTarget(*result).userIncludePaths,
+              (Strings{"C:\\work\\demo\\\\..\\..\\include", "C:\\work\\demo\\\\..\\Source",
+                       "C:\\work\\demo\\\\:a:", "C:\\work\\demo\\\\:b:", "Disk:Folder:",
+                       "C:\\work\\demo\\"}));
+}
+
+TEST(SettingsReadersTest, AccessPathsAndSourceTreesAreReadInTheFormatTheyStateOnPosix) {
+    const std::string settings =
+        settingGroup(
+            "UserSourceTrees",
+            settingGroup("", setting("Name", "SDK") + setting("Path", ":sdk:") +
+                                 setting("PathFormat", "MacOS") + setting("PathRoot", "Project")) +
+                // Redefined: a format before the new Path leaves
+                // the earlier text alone.
+                settingGroup("", setting("Name", "LIB") + setting("Path", "lib\\x") +
+                                     setting("PathFormat", "Windows") +
+                                     setting("PathRoot", "Absolute")) +
+                settingGroup("", setting("Name", "LIB") + setting("PathFormat", "MacOS") +
+                                     setting("Path", ":keep:") + setting("PathRoot", "Absolute"))) +
+        settingGroup(
+            "UserSearchPaths",
+            accessPathEntry(setting("Path", "..\\..\\src\\dom") + setting("PathFormat", "Windows") +
+                            setting("PathRoot", "Project")) +
+                accessPathEntry(setting("Path", ":include:") + setting("PathFormat", "MacOS") +
+                                setting("PathRoot", "SDK")));
+    auto result =
+        parse(project(target("T", element("SETTINGLIST", settings))), {}, PathStyle::Posix);
+    EXPECT_EQ(result->converter->sourceTrees,
+              (Defines{{"LIB", ":keep:"}, {"SDK", "/work/demo//sdk"}}));
+    EXPECT_EQ(firstTarget(*result).userIncludePaths,
+              (Strings{"/work/demo//../../src/dom", "/work/demo//sdk/include"}));
+}
+
 TEST(SettingsReadersTest, EnvironmentVariables) {
     auto result =
         parseSettings(settingGroup("MWRuntimeSettings_EnvVars",

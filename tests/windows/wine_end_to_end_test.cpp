@@ -4,12 +4,16 @@
 // The Wine prefix is private to the build folder; drive C: is its drive_c.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/messages.h"
+#include "support/source_trees.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -271,6 +275,78 @@ TEST_F(WineTest, WindowsConventions) {
     EXPECT_NE(read("out/w.prj").find("FolderName=..\r\nSourcePath=C:\\out\\a_b_c_\\__\\\r\n"),
               std::string::npos);
 }
+
+// Genuine exports at their place in a tree of their own repository on drive
+// C, converted by the Windows build: Mac OS and Unix texts become Windows
+// paths, and every reference to a file of the repository resolves.
+class WineSourceTrees : public WineTest, public ::testing::WithParamInterface<std::string> {};
+
+// A path the Windows build printed (C:\repo\...), on the host.
+fs::path onHost(const std::string& windowsPath) {
+    std::string relative = windowsPath.substr(3);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return kPrefix / "drive_c" / relative;
+}
+
+TEST_P(WineSourceTrees, EveryReferenceToARepositoryFileResolves) {
+    const auto& trees = keptSourceTrees();
+    const auto tree = std::find_if(trees.begin(), trees.end(), [](const SourceTreeCase& c) {
+        return c.exportName == GetParam();
+    });
+    ASSERT_NE(tree, trees.end());
+    const fs::path root = driveC() / "repo";
+    fs::remove_all(root);
+    const fs::path data = TESSALY_TEST_DATA;
+    const std::set<std::string> files =
+        buildRepositoryTree(data / "real-trees" / (tree->exportName + ".paths"), root);
+    const std::string exportText = readFile(data / "real-exports" / (tree->exportName + ".xml"));
+    writeFile(root / tree->place, exportText);
+    std::string place = tree->place;
+    std::replace(place.begin(), place.end(), '/', '\\');
+
+    const ProgramResult result = tesscli({"C:\\repo\\" + place, "C:\\out", ""}, root);
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+
+    std::vector<fs::path> added;
+    const std::string prefix = message::addingFile("");
+    for (std::size_t start = 0, end; start < result.output.size(); start = end + 2) {
+        end = result.output.find("\r\n", start);
+        const std::string line = result.output.substr(start, end - start);
+        if (line.starts_with(prefix)) {
+            const std::string path = line.substr(prefix.size());
+            added.push_back(path.starts_with("C:\\") ? onHost(path) : fs::path());
+        }
+    }
+    std::vector<fs::path> includeFolders;
+    for (const std::string& folder : includeLines(driveC() / "out")) {
+        if (folder.starts_with("C:\\")) {
+            includeFolders.push_back(onHost(folder));
+        }
+    }
+    const TreeResolution resolution =
+        judgeResolution(root, files, groupListReferences(exportText), added, includeFolders);
+    std::cout << GetParam() << " (Windows build): " << resolution.resolved << " of "
+              << resolution.resolvable << " references resolved; "
+              << resolution.existingIncludeFolders << " of " << resolution.includeFolders
+              << " include folders in the repository exist\n";
+    EXPECT_GT(resolution.resolvable, 0);
+    EXPECT_EQ(resolution.resolved, resolution.resolvable);
+    for (const std::string& lost : resolution.lost) {
+        ADD_FAILURE() << "not resolved: " << lost;
+    }
+    EXPECT_EQ(resolution.existingIncludeFolders, resolution.includeFolders);
+    fs::remove_all(root);
+}
+
+INSTANTIATE_TEST_SUITE_P(Genuine, WineSourceTrees,
+                         ::testing::Values("quesa-Quesa-win32-ide50-cr",
+                                           "quesa-3DSFileSupport-win32-ide50",
+                                           "freetype-ftlib-mac-ide50"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace tessaly::testing

@@ -1,0 +1,62 @@
+// Genuine exports converted where they belong: inside a tree of their own
+// repository at the export's commit (every folder, every file empty), as
+// users run them. What a conversion made of it is judged by the file
+// references and include folders that name something in the repository.
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tessaly::testing {
+
+struct SourceTreeCase {
+    std::string exportName;  // the export's file name without ".xml"
+    std::string place;       // the export's path in its repository
+};
+
+// The seven genuine exports whose repositories are listed in
+// tests/data/real-trees, and the one (macsurf) listed in the shared folder.
+const std::vector<SourceTreeCase>& keptSourceTrees();
+const SourceTreeCase& macsurfSourceTree();
+
+// Makes every folder and every (empty) file that the list names below
+// `root`; returns the files' paths relative to it, with "/".
+std::set<std::string> buildRepositoryTree(const std::filesystem::path& pathsFile,
+                                          const std::filesystem::path& root);
+
+// A file reference of the group list, its texts as the export writes them
+// (the five predefined entities decoded).
+struct ListedReference {
+    std::string pathType;
+    std::string accessPath;
+    std::string path;
+};
+
+// The group list's file references in document order: the order of the
+// converter's "adding file" lines when every file is accepted.
+std::vector<ListedReference> groupListReferences(const std::string& exportText);
+
+struct TreeResolution {
+    int resolvable = 0;  // references that name a file of the repository
+    int resolved = 0;    // ... that came out as that file's path
+    std::vector<std::string> lost;
+    int includeFolders = 0;  // include folders named in a folder of the repository
+    int existingIncludeFolders = 0;
+    std::vector<std::string> missingIncludeFolders;
+};
+
+// `added`: the paths of the "adding file" lines, in order; `includeFolders`:
+// the folders the personalities name; both as host paths.
+TreeResolution judgeResolution(const std::filesystem::path& root,
+                               const std::set<std::string>& files,
+                               const std::vector<ListedReference>& references,
+                               const std::vector<std::filesystem::path>& added,
+                               const std::vector<std::filesystem::path>& includeFolders);
+
+// The folder of every "-i" line of the personalities below `destination`,
+// as written.
+std::vector<std::string> includeLines(const std::filesystem::path& destination);
+
+}  // namespace tessaly::testing
