@@ -60,8 +60,10 @@ struct Case {
 void writeExtraPersonality(const fs::path& work) {
     // Read as text and appended through the CR LF translation: CR LF and LF
     // both end up as CR LF, a Ctrl-Z byte does not end the text, a lone CR
-    // stays, and no line end is added after the last line.
-    writeFile(work / "pers" / "extra.p_a", "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n-d \"Z=\x1a\"\r-x");
+    // stays (before a line end too: CR CR LF is written back as it was), and
+    // no line end is added after the last line.
+    writeFile(work / "pers" / "extra.p_a",
+              "-d \"EXTRA=1\"\r\n-d \"MORE=2\"\n-d \"CR=1\"\r\r\n-d \"Z=\x1a\"\r-x");
 }
 
 // Names the case in test output instead of dumping its bytes.
@@ -192,6 +194,15 @@ const std::vector<Case>& cases() {
              }
          }},
         {"crlf_ctrlz", {}, {"crlf.mcp.xml", "out", ""}, 0},
+        // File references rooted at a source tree: the tree's folder, one
+        // separator, then the access path (if any) and the name.
+        {"source_tree_references", {}, {"trees.mcp.xml", "out", ""}, 0},
+        // Environment variables whose text holds several "=": the name ends
+        // at the first, the value starts after the last.
+        {"environment_variables", {}, {"env.mcp.xml", "out", ""}, 0},
+        // Two -ext options add up to one list, and an extension matches
+        // whatever the letter case of the entry and of the file name.
+        {"extension_filter", {}, {"filter.mcp.xml", "out", "", "-ext", "c", "-ext", "H"}, 0},
         {"safe_names", {}, {"names.mcp.xml", "out", ""}, 0},
         {"recursive_roots", {}, {"roots.mcp.xml", "out", ""}, 0},
         {"link_cycle",

@@ -20,6 +20,11 @@ TEST(SafeFolderNameTest, BothPlatforms) {
         {"a*b?c\"d<e>f|g", "a_b_c_d_e_f_g", "a*b?c\"d<e>f|g"},
         {std::string("tab\there"), "tab_here", "tab\there"},
         {"trailing ", "trailing_", "trailing "},
+        // Only a trailing blank is lost on Windows; every other blank stays.
+        {"Source Files", "Source Files", "Source Files"},
+        {" leading", " leading", " leading"},
+        {"two  blanks ", "two  blanks_", "two  blanks "},
+        {" ", "_", " "},
         {"trailing.", "trailing_", "trailing."},
         {"CON", "CON_", "CON"},
         {"con.txt", "con_.txt", "con.txt"},

@@ -39,13 +39,20 @@ TEST(TextInputTest, ReadsEndingAnywhereGiveTheSameText) {
     }
 }
 
-TEST(TextInputTest, CrLfSplitAcrossBlocksStillReadsAsOneLf) {
-    // Put the CR at every position around the block boundary.
-    for (std::size_t prefix = TextInput::kBlockSize - 3; prefix <= TextInput::kBlockSize + 2;
-         ++prefix) {
-        const std::string content = std::string(prefix, 'a') + "\r\nz";
-        const std::string out = readAll(content);
-        ASSERT_EQ(out, std::string(prefix, 'a') + "\nz") << prefix;
+// A CR LF pair split by the block boundary still reads as one LF; a lone CR
+// that ends a block stays, whatever the next block starts with.
+TEST(TextInputTest, CrAtTheBlockBoundaryReadsAsAnywhereElse) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\r\nz", "\nz"}, {"\rz", "\rz"}, {"\r\rz", "\r\rz"}, {"\r\r\nz", "\r\nz"}, {"\r", "\r"},
+    };
+    for (const auto& [written, read] : cases) {
+        // Put the CR at every position around the block boundary.
+        for (std::size_t prefix = TextInput::kBlockSize - 3; prefix <= TextInput::kBlockSize + 2;
+             ++prefix) {
+            const std::string out = readAll(std::string(prefix, 'a') + written);
+            ASSERT_EQ(out, std::string(prefix, 'a') + read)
+                << prefix << " " << ::testing::PrintToString(written);
+        }
     }
 }
 
