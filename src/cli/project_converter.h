@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -156,6 +157,9 @@ class ProjectConverter {
     // Whether the source tree being defined has had its Path read since its
     // Name: a PathFormat turns only that text.
     bool sourceTreePathRead_ = false;
+    // The named pieces of the access path being read, when its text may name
+    // a folder of the machine that wrote the export.
+    std::optional<std::vector<std::string>> movedAccessPath_;
 };
 
 }  // namespace tessaly

@@ -53,6 +53,8 @@ class PathRules {
                                       const std::string& treePath) const;
 
     const std::string& codeWarriorDir() const { return codeWarriorDir_; }
+    // The folder of the export, with its final separator.
+    const std::string& projectRoot() const { return projectRoot_; }
 
   private:
     // The root string a root text stands for: the project folder for

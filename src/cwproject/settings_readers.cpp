@@ -9,6 +9,7 @@
 // paths may use as roots, the environment variables, and every named setting
 // of the "C/C++ Compiler" panel, the last two as macro definitions.
 #include "cli/project_converter.h"
+#include "cwproject/moved_folders.h"
 #include "cwproject/path_formats.h"
 #include "cwproject/subfolder_expansion.h"
 
@@ -145,6 +146,7 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
         } else if (name == "PathFormat") {
             // Before the entry's Path the text is still empty, which no
             // format changes.
+            movedAccessPath_ = movedFolderPieces(accessPathText, value);
             accessPathText = inHostForm(accessPathText, value, platform_.pathStyle());
         } else if (name == "PathRoot") {
             if (auto tree = sourceTrees.find(value); tree != sourceTrees.end()) {
@@ -153,10 +155,16 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             accessPathRoot = value;
         } else if (name == "SearchPath") {
             if (std::vector<std::string>* list = accessPathList(target, context)) {
-                list->push_back(pathRules_.joinAccessPath(accessPathRoot, accessPathText));
+                std::string joined = pathRules_.joinAccessPath(accessPathRoot, accessPathText);
+                if (movedAccessPath_) {
+                    joined = findMovedFolder(platform_, joined, *movedAccessPath_,
+                                             pathRules_.projectRoot());
+                }
+                list->push_back(std::move(joined));
             }
             accessPathRoot.clear();
             accessPathText.clear();
+            movedAccessPath_.reset();
         }
     } else if (context.inEnvVars) {
         const auto first = value.find('=');

@@ -77,6 +77,24 @@ TEST_P(SourceTrees, EveryReferenceToARepositoryFileResolves) {
         fs::path(TESSALY_TEST_DATA) / "real-exports" / (tree.exportName + ".xml")));
 }
 
+// A Mac OS project that names its folders from the volume it was written on
+// (Back40:Desktop Folder:...) and from outside its folder: they are found
+// below the project folder. Its export and tree are kept in the shared
+// folder of genuine exports only.
+TEST(SourceTreesMoved, MacsurfResolvesFromWhereItSitsNow) {
+    const SourceTreeCase& tree = macsurfSourceTree();
+    const fs::path paths =
+        fs::path(TESSALY_REAL_EXPORTS) / ".." / "real-trees" / (tree.exportName + ".paths");
+    const fs::path exportFile = fs::path(TESSALY_REAL_EXPORTS) / (tree.exportName + ".xml");
+    if (!fs::exists(paths) || !fs::exists(exportFile)) {
+        GTEST_SKIP() << "the shared genuine exports are not on this machine";
+    }
+    const TreeResolution resolution = convertInPlace(tree, paths, exportFile);
+    expectEverythingResolved(resolution);
+    EXPECT_EQ(resolution.resolvable, 579);
+    EXPECT_EQ(resolution.includeFolders, 50);
+}
+
 INSTANTIATE_TEST_SUITE_P(Genuine, SourceTrees, ::testing::ValuesIn(keptSourceTrees()),
                          [](const auto& info) {
                              std::string name = info.param.exportName;

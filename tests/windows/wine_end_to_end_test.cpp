@@ -276,6 +276,30 @@ TEST_F(WineTest, WindowsConventions) {
               std::string::npos);
 }
 
+// A project exported on another machine, whose access paths name folders on
+// its drives (C:\Dev\...) and out of its folder: converted where it sits
+// now, it finds them below its own folder.
+TEST_F(WineTest, ProjectThatMovedFindsItsFoldersBelowItsFolder) {
+    fs::create_directories(driveC() / "work" / "web" / "src" / "include");
+    fs::create_directories(driveC() / "work" / "common" / "inc");
+    writeFile(driveC() / "work" / "web" / "src" / "include" / "api.h", "");
+    writeFile(driveC() / "work" / "common" / "inc" / "util.h", "");
+    writeFile(driveC() / "work" / "p.mcp.xml",
+              exportWith("T",
+                         searchPaths("UserSearchPaths",
+                                     accessPath("Absolute", "C:\\Dev\\web\\src\\include", false) +
+                                         accessPath("Project", "..\\..\\common\\inc", false)),
+                         group("G", fileRef("T", "Name", "", "", "api.h") +
+                                        fileRef("T", "Name", "", "", "util.h"))));
+    const ProgramResult result = tesscli({"p.mcp.xml", "C:\\out", ""});
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_EQ(result.output.substr(0, result.output.find(message::creatingProject())),
+              crlf({message::addingFile("C:\\work\\web\\src\\include\\api.h"),
+                    message::addingFile("C:\\work\\common\\inc\\util.h")}));
+    EXPECT_EQ(read("out/T/person/T.p_a"),
+              crlf({"-i \"C:\\work\\web\\src\\include\"", "-i \"C:\\work\\common\\inc\""}));
+}
+
 // Genuine exports at their place in a tree of their own repository on drive
 // C, converted by the Windows build: Mac OS and Unix texts become Windows
 // paths, and every reference to a file of the repository resolves.
