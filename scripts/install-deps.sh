@@ -6,10 +6,10 @@
 #   scripts/install-deps.sh bench       what bench/run.sh needs besides the converter's
 set -euo pipefail
 
-converter=(cmake ninja-build g++)
+converter=(cmake ninja-build g++ nlohmann-json3-dev)
 fuzz=(cmake ninja-build clang libclang-rt-14-dev)
 all=("${converter[@]}" "${fuzz[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64
-     fonts-dejavu-core wine)
+     fonts-dejavu-core wine cppcheck)
 bench=("${converter[@]}" python3 libbenchmark-dev libxml2-utils)
 
 case "${1:-all}" in

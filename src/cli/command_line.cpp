@@ -41,6 +41,8 @@ void applyOptions(const std::vector<std::string>& arguments, ProjectConverter& c
             converter.compilerPersonality = normalisePath(value, platform);
         } else if (option == "-ext") {
             converter.addFileExtensions(value);
+        } else if (option == "-cdb") {
+            converter.compilationDatabase = normalisePath(value, platform);
         }
     }
 }

@@ -53,6 +53,8 @@ class ProjectConverter {
     std::string analyserPersonality;
     std::string compilerPersonality;
     std::vector<std::string> fileExtensions;
+    // Where to write a compilation database beside the project; empty: none.
+    std::string compilationDatabase;
     std::map<std::string, std::string> sourceTrees;
     std::unique_ptr<GroupNode> rootGroup;
     bool inCompilerPanel = false;

@@ -103,6 +103,9 @@ bool ProjectConverter::readSettingChildren(GroupNode& target, const SettingConte
 // definitions, and the expansion of the access path just appended.
 void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& name,
                                         const std::string& value, const SettingContext& context) {
+    if (name == "C_CPP_Preprocessor_PrefixText") {
+        target.prefixText = value;
+    }
     if (name == "Name") {
         currentSourceTreeName = value;
         sourceTreePathRead_ = false;

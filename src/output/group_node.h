@@ -29,6 +29,9 @@ class GroupNode {
     std::vector<std::string> userIncludePaths;
     std::vector<std::string> systemIncludePaths;
     std::map<std::string, std::string> defines;
+    // The target's prefix text ("C/C++ Preprocessor" panel), for the
+    // compilation database only.
+    std::string prefixText;
     std::vector<std::unique_ptr<GroupNode>> children;
 
   private:

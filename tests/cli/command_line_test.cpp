@@ -66,9 +66,11 @@ TEST_F(CommandLineTest, DefaultProjectName) {
 }
 
 TEST_F(CommandLineTest, OptionsApplyInOrderAndValuesAreExaminedToo) {
-    auto converter = converterFor({"p.xml", "o", "cw", "-pn", "..\\x", "-mp", "..\\x", "-ap", "a",
-                                   "-cp", "D:\\c", "-ext", "c,h,,cpp", "-ext", "h"});
+    auto converter =
+        converterFor({"p.xml", "o", "cw", "-pn", "..\\x", "-mp", "..\\x", "-ap", "a", "-cp",
+                      "D:\\c", "-ext", "c,h,,cpp", "-ext", "h", "-cdb", "db.json"});
     EXPECT_EQ(converter->projectName, "..\\x");
+    EXPECT_EQ(converter->compilationDatabase, "C:\\work\\db.json");
     EXPECT_EQ(converter->messagePersonality, "C:\\work\\..\\x");
     EXPECT_EQ(converter->analyserPersonality, "C:\\work\\a");
     EXPECT_EQ(converter->compilerPersonality, "D:\\c");
@@ -84,6 +86,8 @@ TEST_F(CommandLineTest, UnknownCaseDifferentAndTrailingOptionsAreIgnored) {
     EXPECT_EQ(converter->projectName, "p");
     auto trailingExt = converterFor({"p.xml", "o", "cw", "-ext"});
     EXPECT_TRUE(trailingExt->fileExtensions.empty());
+    auto trailingDatabase = converterFor({"p.xml", "o", "cw", "-CDB", "x", "-cdb"});
+    EXPECT_TRUE(trailingDatabase->compilationDatabase.empty());
 }
 
 TEST_F(CommandLineTest, PositionalArgumentsAreExaminedAsOptions) {

@@ -162,6 +162,16 @@ TEST(SettingsReadersTest, AccessPathsAndSourceTreesAreReadInTheFormatTheyStateOn
               (Strings{"/work/demo//../../src/dom", "/work/demo//sdk/include"}));
 }
 
+TEST(SettingsReadersTest, PrefixTextIsKeptWhateverThePanel) {
+    auto result = parseSettings(
+        "<!-- Settings for \"C/C++ Preprocessor\" panel -->" +
+        setting("C_CPP_Preprocessor_PrefixText",
+                "#if !__option(precompile)\n#include &quot;ftoption.h&quot;\n#endif\n"));
+    const GroupNode& t = firstTarget(*result);
+    EXPECT_EQ(t.prefixText, "#if !__option(precompile)\n#include \"ftoption.h\"\n#endif\n");
+    EXPECT_TRUE(t.defines.empty()) << "not a compiler panel setting";
+}
+
 TEST(SettingsReadersTest, EnvironmentVariables) {
     auto result =
         parseSettings(settingGroup("MWRuntimeSettings_EnvVars",
