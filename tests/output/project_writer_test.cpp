@@ -154,7 +154,7 @@ TEST_F(ProjectWriterTest, GeneratedPersonalityLinesAndGivenText) {
     settings.analyserPersonality = "C:\\given.p_a";
     write(root, settings);
     EXPECT_EQ(readFile("T/person/T.p_a"),
-              "-i \"C:\\u\"\r\n-i \"C:\\s\"\r\n-q \"C:\\s\"\r\n-d \"A\"q=x\r\ny\"\r\n-d "
+              "-i \"C:\\u\"\r\n-i \"C:\\s\"\r\n-q \"C:\\s\"\r\n-d \"A\"q=x y\"\r\n-d "
               "\"DEBUG=1\"\r\n-d "
               "\"Z=\"\r\n"
               "given\r\nline\r\nlone\rcr\x1A"
@@ -244,7 +244,7 @@ TEST_F(ProjectWriterTest, Failures) {
     root.findOrAddChild("T").addFile("C:\\f.c");
     const auto expectFailure = [&](const std::string& destination, ErrorCode code,
                                    const std::string& path) {
-        ProjectWriter writer({destination, "Engine", "", "", ""}, platform, console);
+        ProjectWriter writer({destination, "Engine", "", "", "", ""}, platform, console);
         try {
             writer.writeProject(root);
             FAIL() << destination;
@@ -260,7 +260,9 @@ TEST_F(ProjectWriterTest, Failures) {
     platform.addFolder(at("blocked"));
     platform.addFile(at("blocked/T"), "a file where the folder T must go");
     expectFailure(at("blocked"), ErrorCode::CannotCreateDirectory, at("blocked/T/output/"));
-    EXPECT_TRUE(exists("blocked/Engine.prj")) << "what was written stays";
+    EXPECT_FALSE(exists("blocked/Engine.prj")) << "a failed run leaves no cut project file";
+    EXPECT_EQ(platform.entriesOf(at("blocked")), (Strings{"T", "output", "person"}))
+        << "nor a temporary file";
     EXPECT_NE(console.lines.back(), message::projectCompleted());
 
     platform.addFolder(at("folderAsFile"));
