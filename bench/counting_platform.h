@@ -55,6 +55,9 @@ class CountingPlatform final : public Platform {
         ++counts.isFileSystemRoot;
         return inner_.isFileSystemRoot(path);
     }
+    std::string folderNameKey(const std::string& name) override {
+        return inner_.folderNameKey(name);
+    }
     EntryKind entryKind(const std::string& path) override {
         ++counts.entryKind;
         return inner_.entryKind(path);
@@ -65,9 +68,7 @@ class CountingPlatform final : public Platform {
     std::unique_ptr<InputFile> openRegularFile(const std::string& path) override {
         return inner_.openRegularFile(path);
     }
-    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override {
-        return inner_.createNewFile(path);
-    }
+    NewFile createNewFile(const std::string& path) override { return inner_.createNewFile(path); }
     bool replaceFile(const std::string& from, const std::string& to) override {
         return inner_.replaceFile(from, to);
     }

@@ -106,12 +106,13 @@ class FakeDisk final : public Platform {
         return std::nullopt;
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
+    std::string folderNameKey(const std::string& name) override { return name; }
     EntryKind entryKind(const std::string&) override { return EntryKind::Missing; }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override {
         return systemPlatform().openForReading(path);
     }
     std::unique_ptr<InputFile> openRegularFile(const std::string&) override { return nullptr; }
-    std::unique_ptr<OutputFile> createNewFile(const std::string&) override { return nullptr; }
+    NewFile createNewFile(const std::string&) override { return NewFile{}; }
     bool replaceFile(const std::string&, const std::string&) override { return false; }
     bool removeFile(const std::string&) override { return false; }
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }

@@ -2,12 +2,11 @@
 // never share a folder: among the children of one node, a folder name that
 // an earlier, different child already has, or that the converter itself uses
 // in that folder ("output", "person"), gets "_2", "_3", ... appended, the
-// first that is free. Names are compared as the file system compares them:
-// on Windows ignoring the letter case of A to Z.
+// first that is free. Names are compared as the file system compares them
+// (on Windows ignoring letter case).
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <unordered_set>
 
 #include "platform/platform.h"
@@ -16,19 +15,19 @@ namespace tessaly {
 
 class FolderNames {
   public:
-    explicit FolderNames(PathStyle style) : style_(style) {}
+    explicit FolderNames(Platform& platform) : platform_(&platform) {}
 
     // Marks a name as used by the converter itself.
-    void reserve(std::string_view name) { used_.insert(key(name)); }
+    void reserve(const std::string& name) { used_.insert(platform_->folderNameKey(name)); }
     // The safe name, or else the first free one of its numbered forms,
     // marked as used from now on.
     std::string takeDistinct(const std::string& safeName);
-    bool isTaken(std::string_view name) const { return used_.count(key(name)) != 0; }
+    bool isTaken(const std::string& name) const {
+        return used_.count(platform_->folderNameKey(name)) != 0;
+    }
 
   private:
-    std::string key(std::string_view name) const;
-
-    PathStyle style_;
+    Platform* platform_;
     std::unordered_set<std::string> used_;
 };
 

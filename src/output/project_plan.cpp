@@ -22,7 +22,7 @@ FolderNames ProjectWriter::planFolders(const GroupNode& node, const std::string&
     if (place.top && settings_.compilerPersonality.empty()) {
         replacedFiles_.push_back(defaultPersonalityPath(".p_c"));
     }
-    FolderNames names(platform_.pathStyle());
+    FolderNames names(platform_);
     names.reserve("output");
     if (place.top || ownsPersonality(node)) {
         names.reserve("person");

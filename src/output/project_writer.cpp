@@ -67,7 +67,9 @@ int ProjectWriter::writeProject(const GroupNode& rootGroup) {
     replacedFiles_.push_back(project_.path());
     const FolderNames topFolders = planFolders(rootGroup, rootGroup.name, rootGroup.name);
     refuseToOverwriteInputs();
-    if (!project_.open([&topFolders](std::string_view name) { return topFolders.isTaken(name); })) {
+    if (!project_.open([&topFolders](std::string_view name) {
+            return topFolders.isTaken(std::string(name));
+        })) {
         throw IOERROR(ErrorCode::CannotWriteFile, project_.path());
     }
     console_.line(message::creatingProject());

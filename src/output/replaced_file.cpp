@@ -35,14 +35,15 @@ bool ReplacedFile::open(const std::function<bool(std::string_view name)>& taken)
             continue;
         }
         const std::string candidate = folder + name;
-        if (auto file = platform_.createNewFile(candidate)) {
+        NewFile created = platform_.createNewFile(candidate);
+        if (created.file) {
             temporary_ = candidate;
-            text_.emplace(std::move(file));
+            text_.emplace(std::move(created.file));
             return true;
         }
-        // Where the name is free, the folder itself refuses the file (it is
-        // missing or may not be written): every other name would fail alike.
-        if (platform_.entryKind(candidate) == EntryKind::Missing) {
+        // Unless the name is in use, the folder itself refuses the file (it
+        // is missing or may not be written): every other name fails alike.
+        if (!created.nameInUse) {
             return false;
         }
     }

@@ -67,6 +67,12 @@ class OutputFile {
     virtual bool close() = 0;
 };
 
+// A file made where nothing stood, or why there is none.
+struct NewFile {
+    std::unique_ptr<OutputFile> file;  // null when none was made
+    bool nameInUse = false;            // because something stands at the path
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -97,6 +103,10 @@ class Platform {
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
     // Whether enumerating the folder would list the root of a file system.
     virtual bool isFileSystemRoot(const std::string& path) = 0;
+    // The form in which the file system tells two names in one folder apart:
+    // the name itself, or on Windows, where names that differ only in letter
+    // case are one name, the name in upper case.
+    virtual std::string folderNameKey(const std::string& name) = 0;
 
     // What stands at the path itself; a final separator is ignored.
     virtual EntryKind entryKind(const std::string& path) = 0;
@@ -108,8 +118,8 @@ class Platform {
     // (which could be endless, or block the opening).
     virtual std::unique_ptr<InputFile> openRegularFile(const std::string& path) = 0;
     // A new empty file at the path, made only where nothing stands, not even
-    // a link; null when it cannot be made.
-    virtual std::unique_ptr<OutputFile> createNewFile(const std::string& path) = 0;
+    // a link.
+    virtual NewFile createNewFile(const std::string& path) = 0;
     // Renames the file `from` to `to` in one step, replacing what stands at
     // `to`: a file, or a link itself (never what it points to). False when it
     // cannot, also when `to` is a file that the user may not write.

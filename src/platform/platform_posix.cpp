@@ -148,6 +148,8 @@ class PosixPlatform final : public Platform {
         return root_ && here && *here == *root_;
     }
 
+    std::string folderNameKey(const std::string& name) override { return name; }
+
     EntryKind entryKind(const std::string& path) override {
         const std::string entry = withoutFinalSeparators(path);
         struct stat info {};
@@ -165,21 +167,21 @@ class PosixPlatform final : public Platform {
         return openInput(path, true);
     }
 
-    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override {
+    NewFile createNewFile(const std::string& path) override {
         const int fd =
             nameable(path)
                 ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)
                 : -1;
         if (fd < 0) {
-            return nullptr;
+            return NewFile{nullptr, errno == EEXIST};
         }
         std::FILE* file = ::fdopen(fd, "wb");
         if (file == nullptr) {
             ::close(fd);
             ::unlink(path.c_str());
-            return nullptr;
+            return NewFile{};
         }
-        return stdioOutputFile(file);
+        return NewFile{stdioOutputFile(file)};
     }
 
     bool replaceFile(const std::string& from, const std::string& to) override {

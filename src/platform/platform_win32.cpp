@@ -166,6 +166,25 @@ class Win32Platform final : public Platform {
         return root;
     }
 
+    // The name as the narrow calls read it (in the ANSI code page), in upper
+    // case, as UTF-16 bytes.
+    std::string folderNameKey(const std::string& name) override {
+        const int size = static_cast<int>(name.size());
+        const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+        if (length <= 0) {
+            return name;
+        }
+        std::wstring wide(static_cast<std::size_t>(length), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), length);
+        std::wstring upper(wide.size(), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, upper.data(),
+                          length, nullptr, nullptr, 0) != length) {
+            return name;
+        }
+        return std::string(reinterpret_cast<const char*>(upper.data()),
+                           upper.size() * sizeof(wchar_t));
+    }
+
     EntryKind entryKind(const std::string& path) override {
         const DWORD attributes = attributesOf(path);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -200,14 +219,18 @@ class Win32Platform final : public Platform {
 
     // CREATE_NEW fails where anything stands; FILE_FLAG_OPEN_REPARSE_POINT
     // keeps a link from being followed to create its target.
-    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override {
+    NewFile createNewFile(const std::string& path) override {
         HANDLE handle =
             nameable(path)
                 ? CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
                 : INVALID_HANDLE_VALUE;
         if (handle == INVALID_HANDLE_VALUE) {
-            return nullptr;
+            // A folder of that name refuses the access rather than exist.
+            const DWORD error = GetLastError();
+            return NewFile{nullptr, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                                        (error == ERROR_ACCESS_DENIED &&
+                                         attributesOf(path) != INVALID_FILE_ATTRIBUTES)};
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
         std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
@@ -218,9 +241,9 @@ class Win32Platform final : public Platform {
                 CloseHandle(handle);
             }
             DeleteFileA(path.c_str());
-            return nullptr;
+            return NewFile{};
         }
-        return stdioOutputFile(file);
+        return NewFile{stdioOutputFile(file)};
     }
 
     // A link to a folder cannot be moved over, so a link goes first; what

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "output/ascii_case.h"
 #include "support/memory_file.h"
 
 namespace tessaly::testing {
@@ -248,6 +249,14 @@ bool FakePlatform::isFileSystemRoot(const std::string& path) {
             resolved[1] == ':');
 }
 
+std::string FakePlatform::folderNameKey(const std::string& name) {
+    std::string key = name;
+    if (style_ == PathStyle::Windows) {
+        std::transform(key.begin(), key.end(), key.begin(), upperAscii);
+    }
+    return key;
+}
+
 EntryKind FakePlatform::entryKind(const std::string& path) {
     probes.push_back("kind " + path);
     return kindAt(resolveParent(path));
@@ -283,18 +292,19 @@ std::unique_ptr<InputFile> FakePlatform::openRegularFile(const std::string& path
 }
 
 // A file is made in a folder that exists, where nothing stands.
-std::unique_ptr<OutputFile> FakePlatform::createNewFile(const std::string& path) {
+NewFile FakePlatform::createNewFile(const std::string& path) {
     probes.push_back("create " + path);
     const std::string entry = resolveParent(path);
+    if (kindAt(entry) != EntryKind::Missing) {
+        return NewFile{nullptr, true};
+    }
     const int number = ++creations_;
-    if (kindAt(entry) != EntryKind::Missing || !isFolder(parentOf(entry, separator())) ||
-        fails(number, WriteStep::Create)) {
-        --creations_;
-        return nullptr;
+    if (!isFolder(parentOf(entry, separator())) || fails(number, WriteStep::Create)) {
+        return NewFile{};
     }
     addFile(entry);
     createdFiles_[entry] = number;
-    return std::make_unique<FakeOutputFile>(*this, files_.at(entry), number);
+    return NewFile{std::make_unique<FakeOutputFile>(*this, files_.at(entry), number)};
 }
 
 // The file takes the place of whatever stands at `to`, a link included; a

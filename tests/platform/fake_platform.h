@@ -61,10 +61,12 @@ class FakePlatform : public Platform {
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     bool isFileSystemRoot(const std::string& path) override;
+    // With Windows conventions, the letters A to Z in upper case.
+    std::string folderNameKey(const std::string& name) override;
     EntryKind entryKind(const std::string& path) override;
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<InputFile> openRegularFile(const std::string& path) override;
-    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
+    NewFile createNewFile(const std::string& path) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     bool removeFile(const std::string& path) override;
     std::optional<std::string> registryValue(const std::string& subkey) override;
