@@ -55,7 +55,9 @@ bool sameAt(const Entries& entries, const std::string& path, const std::string& 
 
 // What is wrong with `after`, a destination that held `earlier` when a run
 // that writes `complete` began: an entry that is neither the earlier one nor
-// the complete run's, or an earlier entry that is gone. Empty when nothing.
+// the complete run's, or an earlier entry that is gone. (A link where a
+// folder belongs is removed before the folder is made: it may be gone.)
+// Empty when nothing.
 std::string faultOf(const Entries& earlier, const Entries& complete, const Entries& after) {
     for (const auto& [path, value] : after) {
         if (!sameAt(earlier, path, value) && !sameAt(complete, path, value) &&
@@ -64,7 +66,7 @@ std::string faultOf(const Entries& earlier, const Entries& complete, const Entri
         }
     }
     for (const auto& [path, value] : earlier) {
-        if (after.count(path) == 0) {
+        if (after.count(path) == 0 && !value.starts_with("-> ")) {
             return "gone: " + path;
         }
     }
