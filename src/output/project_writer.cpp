@@ -74,7 +74,7 @@ int ProjectWriter::writeProject(const GroupNode& rootGroup) {
     }
     console_.line(message::creatingProject());
     project_.text().line("VersionTag45");
-    writeGroup(rootGroup, rootGroup.name, personFolder_ + settings_.projectName + ".p_a");
+    writeGroup(rootGroup, rootGroup.name, defaultPersonalityPath(".p_a"));
     if (!project_.commit()) {
         throw IOERROR(ErrorCode::CannotWriteFile, project_.path());
     }
