@@ -6,20 +6,15 @@
 // files behind; nothing else.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <map>
-#include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "output/replaced_file.h"
 #include "platform/messages.h"
+#include "support/destination_states.h"
 #include "support/export_text.h"
 #include "support/test_files.h"
 
@@ -29,74 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-// What stands at each path below a folder: "<dir>", "-> target" for a link,
-// or a file's content. Links are not followed.
-using Entries = std::map<std::string, std::string>;
-
-Entries entriesBelow(const fs::path& root) {
-    Entries entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string path = entry.path().lexically_relative(root).string();
-        if (entry.is_symlink()) {
-            entries[path] = "-> " + fs::read_symlink(entry.path()).string();
-        } else if (entry.is_directory()) {
-            entries[path] = "<dir>";
-        } else {
-            entries[path] = readFile(entry.path());
-        }
-    }
-    return entries;
-}
-
-bool sameAt(const Entries& entries, const std::string& path, const std::string& value) {
-    const auto found = entries.find(path);
-    return found != entries.end() && found->second == value;
-}
-
-// What is wrong with `after`, a destination that held `earlier` when a run
-// that writes `complete` began: an entry that is neither the earlier one nor
-// the complete run's, or an earlier entry that is gone. (A link where a
-// folder belongs is removed before the folder is made: it may be gone.)
-// Empty when nothing.
-std::string faultOf(const Entries& earlier, const Entries& complete, const Entries& after) {
-    for (const auto& [path, value] : after) {
-        if (!sameAt(earlier, path, value) && !sameAt(complete, path, value) &&
-            !isTemporaryFileName(fs::path(path).filename().string())) {
-            return "neither old nor new: " + path;
-        }
-    }
-    for (const auto& [path, value] : earlier) {
-        if (after.count(path) == 0 && !value.starts_with("-> ")) {
-            return "gone: " + path;
-        }
-    }
-    return "";
-}
-
-// An export of `targets` targets, each with its own personality and `groups`
-// groups of `files` files, half of them headers.
-std::string exportOfSize(int targets, int groups, int files) {
-    std::string targetList;
-    std::string groupList;
-    for (int t = 0; t < targets; ++t) {
-        const std::string name = "T" + std::to_string(t);
-        targetList += xml::target(name, "D" + std::to_string(t), "1");
-        for (int g = 0; g < groups; ++g) {
-            std::string refs;
-            for (int f = 0; f < files; ++f) {
-                refs += xml::fileRef(name, "/src/" + name + "/g" + std::to_string(g) + "/f" +
-                                               std::to_string(f) + (f % 2 == 0 ? ".c" : ".h"));
-            }
-            groupList += xml::group("G" + std::to_string(g), refs);
-        }
-    }
-    return xml::project(targetList, groupList);
-}
-
 class InterruptedRuns : public ::testing::Test {
   protected:
     InterruptedRuns() {
-        writeFile(work.path() / "big.mcp.xml", exportOfSize(10, 3, 40));
+        writeFile(work.path() / "big.mcp.xml", xml::projectOfSize(10, 3, 20));
         writeFile(work.path() / "old.p_a", "-d \"OLD=1\"\n");
         writeFile(work.path() / "new.p_a", "-d \"NEW=1\"\n");
         writeFile(outside() / "precious.txt", "precious\n");
@@ -142,58 +73,14 @@ TEST_F(InterruptedRuns, AKilledRunLeavesEveryFileOldOrNew) {
     fs::create_directory_symlink(outside() / "dir", out() / "T0" / "person");
     const fs::path kept = work.path() / "kept";
     fs::copy(out(), kept, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-    const Entries earlier = entriesBelow(out());
-    // Puts back what a run changed, from the copy kept aside.
-    const auto restore = [&] {
-        for (const auto& [path, value] : entriesBelow(out())) {
-            if (earlier.count(path) == 0 || earlier.at(path) != value) {
-                fs::remove_all(out() / path);
-            }
-        }
-        for (const auto& [path, value] : earlier) {
-            if (fs::exists(fs::symlink_status(out() / path))) {
-                continue;
-            }
-            if (value == "<dir>") {
-                fs::create_directory(out() / path);
-            } else {
-                fs::copy(kept / path, out() / path, fs::copy_options::copy_symlinks);
-            }
-        }
-    };
-    const Entries outsideBefore = entriesBelow(outside());
 
-    // The kill points spread over the time a whole run takes.
-    const auto begin = std::chrono::steady_clock::now();
-    ASSERT_EQ(run(newRun), 0);
-    const auto whole = std::chrono::steady_clock::now() - begin;
-    ASSERT_EQ(faultOf(complete, complete, entriesBelow(out())), "");
-    std::mt19937 random(14);
-    std::uniform_int_distribution<long long> moment(
-        0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
+    const KillCounts kills = killAtRandomMoments(
+        [&](int output) { return startProgram(TESSCLI_PATH, newRun, work.path(), output); }, out(),
+        kept, complete, outside(), kKillPoints);
 
-    int untouched = 0;
-    int finished = 0;
-    for (int point = 0; point < kKillPoints; ++point) {
-        restore();
-        const auto delay = std::chrono::microseconds(moment(random));
-        const int process = start(newRun);
-        std::this_thread::sleep_for(delay);
-        ::kill(process, SIGKILL);
-        waitForProgram(process);
-
-        const Entries after = entriesBelow(out());
-        ASSERT_EQ(faultOf(earlier, complete, after), "")
-            << "killed after " << delay.count() << " us";
-        ASSERT_EQ(entriesBelow(outside()), outsideBefore);
-        untouched += after == earlier ? 1 : 0;
-        finished += after == complete ? 1 : 0;
-    }
-    // Most kill points fall inside the writing, where old and new files
-    // stand side by side.
-    const int midway = kKillPoints - untouched - finished;
-    EXPECT_GE(midway, kKillPoints / 10)
-        << untouched << " runs killed before writing, " << finished << " complete";
+    // Most kills leave old and new files side by side.
+    EXPECT_GE(kills.midway, kKillPoints / 10)
+        << kills.beforeWriting << " runs killed before writing, " << kills.afterWriting << " after";
 }
 
 // A run that fails part-way (here: a file stands where a group's folder must

@@ -37,4 +37,24 @@ inline std::string group(const std::string& name, const std::string& content) {
     return "<GROUP><NAME>" + name + "</NAME>" + content + "</GROUP>\n";
 }
 
+// An export of `targets` targets, each with its own personality and `groups`
+// groups of `files` files, half of them headers.
+inline std::string projectOfSize(int targets, int groups, int files) {
+    std::string targetList;
+    std::string groupList;
+    for (int t = 0; t < targets; ++t) {
+        const std::string name = "T" + std::to_string(t);
+        targetList += target(name, "D" + std::to_string(t), "1");
+        for (int g = 0; g < groups; ++g) {
+            std::string refs;
+            for (int f = 0; f < files; ++f) {
+                refs += fileRef(name, "/src/" + name + "/g" + std::to_string(g) + "/f" +
+                                          std::to_string(f) + (f % 2 == 0 ? ".c" : ".h"));
+            }
+            groupList += group("G" + std::to_string(g), refs);
+        }
+    }
+    return project(targetList, groupList);
+}
+
 }  // namespace tessaly::testing::xml
