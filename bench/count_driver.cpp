@@ -4,8 +4,11 @@
 // parse and the writing made and how much the group tree held:
 //   parse_exists      existence probes while reading (the Name look-ups)
 //   write_exists      existence probes while writing
+//   write_kind        entry-kind queries while writing (links are looked for)
 //   mkdir, created    directory creations asked for / that made a directory
-//   list, status, identity, root  the calls of recursive expansion
+//   list, status, identity, root  the calls of recursive expansion (the
+//                                 identity: while reading only, as the writer
+//                                 compares a few files with the inputs)
 //   nodes, files, path_bytes      the tree: nodes, file paths, bytes of all
 //                                 paths held (files and include folders)
 #include <cstdio>
@@ -87,11 +90,12 @@ int main(int argc, char** argv) {
     const PlatformCounts& after = platform.counts;
     report("parse_exists", afterParse.exists - before.exists);
     report("write_exists", after.exists - afterParse.exists);
+    report("write_kind", after.entryKind - afterParse.entryKind);
     report("mkdir", after.makeDirectory - before.makeDirectory);
     report("created", after.directoriesCreated - before.directoriesCreated);
     report("list", after.listDirectory - before.listDirectory);
     report("status", after.directoryFacts - before.directoryFacts);
-    report("identity", after.folderIdentity - before.folderIdentity);
+    report("identity", afterParse.folderIdentity - before.folderIdentity);
     report("root", after.isFileSystemRoot - before.isFileSystemRoot);
     const TreeSize tree = measureTree(*converter->rootGroup);
     report("nodes", tree.nodes);

@@ -17,6 +17,7 @@ struct PlatformCounts {
     std::uint64_t listDirectory = 0;
     std::uint64_t folderIdentity = 0;
     std::uint64_t isFileSystemRoot = 0;
+    std::uint64_t entryKind = 0;
 };
 
 class CountingPlatform final : public Platform {
@@ -54,12 +55,24 @@ class CountingPlatform final : public Platform {
         ++counts.isFileSystemRoot;
         return inner_.isFileSystemRoot(path);
     }
+    std::string folderNameKey(const std::string& name) override {
+        return inner_.folderNameKey(name);
+    }
+    EntryKind entryKind(const std::string& path) override {
+        ++counts.entryKind;
+        return inner_.entryKind(path);
+    }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override {
         return inner_.openForReading(path);
     }
-    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
-        return inner_.createFile(path);
+    std::unique_ptr<InputFile> openRegularFile(const std::string& path) override {
+        return inner_.openRegularFile(path);
     }
+    NewFile createNewFile(const std::string& path) override { return inner_.createNewFile(path); }
+    bool replaceFile(const std::string& from, const std::string& to) override {
+        return inner_.replaceFile(from, to);
+    }
+    bool removeFile(const std::string& path) override { return inner_.removeFile(path); }
     std::optional<std::string> registryValue(const std::string& subkey) override {
         return inner_.registryValue(subkey);
     }

@@ -187,7 +187,7 @@ def main():
         ("  console lines", lambda r: f"{r['stdout_lines']:,}"),
         ("existence probes: Name look-ups", lambda r: f"{r['parse_exists']:,}"),
         ("  expected (1 per folder tried)", lambda r: f"{r['expected_name_probes']:,}"),
-        ("existence probes: writer", lambda r: f"{r['write_exists']:,}"),
+        ("existence and kind probes: writer", lambda r: f"{r['write_exists'] + r['write_kind']:,}"),
         ("directory creations", lambda r: f"{r['created']:,}"),
         ("expansion: listings / status", lambda r: f"{r['list']:,} / {r['status'] + r['identity'] + r['root']:,}"),
     ]

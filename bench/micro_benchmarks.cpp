@@ -80,8 +80,8 @@ void BM_Tokenizer(benchmark::State& state) {
 BENCHMARK(BM_Tokenizer)->Unit(benchmark::kMillisecond);
 
 class NullConsole final : public Console {
-  public:
-    void line(std::string_view) override {}
+  private:
+    void writeLine(std::string_view) override {}
 };
 
 // A platform that answers every probe from memory: only `hit` exists.
@@ -106,10 +106,15 @@ class FakeDisk final : public Platform {
         return std::nullopt;
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
+    std::string folderNameKey(const std::string& name) override { return name; }
+    EntryKind entryKind(const std::string&) override { return EntryKind::Missing; }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override {
         return systemPlatform().openForReading(path);
     }
-    std::unique_ptr<OutputFile> createFile(const std::string&) override { return nullptr; }
+    std::unique_ptr<InputFile> openRegularFile(const std::string&) override { return nullptr; }
+    NewFile createNewFile(const std::string&) override { return NewFile{}; }
+    bool replaceFile(const std::string&, const std::string&) override { return false; }
+    bool removeFile(const std::string&) override { return false; }
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
 };
 

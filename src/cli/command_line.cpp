@@ -59,8 +59,9 @@ std::unique_ptr<ProjectConverter> makeConverter(const std::vector<std::string>& 
     return converter;
 }
 
-int runCommandLine(const std::vector<std::string>& arguments, Platform& platform,
-                   Console& console) {
+namespace {
+
+int convert(const std::vector<std::string>& arguments, Platform& platform, Console& console) {
     if (arguments.size() < 3) {
         printUsage(console);
         return 0;
@@ -75,6 +76,15 @@ int runCommandLine(const std::vector<std::string>& arguments, Platform& platform
         console.line(message::conversionFailed("unknown error"));
     }
     return 1;
+}
+
+}  // namespace
+
+int runCommandLine(const std::vector<std::string>& arguments, Platform& platform,
+                   Console& console) {
+    const int status = convert(arguments, platform, console);
+    // Lost messages are a failure too, once the project is written.
+    return console.failed() ? 1 : status;
 }
 
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 
 int main(int argc, char** argv) {
+    tessaly::reportFailedWritesAsErrors();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return tessaly::runCommandLine(arguments, tessaly::systemPlatform(), tessaly::standardOutput());
 }

@@ -66,9 +66,10 @@ int ProjectConverter::run() {
 }
 
 int ProjectConverter::writeProject() {
-    ProjectWriter writer(OutputSettings{destFolder, projectName, messagePersonality,
-                                        analyserPersonality, compilerPersonality},
-                         platform_, console_);
+    ProjectWriter writer(
+        OutputSettings{destFolder, projectName, messagePersonality, analyserPersonality,
+                       compilerPersonality, sourceProjectPath},
+        platform_, console_);
     return writer.writeProject(*rootGroup);
 }
 

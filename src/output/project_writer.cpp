@@ -1,7 +1,6 @@
 #include "output/project_writer.h"
 
 #include "output/io_error.h"
-#include "output/safe_names.h"
 #include "platform/messages.h"
 
 namespace tessaly {
@@ -20,90 +19,128 @@ ProjectWriter::ProjectWriter(OutputSettings settings, Platform& platform, Consol
       platform_(platform),
       console_(console),
       separator_(platform.separator()),
-      personFolder_(settings_.destFolder + separator_ + "person" + separator_) {}
+      personFolder_(settings_.destFolder + separator_ + "person" + separator_),
+      project_(platform, join(settings_.destFolder, settings_.projectName + ".prj")) {}
 
 void ProjectWriter::ensureDirectory(const std::string& path) {
-    if (platform_.exists(path)) {
-        return;
+    switch (platform_.entryKind(path)) {
+        case EntryKind::Missing:
+            break;
+        case EntryKind::Link:
+            if (!platform_.removeFile(path)) {
+                throw IOERROR(ErrorCode::CannotCreateDirectory, path);
+            }
+            break;
+        default:  // a folder, or a file that the folder's first use fails on
+            return;
     }
     if (platform_.makeDirectory(path) == MakeDirectoryResult::Failed) {
         throw IOERROR(ErrorCode::CannotCreateDirectory, path);
     }
 }
 
+void ProjectWriter::replaceFile(const std::string& path,
+                                const std::function<void(TextOutput&)>& fill) {
+    ReplacedFile file(platform_, path);
+    if (!file.open()) {
+        throw IOERROR(ErrorCode::CannotWriteFile, path);
+    }
+    if (fill) {
+        fill(file.text());
+    }
+    if (!file.commit()) {
+        throw IOERROR(ErrorCode::CannotWriteFile, path);
+    }
+}
+
+void ProjectWriter::createWhenMissing(const std::string& path) {
+    const EntryKind kind = platform_.entryKind(path);
+    if (kind == EntryKind::Missing || kind == EntryKind::Link) {
+        ensureDirectory(personFolder_);
+        replaceFile(path);
+    }
+}
+
+// The project file is written while the tree is walked, and replaces the
+// earlier one last, once every folder and personality it names is written.
 int ProjectWriter::writeProject(const GroupNode& rootGroup) {
-    const std::string projectFile = join(settings_.destFolder, settings_.projectName + ".prj");
-    if (!project_.open(platform_, projectFile)) {
-        throw IOERROR(ErrorCode::CannotWriteFile, projectFile);
+    replacedFiles_.push_back(project_.path());
+    const FolderNames topFolders = planFolders(rootGroup, rootGroup.name, rootGroup.name);
+    refuseToOverwriteInputs();
+    if (!project_.open([&topFolders](std::string_view name) {
+            return topFolders.isTaken(std::string(name));
+        })) {
+        throw IOERROR(ErrorCode::CannotWriteFile, project_.path());
     }
     console_.line(message::creatingProject());
-    project_.line("VersionTag45");
-    writeGroup(rootGroup, rootGroup.name, personFolder_ + settings_.projectName + ".p_a");
-    project_.close();
+    project_.text().line("VersionTag45");
+    writeGroup(rootGroup, rootGroup.name, defaultPersonalityPath(".p_a"));
+    if (!project_.commit()) {
+        throw IOERROR(ErrorCode::CannotWriteFile, project_.path());
+    }
     console_.line(message::projectCompleted());
     return 1;
 }
 
+ProjectWriter::Place ProjectWriter::placeOf(const GroupNode& node, const std::string& parentFolder,
+                                            const std::string& folderName) const {
+    const bool top = isTopNode(node);
+    std::string relativeFolder =
+        parentFolder == "root" ? folderName : join(parentFolder, folderName);
+    std::string folder = top ? settings_.destFolder : join(settings_.destFolder, relativeFolder);
+    return Place{top, std::move(folder), std::move(relativeFolder)};
+}
+
 void ProjectWriter::writeGroup(const GroupNode& node, const std::string& parentFolder,
                                const std::string& inheritedPersonality) {
-    const bool top = isTopNode(node);
-    const std::string folderName = safeFolderName(node.name, platform_.pathStyle());
-    const std::string relativeFolder = top                      ? std::string()
-                                       : parentFolder == "root" ? folderName
-                                                                : join(parentFolder, folderName);
-    const std::string folder =
-        top ? settings_.destFolder : join(settings_.destFolder, relativeFolder);
-    const std::string& displayName = top ? settings_.projectName : node.name;
+    const Place place = placeOf(node, parentFolder, folderNames_.at(&node));
+    const std::string& displayName = place.top ? settings_.projectName : node.name;
 
-    if (!top) {
-        ensureDirectory(folder);
+    if (!place.top) {
+        ensureDirectory(place.folder);
     }
-    ensureDirectory(join(folder, "output") + separator_);
+    ensureDirectory(join(place.folder, "output") + separator_);
     console_.line(message::creatingGroup(displayName));
 
-    project_.line("StartProjectMarker");
-    project_.line("FolderName=" + displayName);
-    project_.line("SourcePath=" + folder + separator_);
-    project_.line("OutputPath=" + join(folder, "output") + separator_);
-    project_.line("SubsPers=" +
-                  writeDefaultPersonality(settings_.messagePersonality, ".p_s", top, false));
+    TextOutput& project = project_.text();
+    project.line("StartProjectMarker");
+    project.line("FolderName=" + displayName);
+    project.line("SourcePath=" + place.folder + separator_);
+    project.line("OutputPath=" + join(place.folder, "output") + separator_);
+    project.line("SubsPers=" +
+                 writeDefaultPersonality(settings_.messagePersonality, ".p_s", place.top));
     const std::string personality =
-        writeAnalyserPersonalityLine(node, folder, parentFolder, inheritedPersonality);
-    project_.line("CompPers=" +
-                  writeDefaultPersonality(settings_.compilerPersonality, ".p_c", top, true));
+        writeAnalyserPersonalityLine(node, place, parentFolder, inheritedPersonality);
+    project.line("CompPers=" +
+                 writeDefaultPersonality(settings_.compilerPersonality, ".p_c", place.top));
     for (const std::string& file : node.files) {
         if (!file.empty()) {
-            project_.line(file);
+            project.line(file);
         }
     }
-    project_.line("EndContainedFilesMarker");
+    project.line("EndContainedFilesMarker");
 
     if (node.children.empty()) {
         return;
     }
-    project_.line("StartSubProjectMarker");
-    const std::string childParentFolder =
-        parentFolder == "root" ? folderName : join(parentFolder, folderName);
+    project.line("StartSubProjectMarker");
     for (const auto& child : node.children) {
-        writeGroup(*child, childParentFolder, personality);
+        writeGroup(*child, place.childParentFolder, personality);
     }
-    project_.line("EndSubProjectMarker");
+    project.line("EndSubProjectMarker");
 }
 
 // The given message or compiler personality, or else the default one, which
-// the top node empties on every run. Only a compiler personality that cannot
-// be created is reported.
+// the top node empties on every run.
 std::string ProjectWriter::writeDefaultPersonality(const std::string& given, const char* extension,
-                                                   bool top, bool reportFailure) {
+                                                   bool top) {
     if (!given.empty()) {
         return given;
     }
-    const std::string path = personFolder_ + settings_.projectName + extension;
+    const std::string path = defaultPersonalityPath(extension);
     if (top) {
         ensureDirectory(personFolder_);
-        if (!createEmptyFile(platform_, path) && reportFailure) {
-            throw IOERROR(ErrorCode::CannotWriteFile, path);
-        }
+        replaceFile(path);
     }
     return path;
 }
@@ -112,28 +149,21 @@ std::string ProjectWriter::writeDefaultPersonality(const std::string& given, con
 // other refers to its parent target's generated one when that exists, else
 // to what its parent referred to, created empty when missing. Returns the
 // path written, which the node hands down to its children.
-std::string ProjectWriter::writeAnalyserPersonalityLine(const GroupNode& node,
-                                                        const std::string& folder,
+std::string ProjectWriter::writeAnalyserPersonalityLine(const GroupNode& node, const Place& place,
                                                         const std::string& parentFolder,
                                                         const std::string& inheritedPersonality) {
-    if (!node.userIncludePaths.empty() || !node.defines.empty()) {
-        const std::string path =
-            join(join(folder, "person"), safeFolderName(node.name, platform_.pathStyle()) + ".p_a");
+    if (ownsPersonality(node)) {
+        const std::string path = generatedPersonalityPath(place.folder, folderNames_.at(&node));
         console_.line(message::creatingAnalyserPersonality(path));
-        project_.line("AnalPers=" + path);
-        writeAnalyserPersonality(node, folder, path);
+        project_.text().line("AnalPers=" + path);
+        writeAnalyserPersonality(node, place.folder, path);
         return path;
     }
     const std::string candidate =
         join(join(join(settings_.destFolder, parentFolder), "person"), parentFolder + ".p_a");
     const std::string path = platform_.exists(candidate) ? candidate : inheritedPersonality;
-    project_.line("AnalPers=" + path);
-    if (!platform_.exists(path)) {
-        ensureDirectory(personFolder_);
-        if (!createEmptyFile(platform_, path)) {
-            throw IOERROR(ErrorCode::CannotWriteFile, path);
-        }
-    }
+    project_.text().line("AnalPers=" + path);
+    createWhenMissing(path);
     return path;
 }
 

@@ -10,9 +10,14 @@ namespace tessaly {
 
 namespace {
 
-bool isRefusedOnWindows(unsigned char c) {
-    return c < 0x20 ||
-           std::string_view(":*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
+bool isRefusedOnWindows(char c) {
+    return std::string_view(":*?\"<>|").find(c) != std::string_view::npos;
+}
+
+// Separators would leave the folder; control characters (a tab, a line
+// break) have no place in a folder name on any system.
+bool isReplacedEverywhere(char c) {
+    return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
 }
 
 // CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any case, with or without
@@ -34,8 +39,7 @@ std::string safeFolderName(const std::string& name, PathStyle style) {
     const bool windows = style == PathStyle::Windows;
     std::string safe = name;
     for (char& c : safe) {
-        if (c == '/' || c == '\\' ||
-            (windows && isRefusedOnWindows(static_cast<unsigned char>(c)))) {
+        if (isReplacedEverywhere(c) || (windows && isRefusedOnWindows(c))) {
             c = '_';
         }
     }

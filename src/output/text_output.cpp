@@ -1,12 +1,8 @@
 #include "output/text_output.h"
 
-namespace tessaly {
+#include "platform/one_line.h"
 
-bool TextOutput::open(Platform& platform, const std::string& path) {
-    file_ = platform.createFile(path);
-    ok_ = file_ != nullptr;
-    return ok_;
-}
+namespace tessaly {
 
 bool TextOutput::close() {
     if (file_) {
@@ -24,13 +20,12 @@ void TextOutput::write(std::string_view text) {
     ok_ = file_->write(text.substr(start)) && ok_;
 }
 
-void TextOutput::flush() {
-    ok_ = file_->flush() && ok_;
+void TextOutput::line(std::string_view text) {
+    ok_ = file_->write(asOneLine(text)) && file_->write("\r\n") && ok_;
 }
 
-bool createEmptyFile(Platform& platform, const std::string& path) {
-    TextOutput file;
-    return file.open(platform, path) && file.close();
+void TextOutput::flush() {
+    ok_ = file_->flush() && ok_;
 }
 
 }  // namespace tessaly

@@ -1,9 +1,10 @@
 // An output file written the way Windows text mode writes it, on every
 // platform: every LF becomes CR LF, every other byte is written unchanged.
+// A failed write is remembered, so that closing tells whether anything was
+// lost.
 #pragma once
 
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -12,25 +13,19 @@ namespace tessaly {
 
 class TextOutput {
   public:
-    // Creates or replaces the file; false when it cannot be created.
-    bool open(Platform& platform, const std::string& path);
+    explicit TextOutput(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
+
+    void write(std::string_view text);
+    // The text as one line (a line break inside it becomes a blank), then a
+    // line end.
+    void line(std::string_view text);
+    void flush();
     // Completes the file; false when anything written was lost.
     bool close();
 
-    void write(std::string_view text);
-    // The text and a line end.
-    void line(std::string_view text) {
-        write(text);
-        write("\n");
-    }
-    void flush();
-
   private:
     std::unique_ptr<OutputFile> file_;
-    bool ok_ = false;
+    bool ok_ = true;
 };
-
-// Creates an empty file at the path, replacing an earlier one.
-bool createEmptyFile(Platform& platform, const std::string& path);
 
 }  // namespace tessaly

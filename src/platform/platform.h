@@ -21,8 +21,18 @@ enum class PathStyle { Windows, Posix };
 
 enum class MakeDirectoryResult { Created, AlreadyExists, Failed };
 
-// Identifies a folder independently of the path that reached it (device and
-// inode on POSIX, volume serial number and file index on Windows).
+// What stands at a path itself, a link not followed.
+enum class EntryKind {
+    Missing,  // nothing, or nothing that can be asked about
+    File,     // a regular file
+    Folder,
+    Link,   // a symbolic link; on Windows also a junction or any other reparse point
+    Other,  // a device, a pipe, a socket
+};
+
+// Identifies a folder or file independently of the path that reached it
+// (device and inode on POSIX, volume serial number and file index on
+// Windows).
 struct FolderIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
@@ -57,6 +67,12 @@ class OutputFile {
     virtual bool close() = 0;
 };
 
+// A file made where nothing stood, or why there is none.
+struct NewFile {
+    std::unique_ptr<OutputFile> file;  // null when none was made
+    bool nameInUse = false;            // because something stands at the path
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -82,17 +98,35 @@ class Platform {
     // returns them, "." and ".." included when the system lists them. False
     // when the enumeration cannot start.
     virtual bool listDirectory(const std::string& folder, std::vector<std::string>& names) = 0;
-    // The identity of the folder at the path, or nullopt when it cannot be had.
+    // The identity of the folder or file at the path, links followed, or
+    // nullopt when it cannot be had.
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) = 0;
     // Whether enumerating the folder would list the root of a file system.
     virtual bool isFileSystemRoot(const std::string& path) = 0;
+    // The form in which the file system tells two names in one folder apart:
+    // the name itself, or on Windows, where names that differ only in letter
+    // case are one name, the name in upper case.
+    virtual std::string folderNameKey(const std::string& name) = 0;
+
+    // What stands at the path itself; a final separator is ignored.
+    virtual EntryKind entryKind(const std::string& path) = 0;
 
     // The file opened for reading; null when it cannot be opened or is a
     // folder.
     virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
-    // A new empty file at the path, replacing an earlier one; null when it
-    // cannot be created.
-    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // The same for a regular file only: null for a folder, a device or a pipe
+    // (which could be endless, or block the opening).
+    virtual std::unique_ptr<InputFile> openRegularFile(const std::string& path) = 0;
+    // A new empty file at the path, made only where nothing stands, not even
+    // a link.
+    virtual NewFile createNewFile(const std::string& path) = 0;
+    // Renames the file `from` to `to` in one step, replacing what stands at
+    // `to`: a file, or a link itself (never what it points to). False when it
+    // cannot, also when `to` is a file that the user may not write.
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+    // Removes the file or the link (of any kind) at the path; what a link
+    // points to stays.
+    virtual bool removeFile(const std::string& path) = 0;
 
     // The unnamed value of a key under HKEY_LOCAL_MACHINE; nullopt when it
     // cannot be read or does not fit 255 characters. Always nullopt where
@@ -102,5 +136,10 @@ class Platform {
 
 // The platform the program runs on.
 Platform& systemPlatform();
+
+// Makes a write to a closed pipe, or past a file-size limit, fail like any
+// other write instead of ending the process, so that the failure is reported
+// and nothing is left half done. Called once, at the start.
+void reportFailedWritesAsErrors();
 
 }  // namespace tessaly

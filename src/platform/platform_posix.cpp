@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -39,6 +40,46 @@ std::optional<FolderIdentity> identityAt(const std::string& path) {
         return std::nullopt;
     }
     return identityOf(*info);
+}
+
+// Folder paths are built with a final separator ("out/output/"); asked about
+// with it, lstat would follow a link.
+std::string withoutFinalSeparators(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+EntryKind kindOf(mode_t mode) {
+    if (S_ISLNK(mode)) {
+        return EntryKind::Link;
+    }
+    if (S_ISDIR(mode)) {
+        return EntryKind::Folder;
+    }
+    return S_ISREG(mode) ? EntryKind::File : EntryKind::Other;
+}
+
+// Opens the file for reading when fstat finds it acceptable. A file that
+// must be regular is opened without waiting, as a pipe without a writer
+// would make open wait.
+std::unique_ptr<InputFile> openInput(const std::string& path, bool regularOnly) {
+    const int flags = O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0);
+    const int fd = nameable(path) ? ::open(path.c_str(), flags) : -1;
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    const bool accepted = ::fstat(fd, &info) == 0 &&
+                          (regularOnly ? S_ISREG(info.st_mode) : !S_ISDIR(info.st_mode)) &&
+                          ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+    std::FILE* file = accepted ? ::fdopen(fd, "rb") : nullptr;
+    if (file == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    return stdioInputFile(file);
 }
 
 class PosixPlatform final : public Platform {
@@ -107,24 +148,59 @@ class PosixPlatform final : public Platform {
         return root_ && here && *here == *root_;
     }
 
-    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
-        const int fd = nameable(path) ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-        if (fd < 0) {
-            return nullptr;
-        }
+    std::string folderNameKey(const std::string& name) override { return name; }
+
+    EntryKind entryKind(const std::string& path) override {
+        const std::string entry = withoutFinalSeparators(path);
         struct stat info {};
-        std::FILE* file = nullptr;
-        if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
-            (file = ::fdopen(fd, "rb")) == nullptr) {
-            ::close(fd);
-            return nullptr;
+        if (!nameable(entry) || ::lstat(entry.c_str(), &info) != 0) {
+            return EntryKind::Missing;
         }
-        return stdioInputFile(file);
+        return kindOf(info.st_mode);
     }
 
-    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
-        std::FILE* file = nameable(path) ? std::fopen(path.c_str(), "wb") : nullptr;
-        return file != nullptr ? stdioOutputFile(file) : nullptr;
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+        return openInput(path, false);
+    }
+
+    std::unique_ptr<InputFile> openRegularFile(const std::string& path) override {
+        return openInput(path, true);
+    }
+
+    NewFile createNewFile(const std::string& path) override {
+        const int fd =
+            nameable(path)
+                ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)
+                : -1;
+        if (fd < 0) {
+            return NewFile{nullptr, errno == EEXIST};
+        }
+        std::FILE* file = ::fdopen(fd, "wb");
+        if (file == nullptr) {
+            ::close(fd);
+            ::unlink(path.c_str());
+            return NewFile{};
+        }
+        return NewFile{stdioOutputFile(file)};
+    }
+
+    bool replaceFile(const std::string& from, const std::string& to) override {
+        if (!nameable(from) || !nameable(to)) {
+            return false;
+        }
+        // A file the user may not write is not replaced (Windows refuses to
+        // replace a read-only file too). A link is replaced whatever it
+        // points to.
+        struct stat info {};
+        if (::lstat(to.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::faccessat(AT_FDCWD, to.c_str(), W_OK, AT_EACCESS) != 0) {
+            return false;
+        }
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool removeFile(const std::string& path) override {
+        return nameable(path) && ::unlink(withoutFinalSeparators(path).c_str()) == 0;
     }
 
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
@@ -141,6 +217,11 @@ class PosixPlatform final : public Platform {
 Platform& systemPlatform() {
     static PosixPlatform platform;
     return platform;
+}
+
+void reportFailedWritesAsErrors() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace tessaly

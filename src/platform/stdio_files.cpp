@@ -34,8 +34,11 @@ class StdioOutputFile final : public OutputFile {
         ok_ = ok_ && file_ != nullptr && std::fflush(file_) == 0;
         return ok_;
     }
+    // Flushed first: a C runtime may close without reporting that the last
+    // block could not be written (the one under Wine does).
     bool close() override {
         if (file_ != nullptr) {
+            ok_ = std::fflush(file_) == 0 && ok_;
             ok_ = std::fclose(file_) == 0 && ok_;
             file_ = nullptr;
         }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_platform.h"
+#include "platform/messages.h"
 #include "support/recording_console.h"
 
 namespace tessaly {
@@ -93,6 +94,30 @@ TEST_F(CommandLineTest, UnknownCaseDifferentAndTrailingOptionsAreIgnored) {
 TEST_F(CommandLineTest, PositionalArgumentsAreExaminedAsOptions) {
     auto converter = converterFor({"-ext", "c", "cw"});
     EXPECT_EQ(converter->fileExtensions, (Strings{"c"}));
+}
+
+// A console whose every line is lost, as on a full device.
+class LostConsole : public RecordingConsole {
+  public:
+    bool failed() const override { return !lines.empty(); }
+};
+
+// Lost lines give exit status 1, once the whole project is written.
+TEST_F(CommandLineTest, AConsoleThatCannotBeWrittenGivesStatusOne) {
+    platform.addFolder("C:\\work");
+    platform.addFolder("C:\\work\\out");
+    platform.addFile(
+        "C:\\work\\p.mcp.xml",
+        "<PROJECT><TARGETLIST><TARGET><NAME>T</NAME><SETTINGLIST><SETTING><NAME>X</NAME>"
+        "<VALUE>1</VALUE></SETTING></SETTINGLIST></TARGET></TARGETLIST><TARGETORDER>"
+        "</TARGETORDER><GROUPLIST></GROUPLIST></PROJECT>");
+    LostConsole lost;
+    EXPECT_EQ(runCommandLine({"p.mcp.xml", "out", ""}, platform, lost), 1);
+    EXPECT_EQ(lost.lines.back(), message::projectCompleted());
+    EXPECT_TRUE(platform.fileContent("C:\\work\\out\\p.prj").has_value());
+
+    LostConsole usage;
+    EXPECT_EQ(runCommandLine({"p.mcp.xml"}, platform, usage), 1);
 }
 
 TEST(AddFileExtensionsTest, SplitsAtEveryComma) {

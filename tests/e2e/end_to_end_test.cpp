@@ -115,8 +115,7 @@ const std::vector<Case>& cases() {
          ".",
          [](const fs::path& work) { writeFile(work / "out" / "App Debug" / "Sources", "x\n"); }},
         // A file named "person" in the destination: the default message
-        // personality fails silently, the default analyser personality is
-        // reported.
+        // personality, the first file to go there, cannot be written.
         {"file_in_place_of_person_folder",
          {kSmall},
          {"small/small.mcp.xml", "out", ""},

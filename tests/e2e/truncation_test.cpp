@@ -15,18 +15,13 @@
 #include "cli/project_converter.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "support/recording_console.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingConsole final : public Console {
-  public:
-    void line(std::string_view text) override { lines.emplace_back(text); }
-    std::vector<std::string> lines;
-};
 
 const std::string kEof = message::failure(ErrorCode::UnexpectedEnd, "");
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/replaced_file.h"
 #include "platform/messages.h"
 
 namespace tessaly::testing {
@@ -15,10 +16,10 @@ namespace tessaly::testing {
 // whose project is named `projectName` and whose last printed line is
 // `lastLine`. Returns what is wrong with it, or the empty string.
 //  - The run ends with one of the lines a run may end with.
-//  - Nothing is left in the work folder beside the export and the destination.
+//  - Nothing is left in the work folder beside the export and the destination,
+//    and no temporary file in the destination.
 //  - After a complete run, every folder that the project file names inside
-//    the destination exists. (A line of a name that holds a line break is
-//    split and no longer ends in the separator; such lines are passed over.)
+//    the destination exists, each on a line of its own.
 inline std::string conversionFault(const std::filesystem::path& work,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& destination,
@@ -35,6 +36,11 @@ inline std::string conversionFault(const std::filesystem::path& work,
             return "written outside the destination: " + entry.path().string();
         }
     }
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(destination)) {
+        if (isTemporaryFileName(entry.path().filename().string())) {
+            return "temporary file left: " + entry.path().string();
+        }
+    }
     if (lastLine != completed) {
         return "";
     }
@@ -49,10 +55,13 @@ inline std::string conversionFault(const std::filesystem::path& work,
                 continue;
             }
             const std::string folder = line.substr(key.size());
+            if (!folder.starts_with(inside)) {
+                continue;
+            }
             // A NUL byte cannot be part of a file name: the system would see
             // the shorter path before it.
-            if (folder.starts_with(inside) && folder.ends_with('/') &&
-                (folder.find('\0') != std::string::npos || !fs::is_directory(folder))) {
+            if (!folder.ends_with('/') || folder.find('\0') != std::string::npos ||
+                !fs::is_directory(folder)) {
                 return "the project names a folder that was not made: " + folder;
             }
         }

@@ -24,8 +24,10 @@ namespace fs = std::filesystem;
 
 class LastLineConsole final : public tessaly::Console {
   public:
-    void line(std::string_view text) override { last.assign(text); }
     std::string last;
+
+  private:
+    void writeLine(std::string_view text) override { last.assign(text); }
 };
 
 struct Workspace {

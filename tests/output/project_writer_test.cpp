@@ -5,61 +5,19 @@
 #include <algorithm>
 
 #include "output/io_error.h"
-#include "platform/fake_platform.h"
+#include "output/project_writer_fixture.h"
+#include "output/replaced_file.h"
 #include "platform/messages.h"
-#include "support/recording_console.h"
 
 namespace tessaly {
 namespace {
 
+using testing::crlfLines;
 using testing::FakePlatform;
+using testing::ProjectWriterTest;
 using testing::RecordingConsole;
-using Strings = std::vector<std::string>;
-
-// Lines joined with CR LF, with "@" standing for the destination folder.
-std::string crlfLines(const Strings& lines, const std::string& dest) {
-    std::string text;
-    for (std::string line : lines) {
-        for (std::size_t at; (at = line.find('@')) != std::string::npos;) {
-            line.replace(at, 1, dest);
-        }
-        text += line + "\r\n";
-    }
-    return text;
-}
-
-// The writer on the Windows-convention double, into C:\out.
-class ProjectWriterTest : public ::testing::Test {
-  protected:
-    ProjectWriterTest() { platform.addFolder(dest); }
-
-    int write(const GroupNode& root, OutputSettings settings = {}) {
-        settings.destFolder = dest;
-        if (settings.projectName.empty()) {
-            settings.projectName = "Engine";
-        }
-        ProjectWriter writer(settings, platform, console);
-        return writer.writeProject(root);
-    }
-
-    // A path below the destination folder, given with "/".
-    std::string at(const std::string& relative) const {
-        std::string path = dest + "/" + relative;
-        std::replace(path.begin(), path.end(), '/', '\\');
-        return path;
-    }
-    std::string readFile(const std::string& relative) const {
-        return platform.fileContent(at(relative)).value_or("<missing>");
-    }
-    bool isFolder(const std::string& relative) {
-        return platform.directoryFacts(at(relative)).has_value();
-    }
-    bool exists(const std::string& relative) { return platform.exists(at(relative)); }
-
-    FakePlatform platform;
-    std::string dest = "C:\\out";
-    RecordingConsole console;
-};
+using testing::Strings;
+using testing::WriteStep;
 
 TEST_F(ProjectWriterTest, WorkedExample) {
     GroupNode root("root");
@@ -154,7 +112,7 @@ TEST_F(ProjectWriterTest, GeneratedPersonalityLinesAndGivenText) {
     settings.analyserPersonality = "C:\\given.p_a";
     write(root, settings);
     EXPECT_EQ(readFile("T/person/T.p_a"),
-              "-i \"C:\\u\"\r\n-i \"C:\\s\"\r\n-q \"C:\\s\"\r\n-d \"A\"q=x\r\ny\"\r\n-d "
+              "-i \"C:\\u\"\r\n-i \"C:\\s\"\r\n-q \"C:\\s\"\r\n-d \"A\"q=x y\"\r\n-d "
               "\"DEBUG=1\"\r\n-d "
               "\"Z=\"\r\n"
               "given\r\nline\r\nlone\rcr\x1A"
@@ -168,11 +126,14 @@ TEST_F(ProjectWriterTest, GeneratedPersonalityLinesAndGivenText) {
               std::string::npos);
 }
 
+// A given analyser personality that is missing, a folder or a device (which
+// could be endless) cannot be opened.
 TEST_F(ProjectWriterTest, MissingGivenAnalyserPersonalityIsReportedPerFile) {
     GroupNode root("root");
     root.findOrAddChild("A").defines["X"] = "1";
     root.findOrAddChild("B").userIncludePaths = {"C:\\b"};
-    for (const std::string& given : {at("missing.p_a"), dest}) {
+    platform.addDevice("C:\\dev\\zero", std::string(64, '\0'));
+    for (const std::string& given : {at("missing.p_a"), dest, std::string("C:\\dev\\zero")}) {
         console.lines.clear();
         OutputSettings settings{};
         settings.analyserPersonality = given;
@@ -244,7 +205,7 @@ TEST_F(ProjectWriterTest, Failures) {
     root.findOrAddChild("T").addFile("C:\\f.c");
     const auto expectFailure = [&](const std::string& destination, ErrorCode code,
                                    const std::string& path) {
-        ProjectWriter writer({destination, "Engine", "", "", ""}, platform, console);
+        ProjectWriter writer({destination, "Engine", "", "", "", ""}, platform, console);
         try {
             writer.writeProject(root);
             FAIL() << destination;
@@ -260,7 +221,9 @@ TEST_F(ProjectWriterTest, Failures) {
     platform.addFolder(at("blocked"));
     platform.addFile(at("blocked/T"), "a file where the folder T must go");
     expectFailure(at("blocked"), ErrorCode::CannotCreateDirectory, at("blocked/T/output/"));
-    EXPECT_TRUE(exists("blocked/Engine.prj")) << "what was written stays";
+    EXPECT_FALSE(exists("blocked/Engine.prj")) << "a failed run leaves no cut project file";
+    EXPECT_EQ(platform.entriesOf(at("blocked")), (Strings{"T", "output", "person"}))
+        << "nor a temporary file";
     EXPECT_NE(console.lines.back(), message::projectCompleted());
 
     platform.addFolder(at("folderAsFile"));
@@ -268,6 +231,136 @@ TEST_F(ProjectWriterTest, Failures) {
     platform.addFolder(at("folderAsFile/person/Engine.p_c"));
     expectFailure(at("folderAsFile"), ErrorCode::CannotWriteFile,
                   at("folderAsFile/person/Engine.p_c"));
+}
+
+// Each file is written through its creation, writes, flushes, closing and
+// replacement of the earlier file. A failure at any of these steps, of any
+// file, is reported with the file's path; the earlier file stays, and no
+// temporary file is left. Only a failure that was met fails the run.
+TEST(ProjectWriterChecks, EveryStepOfEveryFileIsChecked) {
+    GroupNode root("root");
+    GroupNode& t = root.findOrAddChild("T");
+    t.defines["D"] = "1";
+    t.findOrAddChild("G").addFile("C:\\g.c");
+    const Strings earlierFiles = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
+                                  "C:\\out\\person\\Engine.p_c", "C:\\out\\T\\person\\T.p_a"};
+    const auto withEarlierProject = [&](FakePlatform& platform) {
+        for (const char* folder :
+             {"C:\\out", "C:\\out\\person", "C:\\out\\T", "C:\\out\\T\\person"}) {
+            platform.addFolder(folder);
+        }
+        for (const std::string& file : earlierFiles) {
+            platform.addFile(file, "earlier");
+        }
+        platform.addFile("C:\\given.p_a", "-d \"GIVEN=1\"\r\n");
+    };
+    const OutputSettings settings{"C:\\out", "Engine", "", "C:\\given.p_a", "", ""};
+
+    // The files in the order a run creates them; the project file is
+    // created first and replaces the earlier one last.
+    const Strings files = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
+                           "C:\\out\\person\\Engine.p_a", "C:\\out\\person\\Engine.p_c",
+                           "C:\\out\\T\\person\\T.p_a"};
+    const auto temporaryFilesLeft = [](const FakePlatform& platform) {
+        Strings left;
+        for (const char* folder : {"C:\\out", "C:\\out\\person", "C:\\out\\T\\person"}) {
+            for (const std::string& name : platform.entriesOf(folder)) {
+                if (isTemporaryFileName(name)) {
+                    left.push_back(name);
+                }
+            }
+        }
+        return left;
+    };
+
+    int failuresMet = 0;
+    for (int number = 1; number <= static_cast<int>(files.size()); ++number) {
+        for (const WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush,
+                                     WriteStep::Close, WriteStep::Replace}) {
+            SCOPED_TRACE(files[number - 1] + " at step " + std::to_string(static_cast<int>(step)));
+            FakePlatform platform;
+            withEarlierProject(platform);
+            platform.failFile(number, step);
+            RecordingConsole console;
+            try {
+                ProjectWriter(settings, platform, console).writeProject(root);
+                EXPECT_FALSE(platform.failureMet());
+                continue;
+            } catch (const IOERROR& error) {
+                ++failuresMet;
+                EXPECT_TRUE(platform.failureMet());
+                EXPECT_EQ(error.code, ErrorCode::CannotWriteFile);
+                EXPECT_EQ(error.path(), files[number - 1]);
+            }
+            EXPECT_EQ(platform.fileContent(files[number - 1]).value_or("<missing>"),
+                      number == 3 ? "<missing>" : "earlier");
+            EXPECT_EQ(temporaryFilesLeft(platform), Strings{});
+            EXPECT_TRUE(console.lines.empty() ||
+                        console.lines.back() != message::projectCompleted());
+        }
+    }
+    // Creation, closing and replacement of all five; the writes of the two
+    // with content; the flushes of the personality's lines.
+    EXPECT_EQ(failuresMet, 5 * 3 + 2 + 1);
+}
+
+// Below the destination, links (on Windows also junctions) and hard links
+// are replaced by real folders and files: nothing outside is created,
+// emptied or changed. A link in place of the analyser default counts as
+// missing.
+TEST_F(ProjectWriterTest, LinksBelowTheDestinationAreReplacedNotFollowed) {
+    platform.addFolder("C:\\outside");
+    platform.addFile("C:\\outside\\precious.txt", "precious");
+    platform.addFolder("C:\\outside\\dir");
+    platform.addLink(at("Engine.prj"), "C:\\outside\\precious.txt");
+    platform.addLink(at("T"), "C:\\outside\\dir");
+    platform.addFolder(at("person"));
+    platform.addLink(at("person/Engine.p_s"), "C:\\outside\\gone.p_s");
+    platform.addLink(at("person/Engine.p_a"), "C:\\outside\\precious.txt");
+    platform.addHardLink(at("person/Engine.p_c"), "C:\\outside\\precious.txt");
+    GroupNode root("root");
+    GroupNode& t = root.findOrAddChild("T");
+    t.defines["D"] = "1";
+    t.findOrAddChild("G").addFile("C:\\g.c");
+
+    EXPECT_EQ(write(root), 1);
+
+    EXPECT_EQ(platform.fileContent("C:\\outside\\precious.txt"), "precious");
+    EXPECT_EQ(platform.entriesOf("C:\\outside"), (Strings{"precious.txt", "dir"}));
+    EXPECT_EQ(platform.entriesOf("C:\\outside\\dir"), Strings{});
+    for (const char* file : {"Engine.prj", "person/Engine.p_s", "person/Engine.p_a",
+                             "person/Engine.p_c", "T/person/T.p_a"}) {
+        EXPECT_EQ(platform.entryKind(at(file)), EntryKind::File) << file;
+    }
+    for (const char* folder : {"T", "T/output", "T/G", "T/G/output"}) {
+        EXPECT_EQ(platform.entryKind(at(folder)), EntryKind::Folder) << folder;
+    }
+    EXPECT_EQ(readFile("person/Engine.p_a"), "");
+    EXPECT_EQ(readFile("T/person/T.p_a"), "-d \"D=1\"\r\n");
+}
+
+// A name, path or value holding CR or LF stays on its one line, in the
+// project file, the personality and on the console.
+TEST_F(ProjectWriterTest, TextsStayOneLine) {
+    GroupNode root("root");
+    GroupNode& t = root.findOrAddChild("T");
+    t.defines["X"] = "1\r\n-i \"C:\\etc\"";
+    t.findOrAddChild("G\nOutputPath=C:\\").addFile("C:\\a\rb.c");
+
+    write(root);
+
+    const std::string prj = readFile("Engine.prj");
+    EXPECT_NE(prj.find("\r\nFolderName=G OutputPath=C:\\\r\nSourcePath=" +
+                       at("T/G_OutputPath=C__/") + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(prj.find("\r\nC:\\a b.c\r\n"), std::string::npos);
+    std::string bare = prj;
+    for (std::size_t crlf; (crlf = bare.find("\r\n")) != std::string::npos;) {
+        bare.erase(crlf, 2);
+    }
+    EXPECT_EQ(bare.find_first_of("\r\n"), std::string::npos) << "only CR LF line ends";
+    EXPECT_EQ(readFile("T/person/T.p_a"), "-d \"X=1  -i \"C:\\etc\"\"\r\n");
+    EXPECT_EQ(console.lines.at(4), message::creatingGroup("G OutputPath=C:\\"));
 }
 
 }  // namespace

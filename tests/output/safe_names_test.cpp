@@ -18,7 +18,10 @@ TEST(SafeFolderNameTest, BothPlatforms) {
         {"", "", ""},
         {"C:x", "C_x", "C:x"},
         {"a*b?c\"d<e>f|g", "a_b_c_d_e_f_g", "a*b?c\"d<e>f|g"},
-        {std::string("tab\there"), "tab_here", "tab\there"},
+        {"tab\there", "tab_here", "tab_here"},
+        {"G\nOutputPath=/etc/", "G_OutputPath=_etc_", "G_OutputPath=_etc_"},
+        {"cr\rlf\r\n", "cr_lf__", "cr_lf__"},
+        {std::string("nul\0\x1f", 5), "nul__", "nul__"},
         {"trailing ", "trailing_", "trailing "},
         // Only a trailing blank is lost on Windows; every other blank stays.
         {"Source Files", "Source Files", "Source Files"},

@@ -1,25 +1,36 @@
 #include "platform/fake_platform.h"
 
+#include <algorithm>
+
+#include "output/ascii_case.h"
 #include "support/memory_file.h"
 
 namespace tessaly::testing {
 
-namespace {
-
-// Writes straight into the platform's file.
+// Writes straight into the platform's file, failing at the step the
+// platform was told to.
 class FakeOutputFile final : public OutputFile {
   public:
-    explicit FakeOutputFile(std::string& content) : content_(content) {}
+    FakeOutputFile(FakePlatform& platform, std::uint64_t identity, int number)
+        : platform_(platform), identity_(identity), number_(number) {}
     bool write(std::string_view bytes) override {
-        content_.append(bytes);
-        return true;
+        ok_ = ok_ && !platform_.fails(number_, WriteStep::Write);
+        if (ok_) {
+            platform_.contents_[identity_].append(bytes);
+        }
+        return ok_;
     }
-    bool flush() override { return true; }
-    bool close() override { return true; }
+    bool flush() override { return ok_ = ok_ && !platform_.fails(number_, WriteStep::Flush); }
+    bool close() override { return ok_ = ok_ && !platform_.fails(number_, WriteStep::Close); }
 
   private:
-    std::string& content_;
+    FakePlatform& platform_;
+    std::uint64_t identity_;
+    int number_;
+    bool ok_ = true;
 };
+
+namespace {
 
 std::string parentOf(const std::string& path, char separator) {
     const auto pos = path.rfind(separator);
@@ -33,32 +44,50 @@ std::string nameOf(const std::string& path, char separator) {
 
 }  // namespace
 
+void FakePlatform::addEntry(const std::string& path) {
+    const std::string parent = parentOf(path, separator());
+    if (folders_.count(parent) != 0) {
+        folders_[parent].push_back(nameOf(path, separator()));
+    }
+}
+
+void FakePlatform::removeEntry(const std::string& path) {
+    const auto parent = folders_.find(parentOf(path, separator()));
+    if (parent != folders_.end()) {
+        std::erase(parent->second, nameOf(path, separator()));
+    }
+}
+
 void FakePlatform::addFolder(const std::string& path) {
     if (folders_.count(path) != 0) {
         return;
     }
     folders_[path];
-    identities_[path] = identities_.size() + 1;
-    const std::string parent = parentOf(path, separator());
-    if (folders_.count(parent) != 0) {
-        folders_[parent].push_back(nameOf(path, separator()));
-    }
+    identities_[path] = ++lastIdentity_;
+    addEntry(path);
 }
 
 void FakePlatform::addFile(const std::string& path, std::string content) {
-    files_[path] = std::move(content);
-    const std::string parent = parentOf(path, separator());
-    if (folders_.count(parent) != 0) {
-        folders_[parent].push_back(nameOf(path, separator()));
+    if (files_.count(path) == 0) {
+        addEntry(path);
     }
+    files_[path] = ++lastIdentity_;
+    contents_[lastIdentity_] = std::move(content);
 }
 
 void FakePlatform::addLink(const std::string& link, const std::string& target) {
     links_[link] = target;
-    const std::string parent = parentOf(link, separator());
-    if (folders_.count(parent) != 0) {
-        folders_[parent].push_back(nameOf(link, separator()));
-    }
+    addEntry(link);
+}
+
+void FakePlatform::addHardLink(const std::string& link, const std::string& target) {
+    files_[link] = files_.at(target);
+    addEntry(link);
+}
+
+void FakePlatform::addDevice(const std::string& path, std::string content) {
+    addFile(path, std::move(content));
+    devices_.insert(lastIdentity_);
 }
 
 void FakePlatform::setCurrentDirectory(const std::string& path) {
@@ -79,8 +108,20 @@ std::set<std::string> FakePlatform::madeDirectories() const {
 }
 
 std::optional<std::string> FakePlatform::fileContent(const std::string& path) const {
-    auto found = files_.find(path);
-    return found != files_.end() ? std::optional<std::string>(found->second) : std::nullopt;
+    auto found = files_.find(resolve(path));
+    return found != files_.end() ? std::optional<std::string>(contents_.at(found->second))
+                                 : std::nullopt;
+}
+
+std::vector<std::string> FakePlatform::entriesOf(const std::string& folder) const {
+    auto found = folders_.find(resolve(folder));
+    return found != folders_.end() ? found->second : std::vector<std::string>{};
+}
+
+bool FakePlatform::fails(int fileNumber, WriteStep step) {
+    const bool failing = failure_ && failure_->number == fileNumber && failure_->step == step;
+    failureMet_ = failureMet_ || failing;
+    return failing;
 }
 
 // A folder's path may end in a separator ("C:\\out\\output\\").
@@ -110,8 +151,13 @@ std::string FakePlatform::resolve(const std::string& path) const {
     return resolved;
 }
 
-std::string FakePlatform::driveOf(const std::string& path) const {
-    return path.substr(0, 2);
+std::string FakePlatform::resolveParent(const std::string& path) const {
+    const std::string entry = withoutFinalSeparator(path);
+    const auto pos = entry.rfind(separator());
+    if (pos == std::string::npos) {
+        return entry;
+    }
+    return resolve(entry.substr(0, pos)) + entry.substr(pos);
 }
 
 std::optional<std::string> FakePlatform::currentDirectory() {
@@ -152,15 +198,15 @@ std::optional<FolderFacts> FakePlatform::directoryFacts(const std::string& path)
     return FolderFacts{folderIdentity(path), isFileSystemRoot(path)};
 }
 
-// Like the system: only below an existing folder, and never where a file
-// or folder stands.
+// Like the system: only below an existing folder, and never where anything
+// stands, a link included.
 MakeDirectoryResult FakePlatform::makeDirectory(const std::string& path) {
     probes.push_back("mkdir " + path);
-    const std::string folder = withoutFinalSeparator(resolve(path));
+    const std::string folder = resolveParent(path);
     if (refused_.count(path) != 0) {
         return MakeDirectoryResult::Failed;
     }
-    if (isFolder(folder) || files_.count(folder) != 0) {
+    if (kindAt(folder) != EntryKind::Missing) {
         return MakeDirectoryResult::AlreadyExists;
     }
     if (!isFolder(parentOf(folder, separator()))) {
@@ -183,11 +229,14 @@ bool FakePlatform::listDirectory(const std::string& folder, std::vector<std::str
 }
 
 std::optional<FolderIdentity> FakePlatform::folderIdentity(const std::string& path) {
-    auto found = identities_.find(resolve(path));
-    if (found == identities_.end()) {
-        return std::nullopt;
+    const std::string resolved = withoutFinalSeparator(resolve(path));
+    if (auto folder = identities_.find(resolved); folder != identities_.end()) {
+        return FolderIdentity{1, folder->second};
     }
-    return FolderIdentity{1, found->second};
+    if (auto file = files_.find(resolved); file != files_.end()) {
+        return FolderIdentity{1, file->second};
+    }
+    return std::nullopt;
 }
 
 bool FakePlatform::isFileSystemRoot(const std::string& path) {
@@ -200,22 +249,94 @@ bool FakePlatform::isFileSystemRoot(const std::string& path) {
             resolved[1] == ':');
 }
 
+std::string FakePlatform::folderNameKey(const std::string& name) {
+    std::string key = name;
+    if (style_ == PathStyle::Windows) {
+        std::transform(key.begin(), key.end(), key.begin(), upperAscii);
+    }
+    return key;
+}
+
+EntryKind FakePlatform::entryKind(const std::string& path) {
+    probes.push_back("kind " + path);
+    return kindAt(resolveParent(path));
+}
+
+EntryKind FakePlatform::kindAt(const std::string& entry) const {
+    if (links_.count(entry) != 0) {
+        return EntryKind::Link;
+    }
+    if (isFolder(entry)) {
+        return EntryKind::Folder;
+    }
+    auto file = files_.find(entry);
+    if (file == files_.end()) {
+        return EntryKind::Missing;
+    }
+    return devices_.count(file->second) != 0 ? EntryKind::Other : EntryKind::File;
+}
+
 std::unique_ptr<InputFile> FakePlatform::openForReading(const std::string& path) {
     probes.push_back("open " + path);
     auto found = files_.find(resolve(path));
-    return found != files_.end() ? memoryFile(found->second) : nullptr;
+    return found != files_.end() ? memoryFile(contents_.at(found->second)) : nullptr;
 }
 
-// A file can be made in a folder that exists, where no folder stands.
-std::unique_ptr<OutputFile> FakePlatform::createFile(const std::string& path) {
-    probes.push_back("create " + path);
-    const std::string resolved = resolve(path);
-    if (isFolder(resolved) || !isFolder(parentOf(resolved, separator()))) {
+std::unique_ptr<InputFile> FakePlatform::openRegularFile(const std::string& path) {
+    probes.push_back("open " + path);
+    auto found = files_.find(resolve(path));
+    if (found == files_.end() || devices_.count(found->second) != 0) {
         return nullptr;
     }
-    std::string& content = files_[resolved];
-    content.clear();
-    return std::make_unique<FakeOutputFile>(content);
+    return memoryFile(contents_.at(found->second));
+}
+
+// A file is made in a folder that exists, where nothing stands.
+NewFile FakePlatform::createNewFile(const std::string& path) {
+    probes.push_back("create " + path);
+    const std::string entry = resolveParent(path);
+    if (kindAt(entry) != EntryKind::Missing) {
+        return NewFile{nullptr, true};
+    }
+    const int number = ++creations_;
+    if (!isFolder(parentOf(entry, separator())) || fails(number, WriteStep::Create)) {
+        return NewFile{};
+    }
+    addFile(entry);
+    createdFiles_[entry] = number;
+    return NewFile{std::make_unique<FakeOutputFile>(*this, files_.at(entry), number)};
+}
+
+// The file takes the place of whatever stands at `to`, a link included; a
+// folder or a read-only file stays.
+bool FakePlatform::replaceFile(const std::string& from, const std::string& to) {
+    probes.push_back("replace " + from + " " + to);
+    const std::string source = resolveParent(from);
+    const std::string target = resolveParent(to);
+    const auto created = createdFiles_.find(source);
+    const int number = created != createdFiles_.end() ? created->second : 0;
+    if (files_.count(source) == 0 || isFolder(target) || readOnly_.count(target) != 0 ||
+        fails(number, WriteStep::Replace)) {
+        return false;
+    }
+    if (links_.erase(target) != 0 || files_.count(target) != 0) {
+        removeEntry(target);
+    }
+    files_[target] = files_.at(source);
+    files_.erase(source);
+    removeEntry(source);
+    addEntry(target);
+    return true;
+}
+
+bool FakePlatform::removeFile(const std::string& path) {
+    probes.push_back("remove " + path);
+    const std::string entry = resolveParent(path);
+    if (links_.erase(entry) == 0 && files_.erase(entry) == 0) {
+        return false;
+    }
+    removeEntry(entry);
+    return true;
 }
 
 std::optional<std::string> FakePlatform::registryValue(const std::string& subkey) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "platform/platform.h"
 
 namespace tessaly::testing {
+
+// The steps of writing a file, each of which can be made to fail.
+enum class WriteStep { Create, Write, Flush, Close, Replace };
 
 class FakePlatform : public Platform {
   public:
@@ -23,17 +27,30 @@ class FakePlatform : public Platform {
     void addFile(const std::string& path, std::string content = {});
     // A link (or junction) that reaches `target` under another name.
     void addLink(const std::string& link, const std::string& target);
+    // Another name for the same file (a hard link).
+    void addHardLink(const std::string& link, const std::string& target);
+    // A device: it reads as `content`, but it is no regular file.
+    void addDevice(const std::string& path, std::string content = {});
+    // A file that may be read but not replaced.
+    void makeReadOnly(const std::string& path) { readOnly_.insert(path); }
     void setCurrentDirectory(const std::string& path);
     void setRegistryValue(const std::string& subkey, const std::string& value);
     // Makes makeDirectory fail for this path (as given).
     void refuseDirectory(const std::string& path) { refused_.insert(path); }
+    // Makes the `number`-th file created (1 for the first) fail at `step`.
+    void failFile(int number, WriteStep step) { failure_ = {number, step}; }
+    // Whether the failing step was reached.
+    bool failureMet() const { return failureMet_; }
 
-    // Each probe as "exists PATH", "status PATH", "mkdir PATH", "list PATH",
-    // "open PATH" (for reading), "create PATH".
+    // Each probe as "exists PATH", "status PATH", "kind PATH", "mkdir PATH",
+    // "list PATH", "open PATH" (for reading), "create PATH",
+    // "replace FROM TO", "remove PATH".
     std::vector<std::string> probes;
     std::set<std::string> madeDirectories() const;
-    // The content of a file added or written; nullopt when there is none.
+    // The content of the file the path reaches; nullopt when there is none.
     std::optional<std::string> fileContent(const std::string& path) const;
+    // The names in a folder (links not followed), in the order added.
+    std::vector<std::string> entriesOf(const std::string& folder) const;
 
     PathStyle pathStyle() const override { return style_; }
     std::optional<std::string> currentDirectory() override;
@@ -44,23 +61,51 @@ class FakePlatform : public Platform {
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     bool isFileSystemRoot(const std::string& path) override;
+    // With Windows conventions, the letters A to Z in upper case.
+    std::string folderNameKey(const std::string& name) override;
+    EntryKind entryKind(const std::string& path) override;
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
-    std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+    std::unique_ptr<InputFile> openRegularFile(const std::string& path) override;
+    NewFile createNewFile(const std::string& path) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
+    bool removeFile(const std::string& path) override;
     std::optional<std::string> registryValue(const std::string& subkey) override;
 
   private:
+    friend class FakeOutputFile;
+    struct Failure {
+        int number;
+        WriteStep step;
+    };
+
+    // Every link on the way followed, the last name's included.
     std::string resolve(const std::string& path) const;
-    std::string driveOf(const std::string& path) const;
+    // Links followed up to the last name, which is taken as it is.
+    std::string resolveParent(const std::string& path) const;
     std::string withoutFinalSeparator(const std::string& path) const;
+    // What stands at a path whose links are already resolved.
+    EntryKind kindAt(const std::string& entry) const;
     bool isFolder(const std::string& resolved) const;
+    void addEntry(const std::string& path);
+    void removeEntry(const std::string& path);
+    // Whether this step of this file fails; notes that the failure was met.
+    bool fails(int fileNumber, WriteStep step);
 
     PathStyle style_;
     std::map<std::string, std::vector<std::string>> folders_;  // folder -> entry names
-    std::map<std::string, std::uint64_t> identities_;
-    std::map<std::string, std::string> files_;  // path -> content
+    std::map<std::string, std::uint64_t> identities_;          // folder -> identity
+    std::map<std::string, std::uint64_t> files_;               // path -> identity
+    std::map<std::uint64_t, std::string> contents_;            // identity -> content
+    std::set<std::uint64_t> devices_;
     std::map<std::string, std::string> links_;
+    std::map<std::string, int> createdFiles_;  // path -> number, in order of creation
+    std::uint64_t lastIdentity_ = 0;
     std::set<std::string> made_;  // folders made by makeDirectory, also in folders_
     std::set<std::string> refused_;
+    std::set<std::string> readOnly_;
+    std::optional<Failure> failure_;
+    bool failureMet_ = false;
+    int creations_ = 0;
     std::map<std::string, std::string> driveDirectories_;  // "C:" -> its current directory
     std::string currentDrive_ = "C:";
     std::string posixCurrent_ = "/";

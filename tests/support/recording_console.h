@@ -10,8 +10,10 @@ namespace tessaly::testing {
 // Keeps every line the converter prints.
 class RecordingConsole : public Console {
   public:
-    void line(std::string_view text) override { lines.emplace_back(text); }
     std::vector<std::string> lines;
+
+  private:
+    void writeLine(std::string_view text) override { lines.emplace_back(text); }
 };
 
 }  // namespace tessaly::testing

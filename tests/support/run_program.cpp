@@ -14,17 +14,21 @@ namespace tessaly::testing {
 
 namespace fs = std::filesystem;
 
-ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const fs::path& workingFolder) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
+namespace {
+
+// Starts the program in the working folder with its standard output on
+// `output`; closes `parentOnly` in the child.
+pid_t spawn(const std::string& program, const std::vector<std::string>& arguments,
+            const fs::path& workingFolder, int output, int parentOnly) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    if (parentOnly >= 0) {
+        posix_spawn_file_actions_addclose(&actions, parentOnly);
+    }
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    if (output != STDOUT_FILENO) {
+        posix_spawn_file_actions_addclose(&actions, output);
+    }
     posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
 
     std::vector<char*> argv;
@@ -37,20 +41,47 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
     if (spawned != 0) {
-        close(pipeFds[0]);
         throw std::runtime_error("cannot start " + program);
     }
+    return pid;
+}
+
+}  // namespace
+
+int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const fs::path& workingFolder, int output) {
+    return spawn(program, arguments, workingFolder, output, -1);
+}
+
+int waitForProgram(int processId) {
+    int status = 0;
+    waitpid(processId, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const fs::path& workingFolder) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    pid_t pid = 0;
+    try {
+        pid = spawn(program, arguments, workingFolder, pipeFds[1], pipeFds[0]);
+    } catch (...) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        throw;
+    }
+    close(pipeFds[1]);
     ProgramResult result;
     char buffer[4096];
     for (ssize_t count; (count = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
         result.output.append(buffer, static_cast<std::size_t>(count));
     }
     close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitStatus = waitForProgram(pid);
     return result;
 }
 

@@ -53,4 +53,11 @@ CommandLine withoutPrivileges(const std::string& program, std::vector<std::strin
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingFolder);
 
+// Starts a program with its standard output on an open descriptor (a closed
+// pipe, a full device, /dev/null) and returns its process id at once.
+int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::filesystem::path& workingFolder, int output);
+// Waits for a started program: its exit status, or -1 when a signal ended it.
+int waitForProgram(int processId);
+
 }  // namespace tessaly::testing

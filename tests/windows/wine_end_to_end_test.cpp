@@ -2,9 +2,12 @@
 // letters, "\" separators, per-drive current directories, the registry, the
 // directory search. Expectations are written in Windows form, CR LF included.
 // The Wine prefix is private to the build folder; drive C: is its drive_c.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -12,8 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "output/replaced_file.h"
 #include "platform/messages.h"
 #include "support/source_trees.h"
+#include "support/destination_states.h"
+#include "support/export_text.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -50,6 +56,15 @@ std::string onDriveZ(const fs::path& path) {
 
 std::string firstLine(const std::string& output) {
     return output.substr(0, output.find("\r\n"));
+}
+
+// The last line of the output, without its line end.
+std::string lastLine(std::string output) {
+    if (output.ends_with("\r\n")) {
+        output.resize(output.size() - 2);
+    }
+    const std::size_t start = output.rfind("\r\n");
+    return start == std::string::npos ? output : output.substr(start + 2);
 }
 
 // A compact export: one target with the given settings, one group list.
@@ -99,7 +114,7 @@ class WineTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        for (const char* folder : {"work", "out", "inc", "Tools"}) {
+        for (const char* folder : {"work", "out", "inc", "Tools", "outside", "kept"}) {
             fs::remove_all(driveC() / folder);
         }
         fs::create_directories(driveC() / "work");
@@ -110,12 +125,31 @@ class WineTest : public ::testing::Test {
 
     static fs::path driveC() { return kPrefix / "drive_c"; }
 
+    // The command line that runs tesscli.exe with the arguments.
+    static Strings underWine(const Strings& arguments) {
+        Strings all{kTesscliExe.string()};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        return all;
+    }
     // Runs tesscli.exe with the arguments, in a folder of drive C.
     static ProgramResult tesscli(const Strings& arguments,
                                  const fs::path& folder = driveC() / "work") {
-        Strings all{kTesscliExe.string()};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        return runProgram(kWine, all, folder);
+        return runProgram(kWine, underWine(arguments), folder);
+    }
+    // Runs tesscli.exe in C:\work with a limit on the size of any file it
+    // writes (as a full disk or a quota sets one) and on its time, so that a
+    // converter that writes without end cannot fill the disk.
+    static ProgramResult boundedTesscli(const Strings& arguments, int fileSizeLimit) {
+        Strings command{"60", "/usr/bin/prlimit", "--fsize=" + std::to_string(fileSizeLimit),
+                        kWine};
+        for (const std::string& argument : underWine(arguments)) {
+            command.push_back(argument);
+        }
+        return runProgram("/usr/bin/timeout", command, driveC() / "work");
+    }
+    // Starts tesscli.exe in C:\work with its console on `output`.
+    static int startTesscli(const Strings& arguments, int output) {
+        return startProgram(kWine, underWine(arguments), driveC() / "work", output);
     }
 
     // Runs a command line through the Windows command interpreter, which
@@ -371,6 +405,196 @@ INSTANTIATE_TEST_SUITE_P(Genuine, WineSourceTrees,
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+// Writing: nothing lost, nothing outside the destination. Wine cannot make
+// symbolic links or junctions, and shows the host's own links only in part
+// (a link to a file looks like the file); these cases use hard links and
+// host links to files, and the unit tests built for Windows cover links and
+// junctions on the test double.
+
+const std::string kCompilerPanel = "<!-- Settings for \"C/C++ Compiler\" panel -->";
+
+// One target App with a personality of its own and one group.
+void writeAppExport(const fs::path& file) {
+    writeFile(file, exportWith(
+                        "App", kCompilerPanel + "<SETTING><NAME>X</NAME><VALUE>1</VALUE></SETTING>",
+                        group("Src", fileRef("App", "Absolute", "Absolute", "", "C:\\src\\a.c"))));
+}
+
+// Temporary files left below a folder.
+Strings temporaryFilesBelow(const fs::path& root) {
+    Strings left;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (isTemporaryFileName(entry.path().filename().string())) {
+            left.push_back(entry.path().string());
+        }
+    }
+    return left;
+}
+
+// A write past a file-size limit (as a full disk or a quota refuses it) and
+// a folder in place of the message personality: each is reported with its
+// file, exit status 1, and the earlier file stays.
+TEST_F(WineTest, AWriteThatFailsIsReportedAndTheEarlierFileStays) {
+    writeAppExport(driveC() / "work" / "Engine.mcp.xml");
+    writeFile(driveC() / "work" / "big.p_a", std::string(40000, 'x'));
+    writeFile(driveC() / "out" / "App" / "person" / "App.p_a", "earlier");
+    // The limit ends the process with a signal unless it is ignored; ignored,
+    // the write fails, as it would on Windows.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const ProgramResult limited =
+        boundedTesscli({"Engine.mcp.xml", "C:\\out", "", "-ap", "big.p_a"}, 20000);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(limited.exitStatus, 1);
+    EXPECT_EQ(lastLine(limited.output),
+              message::failure(ErrorCode::CannotWriteFile, "C:\\out\\App\\person\\App.p_a"));
+    EXPECT_EQ(read("out/App/person/App.p_a"), "earlier");
+    EXPECT_EQ(temporaryFilesBelow(driveC() / "out"), Strings{});
+
+    fs::remove_all(driveC() / "out" / "person");
+    fs::create_directories(driveC() / "out" / "person" / "Engine.p_s");
+    const ProgramResult folder = tesscli({"Engine.mcp.xml", "C:\\out", ""});
+    EXPECT_EQ(folder.exitStatus, 1);
+    EXPECT_EQ(lastLine(folder.output),
+              message::failure(ErrorCode::CannotWriteFile, "C:\\out\\person\\Engine.p_s"));
+}
+
+// A hard link to an outside file as the project file, and the host's link to
+// an outside file as a personality: both are replaced, the outside file stays.
+TEST_F(WineTest, NothingOutsideTheDestinationChanges) {
+    writeAppExport(driveC() / "work" / "Engine.mcp.xml");
+    writeFile(driveC() / "outside" / "precious.txt", "precious");
+    fs::create_hard_link(driveC() / "outside" / "precious.txt", driveC() / "out" / "Engine.prj");
+    fs::create_directories(driveC() / "out" / "person");
+    fs::create_symlink(driveC() / "outside" / "precious.txt",
+                       driveC() / "out" / "person" / "Engine.p_s");
+
+    const ProgramResult result = tesscli({"Engine.mcp.xml", "C:\\out", ""});
+
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_EQ(read("outside/precious.txt"), "precious");
+    EXPECT_FALSE(fs::is_symlink(driveC() / "out" / "person" / "Engine.p_s"));
+    EXPECT_EQ(read("out/person/Engine.p_s"), "");
+    EXPECT_TRUE(read("out/Engine.prj").starts_with("VersionTag45\r\n"));
+}
+
+// Names that Windows takes for one folder (letter case) or that become one
+// safe name get folders of their own.
+TEST_F(WineTest, EveryNodeGetsAFolderOfItsOwn) {
+    writeFile(driveC() / "work" / "n.mcp.xml",
+              xml::project(xml::target("Debug", "D", "1") + xml::target("debug", "D", "2") +
+                               xml::target("a/b", "D", "3") + xml::target("a_b", "D", "4"),
+                           ""));
+
+    const ProgramResult result = tesscli({"n.mcp.xml", "C:\\out", ""});
+
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    const std::pair<const char*, const char*> folders[] = {
+        {"Debug", "1"}, {"debug_2", "2"}, {"a_b", "3"}, {"a_b_2", "4"}};
+    for (const auto& [folder, value] : folders) {
+        EXPECT_EQ(read("out/" + std::string(folder) + "/person/" + folder + ".p_a"),
+                  crlf({"-d \"D=" + std::string(value) + "\""}))
+            << folder;
+        EXPECT_NE(read("out/n.prj").find("SourcePath=C:\\out\\" + std::string(folder) + "\\\r\n"),
+                  std::string::npos)
+            << folder;
+    }
+}
+
+// Files are replaced in one step: a run that fails part-way, is killed, or
+// runs beside another leaves every file either earlier or new; a console
+// nobody reads still lets the whole project be written, with status 1.
+TEST_F(WineTest, FilesAreReplacedInOneStep) {
+    writeFile(driveC() / "work" / "big.mcp.xml", xml::projectOfSize(10, 3, 40));
+    writeFile(driveC() / "work" / "old.p_a", "-d \"OLD=1\"\n");
+    writeFile(driveC() / "work" / "new.p_a", "-d \"NEW=1\"\n");
+    const Strings earlierRun{"big.mcp.xml", "C:\\out", "", "-ext", "h", "-ap", "old.p_a"};
+    const Strings newRun{"big.mcp.xml", "C:\\out", "", "-ap", "new.p_a"};
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const fs::path out = driveC() / "out";
+    const auto completeRun = [&](const Strings& arguments) {
+        fs::remove_all(out);
+        fs::create_directory(out);
+        EXPECT_EQ(waitForProgram(startTesscli(arguments, devNull)), 0);
+        return entriesBelow(out);
+    };
+    const Entries complete = completeRun(newRun);
+    const Entries earlier = completeRun(earlierRun);
+    fs::copy(out, driveC() / "kept", fs::copy_options::recursive);
+
+    // Failing part-way: a file where a group's folder must be made.
+    fs::remove_all(out / "T9" / "G2");
+    writeFile(out / "T9" / "G2", "in the way");
+    const ProgramResult failing = tesscli(newRun);
+    EXPECT_EQ(failing.exitStatus, 1);
+    EXPECT_EQ(entriesBelow(out).at("big.prj"), earlier.at("big.prj"));
+    EXPECT_EQ(temporaryFilesBelow(out), Strings{});
+
+    // Killed at random moments.
+    writeFile(driveC() / "outside" / "precious.txt", "precious");
+    const KillCounts kills =
+        killAtRandomMoments([&](int output) { return startTesscli(newRun, output); }, out,
+                            driveC() / "kept", complete, driveC() / "outside", 60);
+    EXPECT_GE(kills.midway, 6) << kills.beforeWriting << " before, " << kills.afterWriting
+                               << " after the writing";
+
+    // Two runs at once.
+    fs::remove_all(out);
+    fs::create_directory(out);
+    const int one = startTesscli(newRun, devNull);
+    const int other = startTesscli(earlierRun, devNull);
+    EXPECT_EQ(waitForProgram(one), 0);
+    EXPECT_EQ(waitForProgram(other), 0);
+    EXPECT_EQ(faultOf(complete, earlier, entriesBelow(out)), "");
+    EXPECT_EQ(temporaryFilesBelow(out), Strings{});
+
+    // A console nobody reads.
+    completeRun(earlierRun);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    ::close(pipeFds[0]);
+    EXPECT_EQ(waitForProgram(startTesscli(newRun, pipeFds[1])), 1);
+    ::close(pipeFds[1]);
+    EXPECT_EQ(entriesBelow(out), complete);
+    ::close(devNull);
+}
+
+// A file to be written that is the export or the given analyser personality
+// is refused before anything is written.
+TEST_F(WineTest, InputsAreNeverWrittenOver) {
+    writeAppExport(driveC() / "work" / "p.prj");
+    const std::string exportText = read("work/p.prj");
+    const ProgramResult asProject = tesscli({"p.prj", ".", ""});
+    EXPECT_EQ(asProject.exitStatus, 1);
+    EXPECT_EQ(asProject.output,
+              crlf({message::addingFile("C:\\src\\a.c"),
+                    message::failure(ErrorCode::CannotWriteFile, "C:\\work\\p.prj")}));
+    EXPECT_EQ(read("work/p.prj"), exportText);
+    EXPECT_FALSE(fs::exists(driveC() / "work" / "output"));
+
+    writeFile(driveC() / "out" / "App" / "person" / "App.p_a", "-d \"GIVEN=1\"\r\n");
+    const ProgramResult asPersonality =
+        tesscli({"p.prj", "C:\\out", "", "-ap", "C:\\out\\App\\person\\App.p_a"});
+    EXPECT_EQ(asPersonality.exitStatus, 1);
+    EXPECT_EQ(lastLine(asPersonality.output),
+              message::failure(ErrorCode::CannotWriteFile, "C:\\out\\App\\person\\App.p_a"));
+    EXPECT_EQ(read("out/App/person/App.p_a"), "-d \"GIVEN=1\"\r\n");
+}
+
+// A device or a folder given as the analyser personality cannot be opened.
+// (The runs are bounded: a faulty converter would copy /dev/zero without end.)
+TEST_F(WineTest, TheGivenAnalyserPersonalityMustBeARegularFile) {
+    writeAppExport(driveC() / "work" / "Engine.mcp.xml");
+    for (const std::string given : {"NUL", "CON", "Z:\\dev\\zero", "C:\\work"}) {
+        SCOPED_TRACE(given);
+        const ProgramResult result =
+            boundedTesscli({"Engine.mcp.xml", "C:\\out", "", "-ap", given}, 1000000);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_NE(result.output.find(crlf({message::cannotOpenGivenPersonality()})),
+                  std::string::npos);
+        EXPECT_EQ(read("out/App/person/App.p_a"), crlf({"-d \"X=1\""}));
+    }
+}
 
 }  // namespace
 }  // namespace tessaly::testing

@@ -40,10 +40,19 @@ class RegistryOnlyPlatform : public tessaly::Platform {
         return std::nullopt;
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
+    std::string folderNameKey(const std::string& name) override { return name; }
+    tessaly::EntryKind entryKind(const std::string&) override {
+        return tessaly::EntryKind::Missing;
+    }
     std::unique_ptr<tessaly::InputFile> openForReading(const std::string&) override {
         return nullptr;
     }
-    std::unique_ptr<tessaly::OutputFile> createFile(const std::string&) override { return nullptr; }
+    std::unique_ptr<tessaly::InputFile> openRegularFile(const std::string&) override {
+        return nullptr;
+    }
+    tessaly::NewFile createNewFile(const std::string&) override { return tessaly::NewFile{}; }
+    bool replaceFile(const std::string&, const std::string&) override { return false; }
+    bool removeFile(const std::string&) override { return false; }
     std::optional<std::string> registryValue(const std::string& subkey) override {
         askedFor = subkey;
         return value_;
