@@ -66,10 +66,17 @@ int ProjectConverter::run() {
 }
 
 int ProjectConverter::writeProject() {
-    ProjectWriter writer(
-        OutputSettings{destFolder, projectName, messagePersonality, analyserPersonality,
-                       compilerPersonality, sourceProjectPath},
-        platform_, console_);
+    OutputSettings settings{destFolder,          projectName,         messagePersonality,
+                            analyserPersonality, compilerPersonality, sourceProjectPath};
+    if (!compilationDatabase.empty()) {
+        settings.compilationDatabase = compilationDatabase;
+        const std::string& root = pathRules_.projectRoot();
+        settings.compilationDirectory = root.substr(0, root.empty() ? 0 : root.size() - 1);
+        settings.findOnAccessPaths = [this](const GroupNode& target, const std::string& name) {
+            return pathRules_.findOnTargetAccessPaths(target, name);
+        };
+    }
+    ProjectWriter writer(std::move(settings), platform_, console_);
     return writer.writeProject(*rootGroup);
 }
 

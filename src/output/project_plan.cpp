@@ -22,9 +22,13 @@ FolderNames ProjectWriter::planFolders(const GroupNode& node, const std::string&
     if (place.top && settings_.compilerPersonality.empty()) {
         replacedFiles_.push_back(defaultPersonalityPath(".p_c"));
     }
+    const std::string prefixHeader = prefixHeaderPath(node, place);
+    if (!prefixHeader.empty()) {
+        replacedFiles_.push_back(prefixHeader);
+    }
     FolderNames names(platform_);
     names.reserve("output");
-    if (place.top || ownsPersonality(node)) {
+    if (place.top || ownsPersonality(node) || !prefixHeader.empty()) {
         names.reserve("person");
     }
     for (const auto& child : node.children) {

@@ -65,6 +65,9 @@ void ProjectWriter::createWhenMissing(const std::string& path) {
 // earlier one last, once every folder and personality it names is written.
 int ProjectWriter::writeProject(const GroupNode& rootGroup) {
     replacedFiles_.push_back(project_.path());
+    if (!settings_.compilationDatabase.empty()) {
+        replacedFiles_.push_back(settings_.compilationDatabase);
+    }
     const FolderNames topFolders = planFolders(rootGroup, rootGroup.name, rootGroup.name);
     refuseToOverwriteInputs();
     if (!project_.open([&topFolders](std::string_view name) {
@@ -77,6 +80,9 @@ int ProjectWriter::writeProject(const GroupNode& rootGroup) {
     writeGroup(rootGroup, rootGroup.name, defaultPersonalityPath(".p_a"));
     if (!project_.commit()) {
         throw IOERROR(ErrorCode::CannotWriteFile, project_.path());
+    }
+    if (!settings_.compilationDatabase.empty()) {
+        writeCompilationDatabase(rootGroup);
     }
     console_.line(message::projectCompleted());
     return 1;

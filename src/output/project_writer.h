@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "output/compilation_database.h"
 #include "output/folder_names.h"
 #include "output/group_node.h"
 #include "output/replaced_file.h"
@@ -33,6 +34,14 @@ struct OutputSettings {
     std::string analyserPersonality;
     std::string compilerPersonality;
     std::string sourceProjectPath;  // the export, never to be written over
+    // The compilation database to write beside the project; empty: none.
+    std::string compilationDatabase{};
+    // The folder its entries are compiled in: the export's folder.
+    std::string compilationDirectory{};
+    // The file of that name on the target's access paths, or empty: where a
+    // target's prefix file is found.
+    std::function<std::string(const GroupNode& target, const std::string& name)>
+        findOnAccessPaths{};
 };
 
 class ProjectWriter {
@@ -83,6 +92,13 @@ class ProjectWriter {
                                          const std::string& folderName) const {
         return join(join(folder, "person"), folderName + ".p_a");
     }
+
+    // The compilation database and the targets' prefix texts as headers.
+    void writeCompilationDatabase(const GroupNode& rootGroup);
+    // The generated header of a target's prefix text; empty when it has none
+    // or no database is written.
+    std::string prefixHeaderPath(const GroupNode& target, const Place& place) const;
+    TargetCompileSettings compileSettings(const GroupNode& target);
 
     // Writes the file in one step; `fill` writes its text. Throws IOERROR
     // when it cannot be written.

@@ -11,15 +11,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "output/replaced_file.h"
 #include "platform/messages.h"
-#include "support/source_trees.h"
 #include "support/destination_states.h"
 #include "support/export_text.h"
+#include "support/source_trees.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -308,6 +309,25 @@ TEST_F(WineTest, WindowsConventions) {
     EXPECT_TRUE(fs::is_directory(driveC() / "out" / "a_b_c_" / "__" / "output"));
     EXPECT_NE(read("out/w.prj").find("FolderName=..\r\nSourcePath=C:\\out\\a_b_c_\\__\\\r\n"),
               std::string::npos);
+}
+
+// The compilation database of the Windows build: Windows paths, read by a
+// JSON parser.
+TEST_F(WineTest, CompilationDatabaseInWindowsForm) {
+    writeFile(
+        driveC() / "work" / "Engine.mcp.xml",
+        exportWith("App", searchPaths("UserSearchPaths", accessPath("Absolute", "C:\\inc", false)),
+                   group("Src", fileRef("App", "PathRelative", "Project", "src", "main.c") +
+                                    fileRef("App", "PathRelative", "Project", "src", "main.h"))));
+    const ProgramResult result =
+        tesscli({"Engine.mcp.xml", "C:\\out", "C:\\CW", "-cdb", "..\\out\\db.json"});
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    const nlohmann::json database = nlohmann::json::parse(read("out/db.json"));
+    ASSERT_EQ(database.size(), 1u);
+    EXPECT_EQ(database[0]["directory"], "C:\\work");
+    EXPECT_EQ(database[0]["file"], "C:\\work\\src\\main.c");
+    EXPECT_EQ(database[0]["arguments"],
+              (Strings{"cc", "-IC:\\inc", "-c", "C:\\work\\src\\main.c"}));
 }
 
 // A project exported on another machine, whose access paths name folders on
