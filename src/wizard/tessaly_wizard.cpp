@@ -24,13 +24,20 @@ using namespace tessaly::wizard;
 
 namespace {
 
-bool pathExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo::exists(path);
+enum class PathKind { File, Folder };
+
+bool pathIsA(const QString& path, PathKind kind) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(path);
+    return kind == PathKind::Folder ? info.isDir() : info.isFile();
 }
 
-// Colours the edit's text black for an existing path and red otherwise.
-bool checkPath(QLineEdit* edit) {
-    const bool valid = pathExists(edit->text());
+// Colours the edit's text black when it names an existing file or folder,
+// as the field asks, and red otherwise.
+bool checkPath(QLineEdit* edit, PathKind kind) {
+    const bool valid = pathIsA(edit->text(), kind);
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Text, valid ? QColor(0, 0, 0) : QColor(255, 0, 0));
     edit->setPalette(palette);
@@ -64,12 +71,12 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     connect(MsgBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::MsgBrowseBtn_clicked);
     connect(AnalBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::AnalBrowseBtn_clicked);
     connect(CmpBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::CmpBrowseBtn_clicked);
-    for (QLineEdit* edit : {MsgPersonEdit, CmpPersonEdit}) {
+    for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page1LineEdit_textchanged);
     }
 
     for (QLineEdit* edit : {CWInstallDirEdit, CWProjectEdit, VexaProjectEdit, VexaNameEdit,
-                            MsgPersonEdit, CmpPersonEdit}) {
+                            MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         edit->installEventFilter(this);
     }
 
@@ -110,7 +117,7 @@ bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
             Page0LineEdit_textchanged(QString());
             return false;
         }
-        if (watched == MsgPersonEdit || watched == CmpPersonEdit) {
+        if (watched == MsgPersonEdit || watched == AnalPersonEdit || watched == CmpPersonEdit) {
             Page1LineEdit_textchanged(QString());
             return false;
         }
@@ -119,22 +126,23 @@ bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
-    bool valid = checkPath(CWInstallDirEdit);
-    valid = checkPath(CWProjectEdit) && valid;
-    valid = checkPath(VexaProjectEdit) && valid;
-    Page0->setComplete(valid && !VexaNameEdit->text().isEmpty());
+    bool valid = checkPath(CWInstallDirEdit, PathKind::Folder);
+    valid = checkPath(CWProjectEdit, PathKind::File) && valid;
+    valid = checkPath(VexaProjectEdit, PathKind::Folder) && valid;
+    // A name of blanks only would make a project file named " .prj".
+    Page0->setComplete(valid && !VexaNameEdit->text().trimmed().isEmpty());
 }
 
 void TessalyWizard::Page1LineEdit_textchanged(const QString&) {
-    // Not combined: the last non-empty field decides.
+    // An empty personality leaves the converter's default; one that is given
+    // must be a file.
+    bool valid = true;
     for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         if (!edit->text().isEmpty()) {
-            Page1->setComplete(checkPath(edit));
+            valid = checkPath(edit, PathKind::File) && valid;
         }
     }
-    if (MsgPersonEdit->text().isEmpty() && CmpPersonEdit->text().isEmpty()) {
-        Page1->setComplete(true);
-    }
+    Page1->setComplete(valid);
 }
 
 QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {

@@ -22,7 +22,7 @@ class TestBrowse : public QObject {
     void cancelKeepsFieldAndStartLocation();
     void dialogsShareTheLastChoice();
     void choiceRunsThePageCheck();
-    void analyserChoiceRunsNoCheck();
+    void analyserChoiceRunsTheCheck();
     void toolkitDialogs_data();
     void toolkitDialogs();
 
@@ -156,18 +156,18 @@ void TestBrowse::choiceRunsThePageCheck() {
     QVERIFY(wizard.Page0->isComplete());
 }
 
-void TestBrowse::analyserChoiceRunsNoCheck() {
+void TestBrowse::analyserChoiceRunsTheCheck() {
     ScratchDirectory dir;
     TessalyWizard wizard;
-    wizard.CmpPersonEdit->setText(dir.filePath(QStringLiteral("missing.p_c")));
-    QVERIFY(!wizard.Page1->isComplete());
-    const QColor before = textColour(wizard.AnalPersonEdit);
-    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) {
-        return dir.filePath(QStringLiteral("missing.p_a"));
-    });
+    QString answer = dir.filePath(QStringLiteral("missing.p_a"));
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) { return answer; });
     wizard.AnalBrowseBtn->click();
-    QCOMPARE(textColour(wizard.AnalPersonEdit), before);
+    QCOMPARE(textColour(wizard.AnalPersonEdit), QColor(255, 0, 0));
     QVERIFY(!wizard.Page1->isComplete());
+    answer = dir.makeFile(QStringLiteral("a.p_a"));
+    wizard.AnalBrowseBtn->click();
+    QCOMPARE(textColour(wizard.AnalPersonEdit), QColor(0, 0, 0));
+    QVERIFY(wizard.Page1->isComplete());
 }
 
 void TestBrowse::toolkitDialogs_data() {
