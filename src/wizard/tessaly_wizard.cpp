@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <cstdio>
 
+#include "cli/command_line.h"
 #include "converter_run.h"
 #include "platform/platform.h"
 #include "wizard_settings.h"
@@ -68,6 +69,7 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     for (QLineEdit* edit : {CWProjectEdit, VexaProjectEdit, VexaNameEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page0LineEdit_textchanged);
     }
+    connect(CWProjectEdit, &QLineEdit::textChanged, this, &TessalyWizard::proposeName);
     connect(MsgBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::MsgBrowseBtn_clicked);
     connect(AnalBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::AnalBrowseBtn_clicked);
     connect(CmpBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::CmpBrowseBtn_clicked);
@@ -131,6 +133,19 @@ void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
     valid = checkPath(VexaProjectEdit, PathKind::Folder) && valid;
     // A name of blanks only would make a project file named " .prj".
     Page0->setComplete(valid && !VexaNameEdit->text().trimmed().isEmpty());
+}
+
+void TessalyWizard::proposeName(const QString& project) {
+    // The name follows the export, as tesscli names a project by default,
+    // until the user types a name of their own.
+    const QString name = VexaNameEdit->text();
+    if (!name.isEmpty() && name != proposedName) {
+        return;
+    }
+    const std::string proposal = tessaly::defaultProjectName(project.toLocal8Bit().toStdString(),
+                                                             QDir::separator().toLatin1());
+    proposedName = QString::fromLocal8Bit(proposal.data(), qsizetype(proposal.size()));
+    VexaNameEdit->setText(proposedName);
 }
 
 void TessalyWizard::Page1LineEdit_textchanged(const QString&) {

@@ -69,6 +69,7 @@ class TessalyWizard : public TessalyWizardBase {
     void reject() override;
 
   private:
+    void proposeName(const QString& project);
     void browse(BrowseKind kind, const QString& caption, const QString& filter, QLineEdit* edit);
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();
@@ -82,6 +83,7 @@ class TessalyWizard : public TessalyWizardBase {
     QString extensionList;
     QPointer<QProcess> converterProcess;
     QString lastBrowsePath;
+    QString proposedName;  // the name last proposed from the export
     QString converterSearchFolder;
     BrowseDialog browseDialog;
     MessageBox failureBox;

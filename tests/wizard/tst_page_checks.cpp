@@ -41,6 +41,9 @@ class TestPageChecks : public QObject {
     void page0_data();
     void page0();
     void page0NameTypedAndDeleted();
+    void nameProposedFromExport_data();
+    void nameProposedFromExport();
+    void proposalFollowsTheExportUntilANameIsTyped();
     void relativePathsCountFromCurrentDirectory();
     void keyReleaseRunsTheCheck_data();
     void keyReleaseRunsTheCheck();
@@ -100,6 +103,7 @@ void TestPageChecks::page0NameTypedAndDeleted() {
     wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
     wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
     wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->clear();  // the name proposed from the export
     QAbstractButton* next = wizard.button(QWizard::NextButton);
     QVERIFY(!next->isEnabled());
 
@@ -114,6 +118,54 @@ void TestPageChecks::page0NameTypedAndDeleted() {
     wizard.VexaNameEdit->setText(QStringLiteral("demo"));
     next->click();
     QCOMPARE(wizard.currentPage(), wizard.Page1);
+}
+
+void TestPageChecks::nameProposedFromExport_data() {
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("name");
+    const QString sep = QDir::separator();
+    // clang-format off
+    QTest::newRow("both extensions go") << "work" + sep + "Engine.mcp.xml" << "Engine";
+    QTest::newRow("one extension")      << "work" + sep + "Engine.xml"     << "Engine";
+    QTest::newRow("no extension")       << "work" + sep + "Engine"         << "Engine";
+    QTest::newRow("blanks and accents") << "My D\u00e9mo.mcp.xml"           << "My D\u00e9mo";
+    QTest::newRow("no export")          << ""                              << "";
+    // clang-format on
+}
+
+void TestPageChecks::nameProposedFromExport() {
+    QFETCH(QString, project);
+    QFETCH(QString, name);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWProjectEdit->setText(QStringLiteral("x.mcp.xml"));
+    wizard.CWProjectEdit->setText(project);
+    QCOMPARE(wizard.VexaNameEdit->text(), name);
+}
+
+void TestPageChecks::proposalFollowsTheExportUntilANameIsTyped() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("First.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("First"));
+    QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Second.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second"));
+
+    // A name of the user's own is kept.
+    wizard.VexaNameEdit->setFocus();
+    QTest::keyClick(wizard.VexaNameEdit, Qt::Key_2);
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second2"));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Third.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second2"));
+
+    // Once emptied, the name is proposed again.
+    wizard.VexaNameEdit->clear();
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Fourth.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Fourth"));
 }
 
 void TestPageChecks::relativePathsCountFromCurrentDirectory() {
