@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <cstdio>
 
+#include "browse_start.h"
 #include "cli/command_line.h"
 #include "converter_run.h"
 #include "platform/platform.h"
@@ -50,7 +51,6 @@ bool checkPath(QLineEdit* edit, PathKind kind) {
 TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
     : TessalyWizardBase(parent, name, modal, flags),
       converterSearchFolder(QCoreApplication::applicationDirPath()),
-      browseDialog([this](const BrowseRequest& request) { return showBrowseDialog(request); }),
       failureBox([](const QString& caption, const QString& text) {
           QMessageBox::about(nullptr, caption, text);
       }) {
@@ -179,8 +179,11 @@ QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {
 
 void TessalyWizard::browse(BrowseKind kind, const QString& caption, const QString& filter,
                            QLineEdit* edit) {
+    const BrowseRequest request{
+        kind, caption,
+        browseStart(kind == BrowseKind::ExistingDirectory, edit->text(), lastBrowsePath), filter};
     const QString chosen =
-        QDir::toNativeSeparators(browseDialog({kind, caption, lastBrowsePath, filter}));
+        QDir::toNativeSeparators(browseDialog ? browseDialog(request) : showBrowseDialog(request));
     if (chosen.isEmpty()) {
         return;
     }

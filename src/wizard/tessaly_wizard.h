@@ -36,7 +36,8 @@ class TessalyWizard : public TessalyWizardBase {
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Replace the dialogs, e.g. so that tests can answer them.
+    // Replace the dialogs, e.g. so that tests can answer them; an empty
+    // browse dialog stands for the toolkit's.
     void setBrowseDialog(BrowseDialog dialog) { browseDialog = std::move(dialog); }
     void setFailureBox(MessageBox box) { failureBox = std::move(box); }
     // The folder searched for tesscli before the PATH; the program's own
