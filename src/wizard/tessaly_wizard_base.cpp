@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <initializer_list>
 
 #include "banner_images.h"
 
@@ -61,6 +62,23 @@ QLabel* makeDescription(QGroupBox* box, const char* name, int y, int w, int h) {
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
+}
+
+// Tab moves through the widgets in the order given.
+void chainFocus(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+// A text as the user sees it: without the mnemonic marker.
+QString shownText(QString text) {
+    const qsizetype marker = text.indexOf(QLatin1Char('&'));
+    return marker >= 0 ? text.remove(marker, 1) : text;
 }
 
 WizardPage* makePage(QWizard* wizard, const char* name) {
@@ -160,6 +178,20 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     DetailsText->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     addPage(Page3);
 
+    // Tab follows each page row by row, left to right; the labels' mnemonics
+    // focus the fields they name.
+    chainFocus({CWInstallDirEdit, CWInstallBrowseBtn, CWProjectEdit, CWProjectBrowseBtn,
+                VexaProjectEdit, VexaProjectBrowseBtn, VexaNameEdit});
+    chainFocus(
+        {MsgPersonEdit, MsgBrowseBtn, AnalPersonEdit, AnalBrowseBtn, CmpPersonEdit, CmpBrowseBtn});
+    chainFocus(
+        {cppCheck, ccCheck, cxxCheck, cCheck, hCheck, hhCheck, hppCheck, hxxCheck, CustExtEdit});
+    textLabel1_3_2->setBuddy(CWInstallDirEdit);
+    textLabel1_3->setBuddy(CWProjectEdit);
+    textLabel1->setBuddy(VexaProjectEdit);
+    textLabel1_2->setBuddy(VexaNameEdit);
+    textLabel2->setBuddy(CustExtEdit);
+
     // Shown or not, the wizard stands on its first page from the start.
     restart();
     languageChange();
@@ -191,11 +223,11 @@ bool TessalyWizardBase::pageTextsFit() const {
         }
         const QFontMetrics metrics = label->fontMetrics();
         const QRect box = label->contentsRect();
+        const QString text = shownText(label->text());
         const QRect needed =
             label->wordWrap()
-                ? metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap,
-                                       label->text())
-                : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
+                ? metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap, text)
+                : QRect(0, 0, metrics.horizontalAdvance(text), metrics.height());
         if (needed.width() > box.width() || needed.height() > box.height()) {
             return false;
         }
@@ -228,6 +260,8 @@ void TessalyWizardBase::fitPageFont() {
 TessalyWizardBase::~TessalyWizardBase() = default;
 
 void TessalyWizardBase::languageChange() {
+    // Mnemonic letters differ on each page, and from the wizard's own
+    // buttons (Back, Next, Finish, Help).
     setWindowTitle(tr("Tessaly 1.1"));
     for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
         page->setTitle(QString());
@@ -244,17 +278,17 @@ void TessalyWizardBase::languageChange() {
            "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
            "named according to the name specified."));
     groupBox1->setTitle(tr("CodeWarrior"));
-    textLabel1_3_2->setText(tr("Install Location"));
+    textLabel1_3_2->setText(tr("&Install Location"));
     CWInstallDirEdit->setToolTip(tr("Location of CodeWarrior install directory."));
-    CWInstallBrowseBtn->setText(tr("Browse"));
-    textLabel1_3->setText(tr("Exported Project"));
+    CWInstallBrowseBtn->setText(tr("B&rowse"));
+    textLabel1_3->setText(tr("&Exported Project"));
     CWProjectEdit->setToolTip(tr("Path to the CW .mcp.xml file."));
-    CWProjectBrowseBtn->setText(tr("Browse"));
+    CWProjectBrowseBtn->setText(tr("Br&owse"));
     groupBox2->setTitle(tr("Vexa / Vexa++ Project"));
-    textLabel1->setText(tr("Folder"));
+    textLabel1->setText(tr("Fol&der"));
     VexaProjectEdit->setToolTip(tr("Destination folder for the Vexa/Vexa++ project."));
-    VexaProjectBrowseBtn->setText(tr("Browse"));
-    textLabel1_2->setText(tr("Name"));
+    VexaProjectBrowseBtn->setText(tr("Bro&wse"));
+    textLabel1_2->setText(tr("Na&me"));
     VexaNameEdit->setToolTip(tr("Name of the Vexa/Vexa++ project."));
 
     textLabel2_2_2->setText(
@@ -262,22 +296,22 @@ void TessalyWizardBase::languageChange() {
            "Vexa++ \nproject.  \n\nSelect a template analyser personality to use e.g. MISRA, "
            "HICPP, JSF.\n\nIf you do not select a personality, an empty default personality "
            "will be used."));
-    groupBox1_2->setTitle(tr("Message Personality"));
+    groupBox1_2->setTitle(tr("&Message Personality"));
     MsgPersonEdit->setToolTip(tr("Path to the message personality to use for the project."));
-    MsgBrowseBtn->setText(tr("Browse"));
-    groupBox2_2_2->setTitle(tr("Template Analyser Personality"));
+    MsgBrowseBtn->setText(tr("B&rowse"));
+    groupBox2_2_2->setTitle(tr("&Template Analyser Personality"));
     AnalPersonEdit->setToolTip(
         tr("Path to the template analyser personality to use for the project."));
-    AnalBrowseBtn->setText(tr("Browse"));
-    groupBox2_2->setTitle(tr("Compiler Personality"));
+    AnalBrowseBtn->setText(tr("Br&owse"));
+    groupBox2_2->setTitle(tr("&Compiler Personality"));
     CmpPersonEdit->setToolTip(tr("Path to the compiler personality to use for the project."));
-    CmpBrowseBtn->setText(tr("Browse"));
+    CmpBrowseBtn->setText(tr("Bro&wse"));
 
     textLabel2_2_2_2->setText(
         tr("Specify which file extensions should be searched for in the CW project.\nThese files "
            "will be added into the Vexa/Vexa++ project.  \n\nYou can add custom extensions as a "
            "comma seperated list of extensions e.g res,xml"));
-    groupBox7->setTitle(tr("File Extensions"));
+    groupBox7->setTitle(tr("File E&xtensions"));
     cppCheck->setText(tr("*.cpp"));
     ccCheck->setText(tr("*.cc"));
     cxxCheck->setText(tr("*.cxx"));
@@ -286,7 +320,7 @@ void TessalyWizardBase::languageChange() {
     hhCheck->setText(tr("*.hh"));
     hppCheck->setText(tr("*.hpp"));
     hxxCheck->setText(tr("*.hxx"));
-    textLabel2->setText(tr("Custom Extensions"));
+    textLabel2->setText(tr("&Custom Extensions"));
     CustExtEdit->setToolTip(tr("Custom extensions list to add files of this type to the project."));
     CustExtEdit->setInputMask(QString());
 
