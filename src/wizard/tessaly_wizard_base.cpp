@@ -81,10 +81,17 @@ QString shownText(QString text) {
     return marker >= 0 ? text.remove(marker, 1) : text;
 }
 
+void followAll(WizardPage* page, WizardPage::Follow how, std::initializer_list<QWidget*> widgets) {
+    for (QWidget* widget : widgets) {
+        page->follow(widget, how);
+    }
+}
+
 WizardPage* makePage(QWizard* wizard, const char* name) {
     auto* page = new WizardPage(wizard);
     page->setObjectName(QString::fromLatin1(name));
     page->setMinimumSize(kPageSize);
+    page->setRestSize(kPageSize);
     return page;
 }
 
@@ -192,6 +199,8 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     textLabel1_2->setBuddy(VexaNameEdit);
     textLabel2->setBuddy(CustExtEdit);
 
+    followPageSizes();
+
     // Shown or not, the wizard stands on its first page from the start.
     restart();
     languageChange();
@@ -199,13 +208,51 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     resize(kWindowSize);
 }
 
+void TessalyWizardBase::followPageSizes() {
+    // A larger window gives its extra width to the fields and the
+    // description boxes, and its extra width and height to the log; the
+    // banners and side lines follow the page's edges, the Browse buttons its
+    // right edge, and the extension boxes stay centred.
+    const WizardPage::Follow grow{0, 1, 0, 0};
+    const WizardPage::Follow moveRight{1, 0, 0, 0};
+    const auto frame = [](WizardPage* page, QLabel* top, QLabel* bottom, QFrame* left,
+                          QFrame* right) {
+        page->follow(top, {0, 1, 0, 0});
+        page->follow(bottom, {0, 1, 1, 0});
+        page->follow(left, {0, 0, 0, 1});
+        page->follow(right, {1, 0, 0, 1});
+    };
+    frame(Page0, pixmapLabel3, pixmapLabel3_3, line1, line1_2);
+    frame(Page1, pixmapLabel3_2, pixmapLabel3_3_2, line1_3, line1_2_2);
+    frame(Page2, pixmapLabel3_2_2, pixmapLabel3_3_2_2, line1_3_2, line1_2_2_2);
+    frame(Page3, pixmapLabel3_2_2_2, pixmapLabel3_3_2_2_2, line1_3_2_2, line1_2_2_2_2);
+    followAll(Page0, grow,
+              {groupBox1_3, textLabel2_2, groupBox1, CWInstallDirEdit, CWProjectEdit, groupBox2,
+               VexaProjectEdit, VexaNameEdit});
+    followAll(Page0, moveRight, {CWInstallBrowseBtn, CWProjectBrowseBtn, VexaProjectBrowseBtn});
+    followAll(Page1, grow,
+              {groupBox1_3_2, textLabel2_2_2, groupBox1_2, MsgPersonEdit, groupBox2_2_2,
+               AnalPersonEdit, groupBox2_2, CmpPersonEdit});
+    followAll(Page1, moveRight, {MsgBrowseBtn, AnalBrowseBtn, CmpBrowseBtn});
+    followAll(Page2, grow, {groupBox1_3_2_2, textLabel2_2_2_2});
+    Page2->follow(groupBox7, {0.5, 0, 0, 0});
+    Page3->follow(DetailsText, {0, 1, 0, 1});
+}
+
 void TessalyWizardBase::showEvent(QShowEvent* event) {
     // The wizard's layout knows the size the pages need only once it is
-    // shown; the window then grows where that is larger.
+    // shown: the window can never be smaller, and grows where that is larger.
     QWizard::showEvent(event);
-    const QSize needed = minimumSizeHint().expandedTo(kWindowSize);
-    if (needed != size() && !sizedToHint) {
+    const QSize smallest = minimumSizeHint();
+    setMinimumSize(smallest);
+    if (!sizedToHint) {
+        const QSize needed = smallest.expandedTo(kWindowSize);
         resize(needed);
+        // At the size the window opens with, every widget stands where the
+        // form puts it; the pages grow from there.
+        for (WizardPage* page : {Page0, Page1, Page2, Page3}) {
+            page->setRestSize(kPageSize + (needed - smallest));
+        }
     }
     sizedToHint = true;
 }

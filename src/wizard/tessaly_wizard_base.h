@@ -101,6 +101,7 @@ class TessalyWizardBase : public QWizard {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void followPageSizes();
     void fitPageFont();
 
     QPixmap image0;  // top banner
