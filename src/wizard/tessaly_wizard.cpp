@@ -11,14 +11,12 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextBrowser>
-#include <QTextCursor>
 #include <cstdio>
 
 #include "browse_start.h"
 #include "cli/command_line.h"
 #include "converter_run.h"
+#include "details_log.h"
 #include "platform/platform.h"
 #include "wizard_settings.h"
 
@@ -50,6 +48,7 @@ bool checkPath(QLineEdit* edit, PathKind kind) {
 
 TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
     : TessalyWizardBase(parent, name, modal, flags),
+      detailsLog(new DetailsLog(DetailsText, this)),
       converterSearchFolder(QCoreApplication::applicationDirPath()),
       failureBox([](const QString& caption, const QString& text) {
           QMessageBox::about(nullptr, caption, text);
@@ -233,7 +232,7 @@ void TessalyWizard::leaveExtensionsPage() {
         cppCheck->isChecked(), ccCheck->isChecked(), cxxCheck->isChecked(), cCheck->isChecked(),
         hCheck->isChecked(),   hhCheck->isChecked(), hppCheck->isChecked(), hxxCheck->isChecked()};
     extensionList = buildExtensionList(ticked, CustExtEdit->text());
-    DetailsText->setPlainText(buildSummary(fields()));
+    detailsLog->setText(buildSummary(fields()));
     Page3->setComplete(true);
 }
 
@@ -249,8 +248,7 @@ void TessalyWizard::accept() {
     converterProcess = process;
     const QStringList arguments = converterArguments(fields());
 
-    DetailsText->clear();
-    DetailsText->setPlainText(tr("Initialising Project Conversion ...\n"));
+    detailsLog->setText(tr("Initialising Project Conversion ...\n"));
 
     // The child reads nothing and its error output is not shown: it gets an
     // empty input and its error output goes where the wizard's goes.
@@ -274,7 +272,7 @@ void TessalyWizard::accept() {
 }
 
 void TessalyWizard::reportStartFailure() {
-    appendToLog(
+    detailsLog->appendParagraph(
         tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
            "on the path.\n"));
 }
@@ -284,24 +282,6 @@ void TessalyWizard::reject() {
         converterProcess->kill();
     }
     TessalyWizardBase::reject();
-}
-
-void TessalyWizard::appendToLog(const QString& text) {
-    // A new paragraph holding the text as it is: converter output names files
-    // that may contain markup characters, which must not be interpreted. As
-    // with the browser's own append, a view that shows the end of the log
-    // keeps showing it, so that output is seen as it arrives.
-    QScrollBar* bar = DetailsText->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    QTextCursor cursor(DetailsText->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!DetailsText->document()->isEmpty()) {
-        cursor.insertBlock();
-    }
-    cursor.insertText(text);
-    if (atEnd) {
-        bar->setValue(bar->maximum());
-    }
 }
 
 bool TessalyWizard::fromEarlierRun() const {
@@ -319,17 +299,16 @@ void TessalyWizard::readFromStdout() {
     if (!converterProcess) {
         return;
     }
-    const QByteArray bytes = converterProcess->readAllStandardOutput();
-    if (!bytes.isEmpty()) {
-        appendToLog(QString::fromLatin1(bytes));
-    }
+    detailsLog->appendOutput(converterProcess->readAllStandardOutput());
 }
 
 void TessalyWizard::processExit() {
     if (converterProcess && !fromEarlierRun()) {
+        detailsLog->appendOutput(converterProcess->readAllStandardOutput());
+        detailsLog->flushOutput();
         if (converterProcess->exitStatus() == QProcess::NormalExit) {
             if (converterProcess->exitCode() == 0) {
-                appendToLog(tr("Project Converted Successfully!"));
+                detailsLog->appendParagraph(tr("Project Converted Successfully!"));
                 setButtonText(QWizard::CancelButton, tr("Close"));
             } else {
                 failureBox(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "

@@ -11,7 +11,8 @@
 
 namespace tessaly::wizard {
 struct ConverterFields;
-}
+class DetailsLog;
+}  // namespace tessaly::wizard
 
 class TessalyWizard : public TessalyWizardBase {
     Q_OBJECT
@@ -75,12 +76,12 @@ class TessalyWizard : public TessalyWizardBase {
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();
     tessaly::wizard::ConverterFields fields() const;
-    void appendToLog(const QString& text);
     bool fromEarlierRun() const;
     void reportStartFailure();
     void readSettings();
     void writeSettings();
 
+    tessaly::wizard::DetailsLog* detailsLog;
     QString extensionList;
     QPointer<QProcess> converterProcess;
     QString lastBrowsePath;

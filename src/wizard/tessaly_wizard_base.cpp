@@ -7,8 +7,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <initializer_list>
 
 #include "banner_images.h"
@@ -181,7 +181,8 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     pixmapLabel3_3_2_2_2 = makeBanner(Page3, "pixmapLabel3_3_2_2_2", 360, 20, image1);
     line1_3_2_2 = makeLine(Page3, "line1_3_2_2", -8);
     line1_2_2_2_2 = makeLine(Page3, "line1_2_2_2_2", 521);
-    DetailsText = make<QTextBrowser>(Page3, "DetailsText", 15, 40, 505, 310);
+    DetailsText = make<QPlainTextEdit>(Page3, "DetailsText", 15, 40, 505, 310);
+    DetailsText->setReadOnly(true);
     DetailsText->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     addPage(Page3);
 

@@ -3,9 +3,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include "converter_run.h"
@@ -129,6 +129,9 @@ class TestConverterRun : public QObject {
     void argumentsReachTheConverterUnchanged_data();
     void argumentsReachTheConverterUnchanged();
     void successShowsOutputAndOffersClose();
+    void logShowsEachConverterLineOnce_data();
+    void logShowsEachConverterLineOnce();
+    void nonAsciiTextPassesBothWays();
     void failureStatusShowsTheBox();
     void crashShowsNothing();
     void ownFolderComesBeforePath();
@@ -201,7 +204,8 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     QCOMPARE(finished.size(), 0);  // Finish does not close the wizard
     QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(QStringLiteral("Project Converted Successfully!")),
                              kTimeout);
-    // Output arrives as Latin-1 and is shown as it is, markup included.
+    // Output is decoded as the system's 8-bit encoding (UTF-8 here) and
+    // shown as it is, markup included.
     QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
     QVERIFY(run.log().contains(QStringLiteral("<b>not bold</b> caf\u00e9\n")));
     // The view follows the log to its end while output arrives.
@@ -215,6 +219,52 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     QCOMPARE(run.dir.read(QStringLiteral("settings.txt")),
              QByteArray("CW Installation Path:\n") +
                  QFile::encodeName(run.wizard.CWInstallDirEdit->text()) + "\n\n");
+}
+
+void TestConverterRun::logShowsEachConverterLineOnce_data() {
+    QTest::addColumn<QByteArray>("writes");
+    QTest::addColumn<int>("extraLines");
+    QTest::newRow("a write per line") << QByteArray("lines") << 200;
+    QTest::newRow("a write per byte") << QByteArray("bytes") << 5;
+    QTest::newRow("one large write") << QByteArray("block") << 20000;
+}
+
+void TestConverterRun::logShowsEachConverterLineOnce() {
+    QFETCH(QByteArray, writes);
+    QFETCH(int, extraLines);
+    ScopedEnv how("TESSALY_STUB_WRITES", writes);
+    ScopedEnv lines("TESSALY_STUB_LINES", QByteArray::number(extraLines));
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    QStringList expected{QStringLiteral("<b>not bold</b> caf\u00e9"),
+                         QStringLiteral("stub: converting")};
+    for (int i = 0; i < extraLines; ++i) {
+        expected << QStringLiteral("stub: line %1").arg(i);
+    }
+    // The header ends in a line feed, so an empty line follows it.
+    QTRY_COMPARE_WITH_TIMEOUT(run.log(),
+                              QStringLiteral("Initialising Project Conversion ...\n\n") +
+                                  expected.join(QLatin1Char('\n')) +
+                                  QStringLiteral("\nProject Converted Successfully!"),
+                              kTimeout);
+}
+
+void TestConverterRun::nonAsciiTextPassesBothWays() {
+    RunFixture run("exit 0");
+    run.fill(QStringLiteral("D\u00e9 mo"));
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    // The name reaches tesscli in the system's 8-bit encoding...
+    QFile arguments(run.logFile());
+    QVERIFY(arguments.open(QIODevice::ReadOnly));
+    QVERIFY(arguments.readAll().contains("\n-pn\n" +
+                                         QFile::encodeName(QStringLiteral("D\u00e9 mo")) + "\n"));
+    QCOMPARE(QFile::encodeName(QStringLiteral("\u00e9")), QByteArray("\xc3\xa9"));  // UTF-8 here
+    // ...and its output comes back through the same encoding.
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("caf\u00e9\n")), kTimeout);
+    QVERIFY(!run.log().contains(QStringLiteral("\u00c3")));
 }
 
 void TestConverterRun::failureStatusShowsTheBox() {

@@ -6,9 +6,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include "banner_images.h"
@@ -209,8 +209,9 @@ void TestWizardForm::texts() {
         actual = shown(button->text());
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         actual = shown(box->title());
-    } else if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
-        actual = browser->toPlainText();
+    } else if (auto* log = qobject_cast<QPlainTextEdit*>(widget)) {
+        actual = log->toPlainText();
+        QVERIFY(log->isReadOnly());
     }
     QCOMPARE(actual, text);
     QCOMPARE(widget->toolTip(), toolTip);
