@@ -24,6 +24,9 @@ using namespace tessaly::wizard;
 
 namespace {
 
+// How long closing the wizard waits for a stopped converter to end.
+constexpr int kStopTimeoutMs = 5000;
+
 enum class PathKind { File, Folder };
 
 bool pathIsA(const QString& path, PathKind kind) {
@@ -244,6 +247,11 @@ ConverterFields TessalyWizard::fields() const {
 }
 
 void TessalyWizard::accept() {
+    // One converter at a time: a second one would write into the same
+    // destination.
+    if (isRunning()) {
+        return;
+    }
     auto* process = new QProcess(this);
     converterProcess = process;
     const QStringList arguments = converterArguments(fields());
@@ -262,48 +270,66 @@ void TessalyWizard::accept() {
         }
     });
 
+    Page3->setComplete(false);
     const QString program = findConverter(converterSearchFolder);
     if (program.isEmpty()) {
         reportStartFailure();
     } else {
+        setRunning(true);
         process->start(program, arguments);
     }
-    Page3->setComplete(false);
+}
+
+bool TessalyWizard::isRunning() const {
+    return converterProcess && converterProcess->state() != QProcess::NotRunning;
+}
+
+void TessalyWizard::setRunning(bool running) {
+    // Back on the last page would lead to a new summary, and from there to a
+    // second run, while this one still writes.
+    setOption(QWizard::DisabledBackButtonOnLastPage, running);
 }
 
 void TessalyWizard::reportStartFailure() {
+    setRunning(false);
     detailsLog->appendParagraph(
         tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
            "on the path.\n"));
 }
 
 void TessalyWizard::reject() {
-    if (converterProcess) {
-        converterProcess->kill();
+    if (isRunning()) {
+        const auto answer =
+            QMessageBox::question(this, tr("Tessaly"), tr("A conversion is running. Stop it?"),
+                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        stopConverter();
     }
     TessalyWizardBase::reject();
 }
 
-bool TessalyWizard::fromEarlierRun() const {
-    // A run started while an earlier child still runs supersedes it: the
-    // earlier child's output and end must not be taken for the newest run's.
-    const auto* process = qobject_cast<const QProcess*>(sender());
-    return process && process != converterProcess;
+void TessalyWizard::stopConverter() {
+    // The run may have ended while the question was open.
+    if (!isRunning()) {
+        return;
+    }
+    converterProcess->kill();
+    // Its end is reported as any other (processExit) before the log says why.
+    converterProcess->waitForFinished(kStopTimeoutMs);
+    detailsLog->appendParagraph(tr("Project Conversion stopped."));
 }
 
 void TessalyWizard::readFromStdout() {
-    if (fromEarlierRun()) {
-        qobject_cast<QProcess*>(sender())->readAllStandardOutput();
-        return;
+    if (converterProcess) {
+        detailsLog->appendOutput(converterProcess->readAllStandardOutput());
     }
-    if (!converterProcess) {
-        return;
-    }
-    detailsLog->appendOutput(converterProcess->readAllStandardOutput());
 }
 
 void TessalyWizard::processExit() {
-    if (converterProcess && !fromEarlierRun()) {
+    setRunning(false);
+    if (converterProcess) {
         detailsLog->appendOutput(converterProcess->readAllStandardOutput());
         detailsLog->flushOutput();
         if (converterProcess->exitStatus() == QProcess::NormalExit) {

@@ -76,7 +76,9 @@ class TessalyWizard : public TessalyWizardBase {
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();
     tessaly::wizard::ConverterFields fields() const;
-    bool fromEarlierRun() const;
+    bool isRunning() const;
+    void setRunning(bool running);
+    void stopConverter();
     void reportStartFailure();
     void readSettings();
     void writeSettings();

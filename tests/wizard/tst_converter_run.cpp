@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
@@ -39,6 +40,14 @@ class ScopedEnv {
 
 struct FailureBoxes {
     QList<QPair<QString, QString>> shown;
+};
+
+// A message box of the toolkit's, as it was shown.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
 };
 
 // A wizard on its last page, ready to run, with the stand-in found first.
@@ -102,6 +111,20 @@ class RunFixture {
         return runs;
     }
 
+    // Answers the next message box the wizard shows with the given button,
+    // from inside the box's own event loop, and records what it showed.
+    void answerNextBox(QMessageBox::StandardButton answer) {
+        QTimer::singleShot(0, &wizard, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            boxesSeen.append(
+                {box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            box->button(answer)->click();
+        });
+    }
+
     QString log() const { return wizard.DetailsText->toPlainText(); }
     QString cancelText() const { return wizard.buttonText(QWizard::CancelButton); }
     QString logFile() const { return log_; }
@@ -109,6 +132,7 @@ class RunFixture {
     ScratchDirectory dir;
     TessalyWizard wizard;
     FailureBoxes boxes;
+    QList<SeenBox> boxesSeen;
 
   private:
     bool exitSeen() const {
@@ -138,8 +162,9 @@ class TestConverterRun : public QObject {
     void converterNotFound();
     void converterThatCannotStart();
     void anotherRunAfterGoingBack();
-    void cancelWhileRunningKillsTheChild();
-    void endOfAnEarlierRunIsNotTheNewestRunsEnd();
+    void closingDuringARunAsksFirst_data();
+    void closingDuringARunAsksFirst();
+    void noSecondRunWhileOneGoesOn();
     void closeAfterSuccessEndsTheWizard();
     void realConverterOnTheExample();
 };
@@ -378,7 +403,18 @@ void TestConverterRun::anotherRunAfterGoingBack() {
     QCOMPARE(runs[1].value(4), QStringLiteral("Second"));
 }
 
-void TestConverterRun::cancelWhileRunningKillsTheChild() {
+void TestConverterRun::closingDuringARunAsksFirst_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("stop");
+    for (const char* way : {"Cancel", "Esc", "close box"}) {
+        QTest::addRow("%s, stop", way) << way << true;
+        QTest::addRow("%s, go on", way) << way << false;
+    }
+}
+
+void TestConverterRun::closingDuringARunAsksFirst() {
+    QFETCH(QString, way);
+    QFETCH(bool, stop);
     RunFixture run("hang");
     run.fill();
     run.toLastPage();
@@ -389,46 +425,76 @@ void TestConverterRun::cancelWhileRunningKillsTheChild() {
     QVERIFY(process);
     // The child may be running before the wizard has heard that it started.
     QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
 
-    run.wizard.button(QWizard::CancelButton)->click();
+    run.answerNextBox(stop ? QMessageBox::Yes : QMessageBox::No);
+    if (way == QLatin1String("Cancel")) {
+        run.wizard.button(QWizard::CancelButton)->click();
+    } else if (way == QLatin1String("Esc")) {
+        QTest::keyClick(&run.wizard, Qt::Key_Escape);
+    } else {
+        run.wizard.close();
+    }
 
-    QVERIFY(run.wizard.isHidden());
-    QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
-    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::NotRunning, kTimeout);
-    QCOMPARE(process->exitStatus(), QProcess::CrashExit);
-    QVERIFY(run.boxes.shown.isEmpty());
+    QCOMPARE(run.boxesSeen.size(), 1);
+    QCOMPARE(run.boxesSeen[0].caption, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxesSeen[0].text, QStringLiteral("A conversion is running. Stop it?"));
+    QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Question);
+    QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    if (stop) {
+        QVERIFY(run.wizard.isHidden());
+        QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
+        QCOMPARE(process->state(), QProcess::NotRunning);
+        QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+        QVERIFY(
+            run.log().endsWith(QStringLiteral("\nstub: converting\nProject Conversion stopped.")));
+        QVERIFY(run.boxes.shown.isEmpty());
+        QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+    } else {
+        QVERIFY(run.wizard.isVisible());
+        QTest::qWait(100);
+        QCOMPARE(process->state(), QProcess::Running);
+        QVERIFY(!run.log().contains(QStringLiteral("stopped")));
+        run.answerNextBox(QMessageBox::Yes);
+        run.wizard.button(QWizard::CancelButton)->click();
+        QCOMPARE(process->state(), QProcess::NotRunning);
+    }
 }
 
-void TestConverterRun::endOfAnEarlierRunIsNotTheNewestRunsEnd() {
+void TestConverterRun::noSecondRunWhileOneGoesOn() {
     RunFixture run("late 1500 1");
     run.fill();
     run.toLastPage();
-    run.wizard.button(QWizard::FinishButton)->click();
+    run.wizard.show();
+    QAbstractButton* back = run.wizard.button(QWizard::BackButton);
+    QAbstractButton* finish = run.wizard.button(QWizard::FinishButton);
+    finish->click();
     QPointer<QProcess> first = run.wizard.currentProcess();
     QVERIFY(first);
-    // Back and Next again while the first child still runs: a second run.
-    run.wizard.back();
-    run.wizard.next();
-    {
-        ScopedEnv hang("TESSALY_STUB_MODE", "hang");
-        run.wizard.button(QWizard::FinishButton)->click();
-    }
-    QPointer<QProcess> second = run.wizard.currentProcess();
-    QVERIFY(second && second != first);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(first->state(), QProcess::NotRunning, kTimeout);
-    QTest::qWait(100);
+    QTRY_COMPARE_WITH_TIMEOUT(first->state(), QProcess::Running, kTimeout);
 
-    // The first child's failure is neither shown nor taken for the second's
-    // success.
-    QVERIFY(second->state() != QProcess::NotRunning);
-    QVERIFY(run.boxes.shown.isEmpty());
-    QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
-    QVERIFY(run.cancelText() != QStringLiteral("Close"));
+    // While it runs, neither Back nor Finish does anything, however pressed.
+    QVERIFY(!back->isEnabled());
+    QVERIFY(!finish->isEnabled());
+    back->click();
+    QTest::keyClick(&run.wizard, Qt::Key_B, Qt::AltModifier);
+    QMetaObject::invokeMethod(&run.wizard, "accept");
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page3);
+    QCOMPARE(run.wizard.currentProcess(), first.data());
     QVERIFY(run.log().startsWith(QStringLiteral("Initialising Project Conversion ...\n")));
 
-    run.wizard.button(QWizard::CancelButton)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, kTimeout);
+    // Its end is reported as usual; then Back leads to a summary of its own.
+    QVERIFY(run.waitForEnd());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxes.shown.size(), 1, kTimeout);
+    QCOMPARE(run.recordedRuns().size(), 1);
+    QVERIFY(back->isEnabled());
+    back->click();
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
+    run.wizard.next();
+    QTest::qWait(200);
+    QVERIFY(run.log().startsWith(QStringLiteral("Code Warrior Project:\n")));
+    QVERIFY(!run.log().contains(QStringLiteral("stub:")));
+    QVERIFY(finish->isEnabled());
 }
 
 void TestConverterRun::closeAfterSuccessEndsTheWizard() {
@@ -440,9 +506,11 @@ void TestConverterRun::closeAfterSuccessEndsTheWizard() {
     QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
     QVERIFY(run.wizard.isVisible());
     QSignalSpy rejected(&run.wizard, &QDialog::rejected);
+    run.answerNextBox(QMessageBox::No);
     run.wizard.button(QWizard::CancelButton)->click();
     QCOMPARE(rejected.size(), 1);
     QVERIFY(run.wizard.isHidden());
+    QVERIFY(run.boxesSeen.isEmpty());  // nothing runs: no question
 }
 
 void TestConverterRun::realConverterOnTheExample() {
