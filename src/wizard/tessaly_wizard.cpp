@@ -53,9 +53,7 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     : TessalyWizardBase(parent, name, modal, flags),
       detailsLog(new DetailsLog(DetailsText, this)),
       converterSearchFolder(QCoreApplication::applicationDirPath()),
-      failureBox([](const QString& caption, const QString& text) {
-          QMessageBox::about(nullptr, caption, text);
-      }) {
+      cancelText(buttonText(QWizard::CancelButton)) {
     Page0->setComplete(false);
     Page3->setComplete(false);
     button(QWizard::HelpButton)->setEnabled(false);
@@ -235,6 +233,8 @@ void TessalyWizard::leaveExtensionsPage() {
         cppCheck->isChecked(), ccCheck->isChecked(), cxxCheck->isChecked(), cCheck->isChecked(),
         hCheck->isChecked(),   hhCheck->isChecked(), hppCheck->isChecked(), hxxCheck->isChecked()};
     extensionList = buildExtensionList(ticked, CustExtEdit->text());
+    // A new run can be started: Cancel reads as before any run.
+    Page3->setButtonText(QWizard::CancelButton, cancelText);
     detailsLog->setText(buildSummary(fields()));
     Page3->setComplete(true);
 }
@@ -293,8 +293,8 @@ void TessalyWizard::setRunning(bool running) {
 void TessalyWizard::reportStartFailure() {
     setRunning(false);
     detailsLog->appendParagraph(
-        tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
-           "on the path.\n"));
+        tr("Project Conversion could not be executed: Please ensure %1 is set on the path.\n")
+            .arg(converterFileName()));
 }
 
 void TessalyWizard::reject() {
@@ -335,14 +335,29 @@ void TessalyWizard::processExit() {
         if (converterProcess->exitStatus() == QProcess::NormalExit) {
             if (converterProcess->exitCode() == 0) {
                 detailsLog->appendParagraph(tr("Project Converted Successfully!"));
-                setButtonText(QWizard::CancelButton, tr("Close"));
+                Page3->setButtonText(QWizard::CancelButton, tr("Close"));
             } else {
-                failureBox(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
-                                             "details log and try again."));
+                showFailure(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
+                                              "details log and try again."));
             }
         }
     }
-    writeSettings();
+    if (!writeSettings()) {
+        detailsLog->appendParagraph(
+            tr("The settings could not be saved in %1.")
+                .arg(QDir::toNativeSeparators(
+                    QFileInfo(QLatin1String(kSettingsFileName)).absoluteFilePath())));
+    }
+}
+
+void TessalyWizard::showFailure(const QString& caption, const QString& text) {
+    if (failureBox) {
+        failureBox(caption, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+    box.setWindowIcon(windowIcon());
+    box.exec();
 }
 
 void TessalyWizard::readSettings() {
@@ -364,8 +379,8 @@ void TessalyWizard::readSettings() {
     }
 }
 
-void TessalyWizard::writeSettings() {
-    writeSettingsFile(QLatin1String(kSettingsFileName),
-                      {CWInstallDirEdit->text(), MsgPersonEdit->text(), AnalPersonEdit->text(),
-                       CmpPersonEdit->text()});
+bool TessalyWizard::writeSettings() {
+    return writeSettingsFile(QLatin1String(kSettingsFileName),
+                             {CWInstallDirEdit->text(), MsgPersonEdit->text(),
+                              AnalPersonEdit->text(), CmpPersonEdit->text()});
 }

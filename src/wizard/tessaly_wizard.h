@@ -37,8 +37,8 @@ class TessalyWizard : public TessalyWizardBase {
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Replace the dialogs, e.g. so that tests can answer them; an empty
-    // browse dialog stands for the toolkit's.
+    // Replace the dialogs, e.g. so that tests can answer them; an empty one
+    // stands for the toolkit's.
     void setBrowseDialog(BrowseDialog dialog) { browseDialog = std::move(dialog); }
     void setFailureBox(MessageBox box) { failureBox = std::move(box); }
     // The folder searched for tesscli before the PATH; the program's own
@@ -81,7 +81,8 @@ class TessalyWizard : public TessalyWizardBase {
     void stopConverter();
     void reportStartFailure();
     void readSettings();
-    void writeSettings();
+    bool writeSettings();
+    void showFailure(const QString& caption, const QString& text);
 
     tessaly::wizard::DetailsLog* detailsLog;
     QString extensionList;
@@ -91,4 +92,5 @@ class TessalyWizard : public TessalyWizardBase {
     QString converterSearchFolder;
     BrowseDialog browseDialog;
     MessageBox failureBox;
+    QString cancelText;  // the Cancel button's own text
 };

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -107,6 +108,7 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     // The same look on every platform: buttons below the page, no header.
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::HaveHelpButton, true);
+    setWindowIcon(QIcon(QStringLiteral(":/tesswiz/tesswiz.png")));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

@@ -17,6 +17,13 @@ namespace {
 
 constexpr int kTimeout = 30000;
 
+// The converter's program file, named as the platform names it.
+#ifdef Q_OS_WIN
+const QString kConverterFile = QStringLiteral("tesscli.exe");
+#else
+const QString kConverterFile = QStringLiteral("tesscli");
+#endif
+
 // Sets an environment variable for the test's lifetime (children inherit it).
 class ScopedEnv {
   public:
@@ -53,14 +60,18 @@ struct SeenBox {
 // A wizard on its last page, ready to run, with the stand-in found first.
 class RunFixture {
   public:
-    explicit RunFixture(const QByteArray& mode)
+    // With toolkitBoxes, the failure box is the toolkit's own (answer it
+    // with answerNextBox); otherwise it is only recorded.
+    explicit RunFixture(const QByteArray& mode, bool toolkitBoxes = false)
         : log_(dir.filePath(QStringLiteral("stub-arguments.txt"))),
           logEnv_("TESSALY_STUB_LOG", QFile::encodeName(log_)),
           modeEnv_("TESSALY_STUB_MODE", mode) {
         wizard.setConverterSearchFolder(QStringLiteral(STUB_TESSCLI_DIR));
-        wizard.setFailureBox([this](const QString& caption, const QString& text) {
-            boxes.shown.append({caption, text});
-        });
+        if (!toolkitBoxes) {
+            wizard.setFailureBox([this](const QString& caption, const QString& text) {
+                boxes.shown.append({caption, text});
+            });
+        }
     }
 
     void fill(const QString& name = QStringLiteral("Engine")) {
@@ -114,19 +125,28 @@ class RunFixture {
     // Answers the next message box the wizard shows with the given button,
     // from inside the box's own event loop, and records what it showed.
     void answerNextBox(QMessageBox::StandardButton answer) {
-        QTimer::singleShot(0, &wizard, [this, answer] {
+        auto* poll = new QTimer(&wizard);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) {
                 return;
             }
+            poll->stop();
+            poll->deleteLater();
             boxesSeen.append(
                 {box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-            box->button(answer)->click();
+            if (QAbstractButton* button = box->button(answer)) {
+                button->click();
+            } else {
+                box->reject();
+            }
         });
+        poll->start(10);
     }
 
     QString log() const { return wizard.DetailsText->toPlainText(); }
-    QString cancelText() const { return wizard.buttonText(QWizard::CancelButton); }
+    // What the Cancel button reads on the page shown.
+    QString cancelText() const { return wizard.button(QWizard::CancelButton)->text(); }
     QString logFile() const { return log_; }
 
     ScratchDirectory dir;
@@ -166,6 +186,9 @@ class TestConverterRun : public QObject {
     void closingDuringARunAsksFirst();
     void noSecondRunWhileOneGoesOn();
     void closeAfterSuccessEndsTheWizard();
+    void closeOnlyOnTheLastPageAfterSuccess();
+    void failureBoxIsAWarning();
+    void settingsThatCannotBeSavedAreReported();
     void realConverterOnTheExample();
 };
 
@@ -352,9 +375,9 @@ void TestConverterRun::converterNotFound() {
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
     QTest::qWait(200);
-    QCOMPARE(run.log(),
-             QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion could not "
-                            "be executed: Please ensure tesscli.exe is set on the path.\n"));
+    QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion "
+                                       "could not be executed: Please ensure ") +
+                            kConverterFile + QStringLiteral(" is set on the path.\n"));
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
     QVERIFY(run.boxes.shown.isEmpty());
     QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
@@ -372,8 +395,9 @@ void TestConverterRun::converterThatCannotStart() {
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
     QTRY_VERIFY_WITH_TIMEOUT(
-        run.log().contains(QStringLiteral("Project Conversion could not be executed: Please ensure "
-                                          "tesscli.exe is set on the path.")),
+        run.log().contains(
+            QStringLiteral("Project Conversion could not be executed: Please ensure ") +
+            kConverterFile + QStringLiteral(" is set on the path.")),
         kTimeout);
     QTest::qWait(200);
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
@@ -513,6 +537,54 @@ void TestConverterRun::closeAfterSuccessEndsTheWizard() {
     QVERIFY(run.boxesSeen.isEmpty());  // nothing runs: no question
 }
 
+void TestConverterRun::closeOnlyOnTheLastPageAfterSuccess() {
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    const QString cancel = run.cancelText();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
+    // The pages before the last offer Cancel, as before the run...
+    run.wizard.button(QWizard::BackButton)->click();
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
+    QCOMPARE(run.cancelText(), cancel);
+    // ...and so does the last page once a new summary is shown for a new run.
+    run.wizard.next();
+    QCOMPARE(run.cancelText(), cancel);
+}
+
+void TestConverterRun::failureBoxIsAWarning() {
+    RunFixture run("exit 1", true);
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.answerNextBox(QMessageBox::Ok);
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxesSeen.size(), 1, kTimeout);
+    QCOMPARE(run.boxesSeen[0].caption, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxesSeen[0].text,
+             QStringLiteral("Project Conversion Failed!\nPlease check the details log and try "
+                            "again."));
+    QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Warning);
+    QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestConverterRun::settingsThatCannotBeSavedAreReported() {
+    RunFixture run("exit 0");
+    run.dir.makeFolder(QStringLiteral("settings.txt"));  // no file can be written there
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    const QString path = QDir::toNativeSeparators(run.dir.filePath(QStringLiteral("settings.txt")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        run.log().endsWith(
+            QStringLiteral("\nProject Converted Successfully!\nThe settings could not "
+                           "be saved in ") +
+            path + QLatin1Char('.')),
+        kTimeout);
+}
+
 void TestConverterRun::realConverterOnTheExample() {
     const QString example = QStringLiteral(TESSALY_SOURCE_DIR "/examples/demo/demo.mcp.xml");
     QVERIFY2(QFile::exists(example), qPrintable(example));
@@ -538,7 +610,7 @@ void TestConverterRun::realConverterOnTheExample() {
     QVERIFY2(boxes.isEmpty(), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Vexa/Vexa++ Project Completed!")), qPrintable(log));
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
-    QCOMPARE(wizard.buttonText(QWizard::CancelButton), QStringLiteral("Close"));
+    QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("Close"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
 }
 

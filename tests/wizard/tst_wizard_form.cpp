@@ -30,6 +30,7 @@ class TestWizardForm : public QObject {
     void everyPageHasBannersAndLines();
     void startState();
     void windowSizeAndCaption();
+    void windowIconIsTheProgramIcon();
     void languageChangeReappliesTexts();
 };
 
@@ -364,6 +365,19 @@ void TestWizardForm::windowSizeAndCaption() {
     QVERIFY(wizard.pageTextsFit());
     QVERIFY(wizard.Page0->font().pointSizeF() >= 6.0);
     QCOMPARE(wizard.textLabel1_3_3->font().pointSize(), 12);
+}
+
+void TestWizardForm::windowIconIsTheProgramIcon() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    QVERIFY(!wizard.windowIcon().isNull());
+    const QImage icon(QStringLiteral(TESSALY_SOURCE_DIR "/src/wizard/tesswiz.png"));
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QCOMPARE(wizard.windowIcon()
+                 .pixmap(QSize(32, 32), 1.0)
+                 .toImage()
+                 .convertToFormat(QImage::Format_ARGB32),
+             icon.convertToFormat(QImage::Format_ARGB32));
 }
 
 void TestWizardForm::languageChangeReappliesTexts() {
