@@ -1,6 +1,8 @@
 #!/bin/sh
-# Renders the wizard's four pages to docs/images/page0.png .. page3.png on
-# Qt's offscreen platform. Usage: scripts/render-wizard-pages.sh [BUILD_DIR]
+# Renders the wizard's four pages to docs/images/page0.png .. page3.png, and
+# the last page's log after converting the bundled demo export to
+# docs/images/page3-run.png, on Qt's offscreen platform.
+# Usage: scripts/render-wizard-pages.sh [BUILD_DIR]
 # (default build/render). Needs qt6-base-dev; installs the DejaVu fonts when
 # no font is available, since the offscreen platform draws text only with them.
 set -eu
@@ -17,5 +19,6 @@ if ! fc-list 2>/dev/null | grep -q .; then
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DBUILD_TESTING=ON >/dev/null
-cmake --build "$build" --target render_wizard_pages
-QT_QPA_PLATFORM=offscreen "$build/tests/wizard/render_wizard_pages" "$root/docs/images"
+cmake --build "$build" --target render_wizard_pages tesscli
+QT_QPA_PLATFORM=offscreen "$build/tests/wizard/render_wizard_pages" "$root/docs/images" \
+    "$root/examples/demo" "$build/src"

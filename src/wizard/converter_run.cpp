@@ -48,6 +48,14 @@ QStringList converterArguments(const ConverterFields& fields) {
     return arguments;
 }
 
+QString converterFileName() {
+#ifdef Q_OS_WIN
+    return kConverterName + QStringLiteral(".exe");
+#else
+    return kConverterName;
+#endif
+}
+
 QString findConverter(const QString& ownFolder) {
     QString program;
     if (!ownFolder.isEmpty()) {

@@ -38,6 +38,9 @@ QString buildSummary(const ConverterFields& fields);
 // not empty. Every value is one argument, unchanged.
 QStringList converterArguments(const ConverterFields& fields);
 
+// The converter's program file, as the platform names it.
+QString converterFileName();
+
 // The tesscli program in ownFolder, or else along the PATH; empty when
 // neither has one.
 QString findConverter(const QString& ownFolder);

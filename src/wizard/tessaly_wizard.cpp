@@ -11,12 +11,12 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextBrowser>
-#include <QTextCursor>
 #include <cstdio>
 
+#include "browse_start.h"
+#include "cli/command_line.h"
 #include "converter_run.h"
+#include "details_log.h"
 #include "platform/platform.h"
 #include "wizard_settings.h"
 
@@ -24,13 +24,23 @@ using namespace tessaly::wizard;
 
 namespace {
 
-bool pathExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo::exists(path);
+// How long closing the wizard waits for a stopped converter to end.
+constexpr int kStopTimeoutMs = 5000;
+
+enum class PathKind { File, Folder };
+
+bool pathIsA(const QString& path, PathKind kind) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(path);
+    return kind == PathKind::Folder ? info.isDir() : info.isFile();
 }
 
-// Colours the edit's text black for an existing path and red otherwise.
-bool checkPath(QLineEdit* edit) {
-    const bool valid = pathExists(edit->text());
+// Colours the edit's text black when it names an existing file or folder,
+// as the field asks, and red otherwise.
+bool checkPath(QLineEdit* edit, PathKind kind) {
+    const bool valid = pathIsA(edit->text(), kind);
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Text, valid ? QColor(0, 0, 0) : QColor(255, 0, 0));
     edit->setPalette(palette);
@@ -41,11 +51,9 @@ bool checkPath(QLineEdit* edit) {
 
 TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
     : TessalyWizardBase(parent, name, modal, flags),
+      detailsLog(new DetailsLog(DetailsText, this)),
       converterSearchFolder(QCoreApplication::applicationDirPath()),
-      browseDialog([this](const BrowseRequest& request) { return showBrowseDialog(request); }),
-      failureBox([](const QString& caption, const QString& text) {
-          QMessageBox::about(nullptr, caption, text);
-      }) {
+      cancelText(buttonText(QWizard::CancelButton)) {
     Page0->setComplete(false);
     Page3->setComplete(false);
     button(QWizard::HelpButton)->setEnabled(false);
@@ -61,15 +69,16 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     for (QLineEdit* edit : {CWProjectEdit, VexaProjectEdit, VexaNameEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page0LineEdit_textchanged);
     }
+    connect(CWProjectEdit, &QLineEdit::textChanged, this, &TessalyWizard::proposeName);
     connect(MsgBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::MsgBrowseBtn_clicked);
     connect(AnalBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::AnalBrowseBtn_clicked);
     connect(CmpBrowseBtn, &QPushButton::clicked, this, &TessalyWizard::CmpBrowseBtn_clicked);
-    for (QLineEdit* edit : {MsgPersonEdit, CmpPersonEdit}) {
+    for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page1LineEdit_textchanged);
     }
 
     for (QLineEdit* edit : {CWInstallDirEdit, CWProjectEdit, VexaProjectEdit, VexaNameEdit,
-                            MsgPersonEdit, CmpPersonEdit}) {
+                            MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         edit->installEventFilter(this);
     }
 
@@ -110,7 +119,7 @@ bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
             Page0LineEdit_textchanged(QString());
             return false;
         }
-        if (watched == MsgPersonEdit || watched == CmpPersonEdit) {
+        if (watched == MsgPersonEdit || watched == AnalPersonEdit || watched == CmpPersonEdit) {
             Page1LineEdit_textchanged(QString());
             return false;
         }
@@ -119,22 +128,36 @@ bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
-    bool valid = checkPath(CWInstallDirEdit);
-    valid = checkPath(CWProjectEdit) && valid;
-    valid = checkPath(VexaProjectEdit) && valid;
-    Page0->setComplete(valid && !VexaNameEdit->text().isEmpty());
+    bool valid = checkPath(CWInstallDirEdit, PathKind::Folder);
+    valid = checkPath(CWProjectEdit, PathKind::File) && valid;
+    valid = checkPath(VexaProjectEdit, PathKind::Folder) && valid;
+    // A name of blanks only would make a project file named " .prj".
+    Page0->setComplete(valid && !VexaNameEdit->text().trimmed().isEmpty());
+}
+
+void TessalyWizard::proposeName(const QString& project) {
+    // The name follows the export, as tesscli names a project by default,
+    // until the user types a name of their own.
+    const QString name = VexaNameEdit->text();
+    if (!name.isEmpty() && name != proposedName) {
+        return;
+    }
+    const std::string proposal = tessaly::defaultProjectName(project.toLocal8Bit().toStdString(),
+                                                             QDir::separator().toLatin1());
+    proposedName = QString::fromLocal8Bit(proposal.data(), qsizetype(proposal.size()));
+    VexaNameEdit->setText(proposedName);
 }
 
 void TessalyWizard::Page1LineEdit_textchanged(const QString&) {
-    // Not combined: the last non-empty field decides.
+    // An empty personality leaves the converter's default; one that is given
+    // must be a file.
+    bool valid = true;
     for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         if (!edit->text().isEmpty()) {
-            Page1->setComplete(checkPath(edit));
+            valid = checkPath(edit, PathKind::File) && valid;
         }
     }
-    if (MsgPersonEdit->text().isEmpty() && CmpPersonEdit->text().isEmpty()) {
-        Page1->setComplete(true);
-    }
+    Page1->setComplete(valid);
 }
 
 QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {
@@ -156,8 +179,11 @@ QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {
 
 void TessalyWizard::browse(BrowseKind kind, const QString& caption, const QString& filter,
                            QLineEdit* edit) {
+    const BrowseRequest request{
+        kind, caption,
+        browseStart(kind == BrowseKind::ExistingDirectory, edit->text(), lastBrowsePath), filter};
     const QString chosen =
-        QDir::toNativeSeparators(browseDialog({kind, caption, lastBrowsePath, filter}));
+        QDir::toNativeSeparators(browseDialog ? browseDialog(request) : showBrowseDialog(request));
     if (chosen.isEmpty()) {
         return;
     }
@@ -207,7 +233,9 @@ void TessalyWizard::leaveExtensionsPage() {
         cppCheck->isChecked(), ccCheck->isChecked(), cxxCheck->isChecked(), cCheck->isChecked(),
         hCheck->isChecked(),   hhCheck->isChecked(), hppCheck->isChecked(), hxxCheck->isChecked()};
     extensionList = buildExtensionList(ticked, CustExtEdit->text());
-    DetailsText->setPlainText(buildSummary(fields()));
+    // A new run can be started: Cancel reads as before any run.
+    Page3->setButtonText(QWizard::CancelButton, cancelText);
+    detailsLog->setText(buildSummary(fields()));
     Page3->setComplete(true);
 }
 
@@ -219,12 +247,16 @@ ConverterFields TessalyWizard::fields() const {
 }
 
 void TessalyWizard::accept() {
+    // One converter at a time: a second one would write into the same
+    // destination.
+    if (isRunning()) {
+        return;
+    }
     auto* process = new QProcess(this);
     converterProcess = process;
     const QStringList arguments = converterArguments(fields());
 
-    DetailsText->clear();
-    DetailsText->setPlainText(tr("Initialising Project Conversion ...\n"));
+    detailsLog->setText(tr("Initialising Project Conversion ...\n"));
 
     // The child reads nothing and its error output is not shown: it gets an
     // empty input and its error output goes where the wizard's goes.
@@ -238,80 +270,94 @@ void TessalyWizard::accept() {
         }
     });
 
+    Page3->setComplete(false);
     const QString program = findConverter(converterSearchFolder);
     if (program.isEmpty()) {
         reportStartFailure();
     } else {
+        setRunning(true);
         process->start(program, arguments);
     }
-    Page3->setComplete(false);
+}
+
+bool TessalyWizard::isRunning() const {
+    return converterProcess && converterProcess->state() != QProcess::NotRunning;
+}
+
+void TessalyWizard::setRunning(bool running) {
+    // Back on the last page would lead to a new summary, and from there to a
+    // second run, while this one still writes.
+    setOption(QWizard::DisabledBackButtonOnLastPage, running);
 }
 
 void TessalyWizard::reportStartFailure() {
-    appendToLog(
-        tr("Project Conversion could not be executed: Please ensure tesscli.exe is set "
-           "on the path.\n"));
+    setRunning(false);
+    detailsLog->appendParagraph(
+        tr("Project Conversion could not be executed: Please ensure %1 is set on the path.\n")
+            .arg(converterFileName()));
 }
 
 void TessalyWizard::reject() {
-    if (converterProcess) {
-        converterProcess->kill();
+    if (isRunning()) {
+        const auto answer =
+            QMessageBox::question(this, tr("Tessaly"), tr("A conversion is running. Stop it?"),
+                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        stopConverter();
     }
     TessalyWizardBase::reject();
 }
 
-void TessalyWizard::appendToLog(const QString& text) {
-    // A new paragraph holding the text as it is: converter output names files
-    // that may contain markup characters, which must not be interpreted. As
-    // with the browser's own append, a view that shows the end of the log
-    // keeps showing it, so that output is seen as it arrives.
-    QScrollBar* bar = DetailsText->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    QTextCursor cursor(DetailsText->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!DetailsText->document()->isEmpty()) {
-        cursor.insertBlock();
+void TessalyWizard::stopConverter() {
+    // The run may have ended while the question was open.
+    if (!isRunning()) {
+        return;
     }
-    cursor.insertText(text);
-    if (atEnd) {
-        bar->setValue(bar->maximum());
-    }
-}
-
-bool TessalyWizard::fromEarlierRun() const {
-    // A run started while an earlier child still runs supersedes it: the
-    // earlier child's output and end must not be taken for the newest run's.
-    const auto* process = qobject_cast<const QProcess*>(sender());
-    return process && process != converterProcess;
+    converterProcess->kill();
+    // Its end is reported as any other (processExit) before the log says why.
+    converterProcess->waitForFinished(kStopTimeoutMs);
+    detailsLog->appendParagraph(tr("Project Conversion stopped."));
 }
 
 void TessalyWizard::readFromStdout() {
-    if (fromEarlierRun()) {
-        qobject_cast<QProcess*>(sender())->readAllStandardOutput();
-        return;
-    }
-    if (!converterProcess) {
-        return;
-    }
-    const QByteArray bytes = converterProcess->readAllStandardOutput();
-    if (!bytes.isEmpty()) {
-        appendToLog(QString::fromLatin1(bytes));
+    if (converterProcess) {
+        detailsLog->appendOutput(converterProcess->readAllStandardOutput());
     }
 }
 
 void TessalyWizard::processExit() {
-    if (converterProcess && !fromEarlierRun()) {
+    setRunning(false);
+    if (converterProcess) {
+        detailsLog->appendOutput(converterProcess->readAllStandardOutput());
+        detailsLog->flushOutput();
         if (converterProcess->exitStatus() == QProcess::NormalExit) {
             if (converterProcess->exitCode() == 0) {
-                appendToLog(tr("Project Converted Successfully!"));
-                setButtonText(QWizard::CancelButton, tr("Close"));
+                detailsLog->appendParagraph(tr("Project Converted Successfully!"));
+                Page3->setButtonText(QWizard::CancelButton, tr("Close"));
             } else {
-                failureBox(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
-                                             "details log and try again."));
+                showFailure(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
+                                              "details log and try again."));
             }
         }
     }
-    writeSettings();
+    if (!writeSettings()) {
+        detailsLog->appendParagraph(
+            tr("The settings could not be saved in %1.")
+                .arg(QDir::toNativeSeparators(
+                    QFileInfo(QLatin1String(kSettingsFileName)).absoluteFilePath())));
+    }
+}
+
+void TessalyWizard::showFailure(const QString& caption, const QString& text) {
+    if (failureBox) {
+        failureBox(caption, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+    box.setWindowIcon(windowIcon());
+    box.exec();
 }
 
 void TessalyWizard::readSettings() {
@@ -333,8 +379,8 @@ void TessalyWizard::readSettings() {
     }
 }
 
-void TessalyWizard::writeSettings() {
-    writeSettingsFile(QLatin1String(kSettingsFileName),
-                      {CWInstallDirEdit->text(), MsgPersonEdit->text(), AnalPersonEdit->text(),
-                       CmpPersonEdit->text()});
+bool TessalyWizard::writeSettings() {
+    return writeSettingsFile(QLatin1String(kSettingsFileName),
+                             {CWInstallDirEdit->text(), MsgPersonEdit->text(),
+                              AnalPersonEdit->text(), CmpPersonEdit->text()});
 }

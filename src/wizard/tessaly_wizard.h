@@ -11,7 +11,8 @@
 
 namespace tessaly::wizard {
 struct ConverterFields;
-}
+class DetailsLog;
+}  // namespace tessaly::wizard
 
 class TessalyWizard : public TessalyWizardBase {
     Q_OBJECT
@@ -36,7 +37,8 @@ class TessalyWizard : public TessalyWizardBase {
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Replace the dialogs, e.g. so that tests can answer them.
+    // Replace the dialogs, e.g. so that tests can answer them; an empty one
+    // stands for the toolkit's.
     void setBrowseDialog(BrowseDialog dialog) { browseDialog = std::move(dialog); }
     void setFailureBox(MessageBox box) { failureBox = std::move(box); }
     // The folder searched for tesscli before the PATH; the program's own
@@ -69,20 +71,26 @@ class TessalyWizard : public TessalyWizardBase {
     void reject() override;
 
   private:
+    void proposeName(const QString& project);
     void browse(BrowseKind kind, const QString& caption, const QString& filter, QLineEdit* edit);
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();
     tessaly::wizard::ConverterFields fields() const;
-    void appendToLog(const QString& text);
-    bool fromEarlierRun() const;
+    bool isRunning() const;
+    void setRunning(bool running);
+    void stopConverter();
     void reportStartFailure();
     void readSettings();
-    void writeSettings();
+    bool writeSettings();
+    void showFailure(const QString& caption, const QString& text);
 
+    tessaly::wizard::DetailsLog* detailsLog;
     QString extensionList;
     QPointer<QProcess> converterProcess;
     QString lastBrowsePath;
+    QString proposedName;  // the name last proposed from the export
     QString converterSearchFolder;
     BrowseDialog browseDialog;
     MessageBox failureBox;
+    QString cancelText;  // the Cancel button's own text
 };

@@ -5,10 +5,12 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBrowser>
+#include <initializer_list>
 
 #include "banner_images.h"
 
@@ -63,10 +65,34 @@ QLabel* makeDescription(QGroupBox* box, const char* name, int y, int w, int h) {
     return label;
 }
 
+// Tab moves through the widgets in the order given.
+void chainFocus(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+// A text as the user sees it: without the mnemonic marker.
+QString shownText(QString text) {
+    const qsizetype marker = text.indexOf(QLatin1Char('&'));
+    return marker >= 0 ? text.remove(marker, 1) : text;
+}
+
+void followAll(WizardPage* page, WizardPage::Follow how, std::initializer_list<QWidget*> widgets) {
+    for (QWidget* widget : widgets) {
+        page->follow(widget, how);
+    }
+}
+
 WizardPage* makePage(QWizard* wizard, const char* name) {
     auto* page = new WizardPage(wizard);
     page->setObjectName(QString::fromLatin1(name));
     page->setMinimumSize(kPageSize);
+    page->setRestSize(kPageSize);
     return page;
 }
 
@@ -82,6 +108,7 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     // The same look on every platform: buttons below the page, no header.
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::HaveHelpButton, true);
+    setWindowIcon(QIcon(QStringLiteral(":/tesswiz/tesswiz.png")));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
@@ -156,9 +183,26 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     pixmapLabel3_3_2_2_2 = makeBanner(Page3, "pixmapLabel3_3_2_2_2", 360, 20, image1);
     line1_3_2_2 = makeLine(Page3, "line1_3_2_2", -8);
     line1_2_2_2_2 = makeLine(Page3, "line1_2_2_2_2", 521);
-    DetailsText = make<QTextBrowser>(Page3, "DetailsText", 15, 40, 505, 310);
+    DetailsText = make<QPlainTextEdit>(Page3, "DetailsText", 15, 40, 505, 310);
+    DetailsText->setReadOnly(true);
     DetailsText->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     addPage(Page3);
+
+    // Tab follows each page row by row, left to right; the labels' mnemonics
+    // focus the fields they name.
+    chainFocus({CWInstallDirEdit, CWInstallBrowseBtn, CWProjectEdit, CWProjectBrowseBtn,
+                VexaProjectEdit, VexaProjectBrowseBtn, VexaNameEdit});
+    chainFocus(
+        {MsgPersonEdit, MsgBrowseBtn, AnalPersonEdit, AnalBrowseBtn, CmpPersonEdit, CmpBrowseBtn});
+    chainFocus(
+        {cppCheck, ccCheck, cxxCheck, cCheck, hCheck, hhCheck, hppCheck, hxxCheck, CustExtEdit});
+    textLabel1_3_2->setBuddy(CWInstallDirEdit);
+    textLabel1_3->setBuddy(CWProjectEdit);
+    textLabel1->setBuddy(VexaProjectEdit);
+    textLabel1_2->setBuddy(VexaNameEdit);
+    textLabel2->setBuddy(CustExtEdit);
+
+    followPageSizes();
 
     // Shown or not, the wizard stands on its first page from the start.
     restart();
@@ -167,13 +211,51 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     resize(kWindowSize);
 }
 
+void TessalyWizardBase::followPageSizes() {
+    // A larger window gives its extra width to the fields and the
+    // description boxes, and its extra width and height to the log; the
+    // banners and side lines follow the page's edges, the Browse buttons its
+    // right edge, and the extension boxes stay centred.
+    const WizardPage::Follow grow{0, 1, 0, 0};
+    const WizardPage::Follow moveRight{1, 0, 0, 0};
+    const auto frame = [](WizardPage* page, QLabel* top, QLabel* bottom, QFrame* left,
+                          QFrame* right) {
+        page->follow(top, {0, 1, 0, 0});
+        page->follow(bottom, {0, 1, 1, 0});
+        page->follow(left, {0, 0, 0, 1});
+        page->follow(right, {1, 0, 0, 1});
+    };
+    frame(Page0, pixmapLabel3, pixmapLabel3_3, line1, line1_2);
+    frame(Page1, pixmapLabel3_2, pixmapLabel3_3_2, line1_3, line1_2_2);
+    frame(Page2, pixmapLabel3_2_2, pixmapLabel3_3_2_2, line1_3_2, line1_2_2_2);
+    frame(Page3, pixmapLabel3_2_2_2, pixmapLabel3_3_2_2_2, line1_3_2_2, line1_2_2_2_2);
+    followAll(Page0, grow,
+              {groupBox1_3, textLabel2_2, groupBox1, CWInstallDirEdit, CWProjectEdit, groupBox2,
+               VexaProjectEdit, VexaNameEdit});
+    followAll(Page0, moveRight, {CWInstallBrowseBtn, CWProjectBrowseBtn, VexaProjectBrowseBtn});
+    followAll(Page1, grow,
+              {groupBox1_3_2, textLabel2_2_2, groupBox1_2, MsgPersonEdit, groupBox2_2_2,
+               AnalPersonEdit, groupBox2_2, CmpPersonEdit});
+    followAll(Page1, moveRight, {MsgBrowseBtn, AnalBrowseBtn, CmpBrowseBtn});
+    followAll(Page2, grow, {groupBox1_3_2_2, textLabel2_2_2_2});
+    Page2->follow(groupBox7, {0.5, 0, 0, 0});
+    Page3->follow(DetailsText, {0, 1, 0, 1});
+}
+
 void TessalyWizardBase::showEvent(QShowEvent* event) {
     // The wizard's layout knows the size the pages need only once it is
-    // shown; the window then grows where that is larger.
+    // shown: the window can never be smaller, and grows where that is larger.
     QWizard::showEvent(event);
-    const QSize needed = minimumSizeHint().expandedTo(kWindowSize);
-    if (needed != size() && !sizedToHint) {
+    const QSize smallest = minimumSizeHint();
+    setMinimumSize(smallest);
+    if (!sizedToHint) {
+        const QSize needed = smallest.expandedTo(kWindowSize);
         resize(needed);
+        // At the size the window opens with, every widget stands where the
+        // form puts it; the pages grow from there.
+        for (WizardPage* page : {Page0, Page1, Page2, Page3}) {
+            page->setRestSize(kPageSize + (needed - smallest));
+        }
     }
     sizedToHint = true;
 }
@@ -191,11 +273,11 @@ bool TessalyWizardBase::pageTextsFit() const {
         }
         const QFontMetrics metrics = label->fontMetrics();
         const QRect box = label->contentsRect();
+        const QString text = shownText(label->text());
         const QRect needed =
             label->wordWrap()
-                ? metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap,
-                                       label->text())
-                : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
+                ? metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap, text)
+                : QRect(0, 0, metrics.horizontalAdvance(text), metrics.height());
         if (needed.width() > box.width() || needed.height() > box.height()) {
             return false;
         }
@@ -228,6 +310,8 @@ void TessalyWizardBase::fitPageFont() {
 TessalyWizardBase::~TessalyWizardBase() = default;
 
 void TessalyWizardBase::languageChange() {
+    // Mnemonic letters differ on each page, and from the wizard's own
+    // buttons (Back, Next, Finish, Help).
     setWindowTitle(tr("Tessaly 1.1"));
     for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
         page->setTitle(QString());
@@ -244,17 +328,17 @@ void TessalyWizardBase::languageChange() {
            "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
            "named according to the name specified."));
     groupBox1->setTitle(tr("CodeWarrior"));
-    textLabel1_3_2->setText(tr("Install Location"));
+    textLabel1_3_2->setText(tr("&Install Location"));
     CWInstallDirEdit->setToolTip(tr("Location of CodeWarrior install directory."));
-    CWInstallBrowseBtn->setText(tr("Browse"));
-    textLabel1_3->setText(tr("Exported Project"));
+    CWInstallBrowseBtn->setText(tr("B&rowse"));
+    textLabel1_3->setText(tr("&Exported Project"));
     CWProjectEdit->setToolTip(tr("Path to the CW .mcp.xml file."));
-    CWProjectBrowseBtn->setText(tr("Browse"));
+    CWProjectBrowseBtn->setText(tr("Br&owse"));
     groupBox2->setTitle(tr("Vexa / Vexa++ Project"));
-    textLabel1->setText(tr("Folder"));
+    textLabel1->setText(tr("Fol&der"));
     VexaProjectEdit->setToolTip(tr("Destination folder for the Vexa/Vexa++ project."));
-    VexaProjectBrowseBtn->setText(tr("Browse"));
-    textLabel1_2->setText(tr("Name"));
+    VexaProjectBrowseBtn->setText(tr("Bro&wse"));
+    textLabel1_2->setText(tr("Na&me"));
     VexaNameEdit->setToolTip(tr("Name of the Vexa/Vexa++ project."));
 
     textLabel2_2_2->setText(
@@ -262,22 +346,22 @@ void TessalyWizardBase::languageChange() {
            "Vexa++ \nproject.  \n\nSelect a template analyser personality to use e.g. MISRA, "
            "HICPP, JSF.\n\nIf you do not select a personality, an empty default personality "
            "will be used."));
-    groupBox1_2->setTitle(tr("Message Personality"));
+    groupBox1_2->setTitle(tr("&Message Personality"));
     MsgPersonEdit->setToolTip(tr("Path to the message personality to use for the project."));
-    MsgBrowseBtn->setText(tr("Browse"));
-    groupBox2_2_2->setTitle(tr("Template Analyser Personality"));
+    MsgBrowseBtn->setText(tr("B&rowse"));
+    groupBox2_2_2->setTitle(tr("&Template Analyser Personality"));
     AnalPersonEdit->setToolTip(
         tr("Path to the template analyser personality to use for the project."));
-    AnalBrowseBtn->setText(tr("Browse"));
-    groupBox2_2->setTitle(tr("Compiler Personality"));
+    AnalBrowseBtn->setText(tr("Br&owse"));
+    groupBox2_2->setTitle(tr("&Compiler Personality"));
     CmpPersonEdit->setToolTip(tr("Path to the compiler personality to use for the project."));
-    CmpBrowseBtn->setText(tr("Browse"));
+    CmpBrowseBtn->setText(tr("Bro&wse"));
 
     textLabel2_2_2_2->setText(
         tr("Specify which file extensions should be searched for in the CW project.\nThese files "
            "will be added into the Vexa/Vexa++ project.  \n\nYou can add custom extensions as a "
            "comma seperated list of extensions e.g res,xml"));
-    groupBox7->setTitle(tr("File Extensions"));
+    groupBox7->setTitle(tr("File E&xtensions"));
     cppCheck->setText(tr("*.cpp"));
     ccCheck->setText(tr("*.cc"));
     cxxCheck->setText(tr("*.cxx"));
@@ -286,7 +370,7 @@ void TessalyWizardBase::languageChange() {
     hhCheck->setText(tr("*.hh"));
     hppCheck->setText(tr("*.hpp"));
     hxxCheck->setText(tr("*.hxx"));
-    textLabel2->setText(tr("Custom Extensions"));
+    textLabel2->setText(tr("&Custom Extensions"));
     CustExtEdit->setToolTip(tr("Custom extensions list to add files of this type to the project."));
     CustExtEdit->setInputMask(QString());
 

@@ -15,8 +15,8 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
-class QTextBrowser;
 
 class TessalyWizardBase : public QWizard {
     Q_OBJECT
@@ -92,7 +92,7 @@ class TessalyWizardBase : public QWizard {
     QLabel* pixmapLabel3_3_2_2_2;
     QFrame* line1_3_2_2;
     QFrame* line1_2_2_2_2;
-    QTextBrowser* DetailsText;
+    QPlainTextEdit* DetailsText;  // the details log, read-only plain text
 
   protected slots:
     virtual void languageChange();
@@ -101,6 +101,7 @@ class TessalyWizardBase : public QWizard {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void followPageSizes();
     void fitPageFont();
 
     QPixmap image0;  // top banner

@@ -89,19 +89,17 @@ bool writeSettingsFile(const QString& path, const RememberedValues& values) {
 }
 
 QString codeWarriorDirFromRegistry(Platform& platform, std::FILE* diagnostics) {
-    const std::optional<std::string> value = platform.registryValue(kCodeWarriorIdeKey);
-    if (!value) {
-        if (platform.pathStyle() == PathStyle::Windows && diagnostics) {
-            // The platform reports only that the read failed, not the
-            // system's result code, which is shown as -1.
-            std::fprintf(diagnostics, "%s", kCodeWarriorIdeKey);
-            std::fprintf(diagnostics, "%d, %d", -1, 0);
-            std::fflush(diagnostics);
-        }
-        return QString();
+    const std::string folder = tessaly::codeWarriorDirFromRegistry(platform);
+    // An empty folder comes from a failed read or from a value with no folder
+    // in it; only the failed read is reported.
+    if (folder.empty() && platform.pathStyle() == PathStyle::Windows && diagnostics &&
+        !platform.registryValue(kCodeWarriorIdeKey)) {
+        // The platform reports only that the read failed, not the system's
+        // result code, which is shown as -1.
+        std::fprintf(diagnostics, "%s", kCodeWarriorIdeKey);
+        std::fprintf(diagnostics, "%d, %d", -1, 0);
+        std::fflush(diagnostics);
     }
-    // The value is a Windows path whatever the host: it is cut at "\\".
-    const std::string folder = installFolderFromIdePath(*value, '\\');
     return QString::fromLocal8Bit(folder.data(), qsizetype(folder.size()));
 }
 

@@ -50,9 +50,10 @@ QByteArray settingsText(const RememberedValues& values);
 // interrupted write leaves the previous file. False when it cannot be written.
 bool writeSettingsFile(const QString& path, const RememberedValues& values);
 
-// The CodeWarrior folder above the IDE's program folder, from the IDE's
-// registry entry; empty when there is none. Where a registry exists, a failed
-// read writes a diagnostic (the key, then the result code) to `diagnostics`.
+// The CodeWarrior folder that tesscli takes by default (the folder above the
+// IDE's program folder, from the IDE's registry entry); empty when there is
+// none. Where a registry exists, a failed read also writes a diagnostic (the
+// key, then the result code) to `diagnostics`.
 QString codeWarriorDirFromRegistry(Platform& platform, std::FILE* diagnostics);
 
 }  // namespace tessaly::wizard

@@ -1,7 +1,9 @@
 // A stand-in for tesscli in the wizard's run tests. It appends its arguments
 // to the file named by TESSALY_STUB_LOG (one per line, after a line with
-// their count), prints a few lines (and TESSALY_STUB_LINES more, when set),
-// then behaves as TESSALY_STUB_MODE says:
+// their count), prints a few lines (and TESSALY_STUB_LINES more, when set)
+// in the way TESSALY_STUB_WRITES says ("lines": one write per line, the
+// default; "bytes": one write per byte, a millisecond apart; "block": all in
+// one write), then behaves as TESSALY_STUB_MODE says:
 // "exit N" exits with status N, "late MS N" waits MS milliseconds first,
 // "crash" kills itself, "hang" waits (after writing TESSALY_STUB_LOG +
 // ".running") until it is killed.
@@ -14,6 +16,35 @@
 #include <string>
 #include <thread>
 
+namespace {
+
+void pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Writes the output the way `how` says.
+void write(const std::string& output, const std::string& how) {
+    if (how == "bytes") {
+        for (char c : output) {
+            std::fputc(c, stdout);
+            std::fflush(stdout);
+            pause(1);
+        }
+    } else if (how == "block") {
+        std::fwrite(output.data(), 1, output.size(), stdout);
+    } else {
+        for (std::size_t start = 0; start < output.size();) {
+            const std::size_t end = output.find('\n', start) + 1;
+            std::fwrite(output.data() + start, 1, end - start, stdout);
+            std::fflush(stdout);
+            start = end;
+        }
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     const char* log = std::getenv("TESSALY_STUB_LOG");
     if (log) {
@@ -24,15 +55,14 @@ int main(int argc, char* argv[]) {
         }
     }
     // Markup at the start, which a rich-text view would take for HTML, and
-    // a Latin-1 byte.
-    std::printf("<b>not bold</b> caf\xe9\n");
-    std::printf("stub: converting\n");
+    // a non-ASCII character in UTF-8, the system's encoding here.
+    std::string output = "<b>not bold</b> caf\xc3\xa9\nstub: converting\n";
     const int extraLines =
         std::getenv("TESSALY_STUB_LINES") ? std::atoi(std::getenv("TESSALY_STUB_LINES")) : 0;
     for (int i = 0; i < extraLines; ++i) {
-        std::printf("stub: line %d\n", i);
+        output += "stub: line " + std::to_string(i) + "\n";
     }
-    std::fflush(stdout);
+    write(output, std::getenv("TESSALY_STUB_WRITES") ? std::getenv("TESSALY_STUB_WRITES") : "");
 
     const std::string mode =
         std::getenv("TESSALY_STUB_MODE") ? std::getenv("TESSALY_STUB_MODE") : "exit 0";
@@ -47,13 +77,12 @@ int main(int argc, char* argv[]) {
             std::ofstream(std::string(log) + ".running") << "running\n";
         }
         for (;;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            pause(100);
         }
     }
     if (mode.rfind("late ", 0) == 0) {
         char* rest = nullptr;
-        const long ms = std::strtol(mode.c_str() + 5, &rest, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        pause(int(std::strtol(mode.c_str() + 5, &rest, 10)));
         return std::atoi(rest);
     }
     if (mode.rfind("exit ", 0) == 0) {

@@ -1,5 +1,6 @@
 // The six browse dialogs: what each asks for, what a choice fills in, what a
 // cancel leaves alone, and the start location they share.
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,9 +23,13 @@ class TestBrowse : public QObject {
     void cancelKeepsFieldAndStartLocation();
     void dialogsShareTheLastChoice();
     void choiceRunsThePageCheck();
-    void analyserChoiceRunsNoCheck();
+    void analyserChoiceRunsTheCheck();
     void toolkitDialogs_data();
     void toolkitDialogs();
+    void startsInTheFolderOfTheFieldsValue_data();
+    void startsInTheFolderOfTheFieldsValue();
+    void folderDialogAfterAFileChoiceStartsInItsFolder();
+    void toolkitFolderDialogPrefillsNoFileName();
 
   private:
     void addRows();
@@ -130,8 +135,10 @@ void TestBrowse::dialogsShareTheLastChoice() {
     answer = dir.path();
     wizard.CmpBrowseBtn->click();
     wizard.VexaProjectBrowseBtn->click();
+    // The installation dialog, a folder dialog, starts in the file's folder.
     QCOMPARE(starts,
-             (QStringList{QString(QDir::separator()), QDir::toNativeSeparators(file),
+             (QStringList{QString(QDir::separator()),
+                          QDir::toNativeSeparators(QFileInfo(file).absolutePath()),
                           QDir::toNativeSeparators(file), QDir::toNativeSeparators(dir.path())}));
     QVERIFY(wizard.CWInstallDirEdit->text().isEmpty());
 }
@@ -156,18 +163,18 @@ void TestBrowse::choiceRunsThePageCheck() {
     QVERIFY(wizard.Page0->isComplete());
 }
 
-void TestBrowse::analyserChoiceRunsNoCheck() {
+void TestBrowse::analyserChoiceRunsTheCheck() {
     ScratchDirectory dir;
     TessalyWizard wizard;
-    wizard.CmpPersonEdit->setText(dir.filePath(QStringLiteral("missing.p_c")));
-    QVERIFY(!wizard.Page1->isComplete());
-    const QColor before = textColour(wizard.AnalPersonEdit);
-    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) {
-        return dir.filePath(QStringLiteral("missing.p_a"));
-    });
+    QString answer = dir.filePath(QStringLiteral("missing.p_a"));
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) { return answer; });
     wizard.AnalBrowseBtn->click();
-    QCOMPARE(textColour(wizard.AnalPersonEdit), before);
+    QCOMPARE(textColour(wizard.AnalPersonEdit), QColor(255, 0, 0));
     QVERIFY(!wizard.Page1->isComplete());
+    answer = dir.makeFile(QStringLiteral("a.p_a"));
+    wizard.AnalBrowseBtn->click();
+    QCOMPARE(textColour(wizard.AnalPersonEdit), QColor(0, 0, 0));
+    QVERIFY(wizard.Page1->isComplete());
 }
 
 void TestBrowse::toolkitDialogs_data() {
@@ -239,6 +246,100 @@ void TestBrowse::toolkitDialogs() {
         QVERIFY(wizard.VexaProjectEdit->text().isEmpty() && wizard.MsgPersonEdit->text().isEmpty());
         QCOMPARE(wizard.currentBrowsePath(), QString(QDir::separator()));
     }
+}
+
+void TestBrowse::startsInTheFolderOfTheFieldsValue_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("value");  // relative to the scratch folder
+    QTest::addColumn<QString>("start");  // likewise; "/" for the root
+    const struct {
+        const char* button;
+        const char* edit;
+    } fields[] = {
+        {"CWInstallBrowseBtn", "CWInstallDirEdit"},  {"CWProjectBrowseBtn", "CWProjectEdit"},
+        {"VexaProjectBrowseBtn", "VexaProjectEdit"}, {"MsgBrowseBtn", "MsgPersonEdit"},
+        {"AnalBrowseBtn", "AnalPersonEdit"},         {"CmpBrowseBtn", "CmpPersonEdit"}};
+    for (const auto& field : fields) {
+        const auto row = [&](const char* what, const char* value, const char* start) {
+            QTest::addRow("%s, %s", field.edit, what)
+                << field.button << field.edit << value << start;
+        };
+        row("a file", "sub/f.txt", "sub");
+        row("a folder", "sub", "sub");
+        row("missing, in a folder", "sub/none.txt", "sub");
+        row("nothing of it exists", "no/such/x", "/");
+        row("empty", "", "/");
+    }
+}
+
+void TestBrowse::startsInTheFolderOfTheFieldsValue() {
+    QFETCH(QString, button);
+    QFETCH(QString, edit);
+    QFETCH(QString, value);
+    QFETCH(QString, start);
+    ScratchDirectory dir;
+    dir.makeFile(QStringLiteral("sub/f.txt"));
+    TessalyWizard wizard;
+    wizard.findChild<QLineEdit*>(edit)->setText(value.isEmpty() ? value : dir.filePath(value));
+    QString asked;
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest& request) {
+        asked = request.startPath;
+        return QString();
+    });
+    wizard.findChild<QPushButton*>(button)->click();
+    QCOMPARE(asked, start == QLatin1String("/") ? QString(QDir::separator())
+                                                : QDir::toNativeSeparators(dir.filePath(start)));
+}
+
+void TestBrowse::folderDialogAfterAFileChoiceStartsInItsFolder() {
+    ScratchDirectory dir;
+    const QString file = dir.makeFile(QStringLiteral("projects/p.mcp.xml"));
+    TessalyWizard wizard;
+    QStringList starts;
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest& request) {
+        starts << request.startPath;
+        return request.kind == BrowseKind::OpenFile ? file : QString();
+    });
+    wizard.CWProjectBrowseBtn->click();
+    wizard.CWInstallBrowseBtn->click();    // a folder dialog: the file's folder
+    wizard.VexaProjectBrowseBtn->click();  // likewise
+    wizard.CmpBrowseBtn->click();          // a file dialog may start at the file
+    const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("projects")));
+    QCOMPARE(starts, (QStringList{QString(QDir::separator()), folder, folder,
+                                  QDir::toNativeSeparators(file)}));
+}
+
+void TestBrowse::toolkitFolderDialogPrefillsNoFileName() {
+    ScratchDirectory dir;
+    const QString file = dir.makeFile(QStringLiteral("projects/p.mcp.xml"));
+    TessalyWizard wizard;
+    wizard.show();
+    wizard.setBrowseDialog([&](const TessalyWizard::BrowseRequest&) { return file; });
+    wizard.MsgBrowseBtn->click();  // the last choice is now a file
+    wizard.setBrowseDialog({});    // the toolkit's dialogs again
+
+    QString directory;
+    QString fileName = QStringLiteral("(not seen)");
+    bool canChoose = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        directory = dialog->directory().absolutePath();
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            fileName = name->text();
+        }
+        if (auto* box = dialog->findChild<QDialogButtonBox*>()) {
+            canChoose = box->button(QDialogButtonBox::Open)->isEnabled();
+        }
+        dialog->reject();
+    });
+    wizard.VexaProjectBrowseBtn->click();
+    QCOMPARE(directory, QFileInfo(file).absolutePath());
+    QCOMPARE(fileName, QString());
+    QVERIFY(canChoose);
 }
 
 QTEST_MAIN(TestBrowse)

@@ -3,9 +3,10 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include "converter_run.h"
@@ -15,6 +16,13 @@
 namespace {
 
 constexpr int kTimeout = 30000;
+
+// The converter's program file, named as the platform names it.
+#ifdef Q_OS_WIN
+const QString kConverterFile = QStringLiteral("tesscli.exe");
+#else
+const QString kConverterFile = QStringLiteral("tesscli");
+#endif
 
 // Sets an environment variable for the test's lifetime (children inherit it).
 class ScopedEnv {
@@ -41,17 +49,29 @@ struct FailureBoxes {
     QList<QPair<QString, QString>> shown;
 };
 
+// A message box of the toolkit's, as it was shown.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+};
+
 // A wizard on its last page, ready to run, with the stand-in found first.
 class RunFixture {
   public:
-    explicit RunFixture(const QByteArray& mode)
+    // With toolkitBoxes, the failure box is the toolkit's own (answer it
+    // with answerNextBox); otherwise it is only recorded.
+    explicit RunFixture(const QByteArray& mode, bool toolkitBoxes = false)
         : log_(dir.filePath(QStringLiteral("stub-arguments.txt"))),
           logEnv_("TESSALY_STUB_LOG", QFile::encodeName(log_)),
           modeEnv_("TESSALY_STUB_MODE", mode) {
         wizard.setConverterSearchFolder(QStringLiteral(STUB_TESSCLI_DIR));
-        wizard.setFailureBox([this](const QString& caption, const QString& text) {
-            boxes.shown.append({caption, text});
-        });
+        if (!toolkitBoxes) {
+            wizard.setFailureBox([this](const QString& caption, const QString& text) {
+                boxes.shown.append({caption, text});
+            });
+        }
     }
 
     void fill(const QString& name = QStringLiteral("Engine")) {
@@ -102,13 +122,37 @@ class RunFixture {
         return runs;
     }
 
+    // Answers the next message box the wizard shows with the given button,
+    // from inside the box's own event loop, and records what it showed.
+    void answerNextBox(QMessageBox::StandardButton answer) {
+        auto* poll = new QTimer(&wizard);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            poll->stop();
+            poll->deleteLater();
+            boxesSeen.append(
+                {box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            if (QAbstractButton* button = box->button(answer)) {
+                button->click();
+            } else {
+                box->reject();
+            }
+        });
+        poll->start(10);
+    }
+
     QString log() const { return wizard.DetailsText->toPlainText(); }
-    QString cancelText() const { return wizard.buttonText(QWizard::CancelButton); }
+    // What the Cancel button reads on the page shown.
+    QString cancelText() const { return wizard.button(QWizard::CancelButton)->text(); }
     QString logFile() const { return log_; }
 
     ScratchDirectory dir;
     TessalyWizard wizard;
     FailureBoxes boxes;
+    QList<SeenBox> boxesSeen;
 
   private:
     bool exitSeen() const {
@@ -129,15 +173,22 @@ class TestConverterRun : public QObject {
     void argumentsReachTheConverterUnchanged_data();
     void argumentsReachTheConverterUnchanged();
     void successShowsOutputAndOffersClose();
+    void logShowsEachConverterLineOnce_data();
+    void logShowsEachConverterLineOnce();
+    void nonAsciiTextPassesBothWays();
     void failureStatusShowsTheBox();
     void crashShowsNothing();
     void ownFolderComesBeforePath();
     void converterNotFound();
     void converterThatCannotStart();
     void anotherRunAfterGoingBack();
-    void cancelWhileRunningKillsTheChild();
-    void endOfAnEarlierRunIsNotTheNewestRunsEnd();
+    void closingDuringARunAsksFirst_data();
+    void closingDuringARunAsksFirst();
+    void noSecondRunWhileOneGoesOn();
     void closeAfterSuccessEndsTheWizard();
+    void closeOnlyOnTheLastPageAfterSuccess();
+    void failureBoxIsAWarning();
+    void settingsThatCannotBeSavedAreReported();
     void realConverterOnTheExample();
 };
 
@@ -201,7 +252,8 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     QCOMPARE(finished.size(), 0);  // Finish does not close the wizard
     QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(QStringLiteral("Project Converted Successfully!")),
                              kTimeout);
-    // Output arrives as Latin-1 and is shown as it is, markup included.
+    // Output is decoded as the system's 8-bit encoding (UTF-8 here) and
+    // shown as it is, markup included.
     QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
     QVERIFY(run.log().contains(QStringLiteral("<b>not bold</b> caf\u00e9\n")));
     // The view follows the log to its end while output arrives.
@@ -215,6 +267,52 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     QCOMPARE(run.dir.read(QStringLiteral("settings.txt")),
              QByteArray("CW Installation Path:\n") +
                  QFile::encodeName(run.wizard.CWInstallDirEdit->text()) + "\n\n");
+}
+
+void TestConverterRun::logShowsEachConverterLineOnce_data() {
+    QTest::addColumn<QByteArray>("writes");
+    QTest::addColumn<int>("extraLines");
+    QTest::newRow("a write per line") << QByteArray("lines") << 200;
+    QTest::newRow("a write per byte") << QByteArray("bytes") << 5;
+    QTest::newRow("one large write") << QByteArray("block") << 20000;
+}
+
+void TestConverterRun::logShowsEachConverterLineOnce() {
+    QFETCH(QByteArray, writes);
+    QFETCH(int, extraLines);
+    ScopedEnv how("TESSALY_STUB_WRITES", writes);
+    ScopedEnv lines("TESSALY_STUB_LINES", QByteArray::number(extraLines));
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    QStringList expected{QStringLiteral("<b>not bold</b> caf\u00e9"),
+                         QStringLiteral("stub: converting")};
+    for (int i = 0; i < extraLines; ++i) {
+        expected << QStringLiteral("stub: line %1").arg(i);
+    }
+    // The header ends in a line feed, so an empty line follows it.
+    QTRY_COMPARE_WITH_TIMEOUT(run.log(),
+                              QStringLiteral("Initialising Project Conversion ...\n\n") +
+                                  expected.join(QLatin1Char('\n')) +
+                                  QStringLiteral("\nProject Converted Successfully!"),
+                              kTimeout);
+}
+
+void TestConverterRun::nonAsciiTextPassesBothWays() {
+    RunFixture run("exit 0");
+    run.fill(QStringLiteral("D\u00e9 mo"));
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    // The name reaches tesscli in the system's 8-bit encoding...
+    QFile arguments(run.logFile());
+    QVERIFY(arguments.open(QIODevice::ReadOnly));
+    QVERIFY(arguments.readAll().contains("\n-pn\n" +
+                                         QFile::encodeName(QStringLiteral("D\u00e9 mo")) + "\n"));
+    QCOMPARE(QFile::encodeName(QStringLiteral("\u00e9")), QByteArray("\xc3\xa9"));  // UTF-8 here
+    // ...and its output comes back through the same encoding.
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("caf\u00e9\n")), kTimeout);
+    QVERIFY(!run.log().contains(QStringLiteral("\u00c3")));
 }
 
 void TestConverterRun::failureStatusShowsTheBox() {
@@ -277,9 +375,9 @@ void TestConverterRun::converterNotFound() {
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
     QTest::qWait(200);
-    QCOMPARE(run.log(),
-             QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion could not "
-                            "be executed: Please ensure tesscli.exe is set on the path.\n"));
+    QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion "
+                                       "could not be executed: Please ensure ") +
+                            kConverterFile + QStringLiteral(" is set on the path.\n"));
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
     QVERIFY(run.boxes.shown.isEmpty());
     QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
@@ -297,8 +395,9 @@ void TestConverterRun::converterThatCannotStart() {
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
     QTRY_VERIFY_WITH_TIMEOUT(
-        run.log().contains(QStringLiteral("Project Conversion could not be executed: Please ensure "
-                                          "tesscli.exe is set on the path.")),
+        run.log().contains(
+            QStringLiteral("Project Conversion could not be executed: Please ensure ") +
+            kConverterFile + QStringLiteral(" is set on the path.")),
         kTimeout);
     QTest::qWait(200);
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
@@ -328,7 +427,18 @@ void TestConverterRun::anotherRunAfterGoingBack() {
     QCOMPARE(runs[1].value(4), QStringLiteral("Second"));
 }
 
-void TestConverterRun::cancelWhileRunningKillsTheChild() {
+void TestConverterRun::closingDuringARunAsksFirst_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("stop");
+    for (const char* way : {"Cancel", "Esc", "close box"}) {
+        QTest::addRow("%s, stop", way) << way << true;
+        QTest::addRow("%s, go on", way) << way << false;
+    }
+}
+
+void TestConverterRun::closingDuringARunAsksFirst() {
+    QFETCH(QString, way);
+    QFETCH(bool, stop);
     RunFixture run("hang");
     run.fill();
     run.toLastPage();
@@ -339,46 +449,76 @@ void TestConverterRun::cancelWhileRunningKillsTheChild() {
     QVERIFY(process);
     // The child may be running before the wizard has heard that it started.
     QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
 
-    run.wizard.button(QWizard::CancelButton)->click();
+    run.answerNextBox(stop ? QMessageBox::Yes : QMessageBox::No);
+    if (way == QLatin1String("Cancel")) {
+        run.wizard.button(QWizard::CancelButton)->click();
+    } else if (way == QLatin1String("Esc")) {
+        QTest::keyClick(&run.wizard, Qt::Key_Escape);
+    } else {
+        run.wizard.close();
+    }
 
-    QVERIFY(run.wizard.isHidden());
-    QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
-    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::NotRunning, kTimeout);
-    QCOMPARE(process->exitStatus(), QProcess::CrashExit);
-    QVERIFY(run.boxes.shown.isEmpty());
+    QCOMPARE(run.boxesSeen.size(), 1);
+    QCOMPARE(run.boxesSeen[0].caption, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxesSeen[0].text, QStringLiteral("A conversion is running. Stop it?"));
+    QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Question);
+    QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    if (stop) {
+        QVERIFY(run.wizard.isHidden());
+        QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
+        QCOMPARE(process->state(), QProcess::NotRunning);
+        QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+        QVERIFY(
+            run.log().endsWith(QStringLiteral("\nstub: converting\nProject Conversion stopped.")));
+        QVERIFY(run.boxes.shown.isEmpty());
+        QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+    } else {
+        QVERIFY(run.wizard.isVisible());
+        QTest::qWait(100);
+        QCOMPARE(process->state(), QProcess::Running);
+        QVERIFY(!run.log().contains(QStringLiteral("stopped")));
+        run.answerNextBox(QMessageBox::Yes);
+        run.wizard.button(QWizard::CancelButton)->click();
+        QCOMPARE(process->state(), QProcess::NotRunning);
+    }
 }
 
-void TestConverterRun::endOfAnEarlierRunIsNotTheNewestRunsEnd() {
+void TestConverterRun::noSecondRunWhileOneGoesOn() {
     RunFixture run("late 1500 1");
     run.fill();
     run.toLastPage();
-    run.wizard.button(QWizard::FinishButton)->click();
+    run.wizard.show();
+    QAbstractButton* back = run.wizard.button(QWizard::BackButton);
+    QAbstractButton* finish = run.wizard.button(QWizard::FinishButton);
+    finish->click();
     QPointer<QProcess> first = run.wizard.currentProcess();
     QVERIFY(first);
-    // Back and Next again while the first child still runs: a second run.
-    run.wizard.back();
-    run.wizard.next();
-    {
-        ScopedEnv hang("TESSALY_STUB_MODE", "hang");
-        run.wizard.button(QWizard::FinishButton)->click();
-    }
-    QPointer<QProcess> second = run.wizard.currentProcess();
-    QVERIFY(second && second != first);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(first->state(), QProcess::NotRunning, kTimeout);
-    QTest::qWait(100);
+    QTRY_COMPARE_WITH_TIMEOUT(first->state(), QProcess::Running, kTimeout);
 
-    // The first child's failure is neither shown nor taken for the second's
-    // success.
-    QVERIFY(second->state() != QProcess::NotRunning);
-    QVERIFY(run.boxes.shown.isEmpty());
-    QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
-    QVERIFY(run.cancelText() != QStringLiteral("Close"));
+    // While it runs, neither Back nor Finish does anything, however pressed.
+    QVERIFY(!back->isEnabled());
+    QVERIFY(!finish->isEnabled());
+    back->click();
+    QTest::keyClick(&run.wizard, Qt::Key_B, Qt::AltModifier);
+    QMetaObject::invokeMethod(&run.wizard, "accept");
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page3);
+    QCOMPARE(run.wizard.currentProcess(), first.data());
     QVERIFY(run.log().startsWith(QStringLiteral("Initialising Project Conversion ...\n")));
 
-    run.wizard.button(QWizard::CancelButton)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, kTimeout);
+    // Its end is reported as usual; then Back leads to a summary of its own.
+    QVERIFY(run.waitForEnd());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxes.shown.size(), 1, kTimeout);
+    QCOMPARE(run.recordedRuns().size(), 1);
+    QVERIFY(back->isEnabled());
+    back->click();
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
+    run.wizard.next();
+    QTest::qWait(200);
+    QVERIFY(run.log().startsWith(QStringLiteral("Code Warrior Project:\n")));
+    QVERIFY(!run.log().contains(QStringLiteral("stub:")));
+    QVERIFY(finish->isEnabled());
 }
 
 void TestConverterRun::closeAfterSuccessEndsTheWizard() {
@@ -390,9 +530,59 @@ void TestConverterRun::closeAfterSuccessEndsTheWizard() {
     QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
     QVERIFY(run.wizard.isVisible());
     QSignalSpy rejected(&run.wizard, &QDialog::rejected);
+    run.answerNextBox(QMessageBox::No);
     run.wizard.button(QWizard::CancelButton)->click();
     QCOMPARE(rejected.size(), 1);
     QVERIFY(run.wizard.isHidden());
+    QVERIFY(run.boxesSeen.isEmpty());  // nothing runs: no question
+}
+
+void TestConverterRun::closeOnlyOnTheLastPageAfterSuccess() {
+    RunFixture run("exit 0");
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    const QString cancel = run.cancelText();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
+    // The pages before the last offer Cancel, as before the run...
+    run.wizard.button(QWizard::BackButton)->click();
+    QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
+    QCOMPARE(run.cancelText(), cancel);
+    // ...and so does the last page once a new summary is shown for a new run.
+    run.wizard.next();
+    QCOMPARE(run.cancelText(), cancel);
+}
+
+void TestConverterRun::failureBoxIsAWarning() {
+    RunFixture run("exit 1", true);
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.answerNextBox(QMessageBox::Ok);
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxesSeen.size(), 1, kTimeout);
+    QCOMPARE(run.boxesSeen[0].caption, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxesSeen[0].text,
+             QStringLiteral("Project Conversion Failed!\nPlease check the details log and try "
+                            "again."));
+    QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Warning);
+    QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestConverterRun::settingsThatCannotBeSavedAreReported() {
+    RunFixture run("exit 0");
+    run.dir.makeFolder(QStringLiteral("settings.txt"));  // no file can be written there
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    const QString path = QDir::toNativeSeparators(run.dir.filePath(QStringLiteral("settings.txt")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        run.log().endsWith(
+            QStringLiteral("\nProject Converted Successfully!\nThe settings could not "
+                           "be saved in ") +
+            path + QLatin1Char('.')),
+        kTimeout);
 }
 
 void TestConverterRun::realConverterOnTheExample() {
@@ -420,7 +610,7 @@ void TestConverterRun::realConverterOnTheExample() {
     QVERIFY2(boxes.isEmpty(), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Vexa/Vexa++ Project Completed!")), qPrintable(log));
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
-    QCOMPARE(wizard.buttonText(QWizard::CancelButton), QStringLiteral("Close"));
+    QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("Close"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
 }
 

@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QTextBrowser>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "converter_run.h"

@@ -1,5 +1,6 @@
-// The checks that decide Next on the first two pages: existing paths black,
-// missing ones red, and the key-release path that runs them too.
+// The checks that decide Next on the first two pages: a path that names what
+// its field asks for (a file or a folder) black, anything else red, and the
+// key-release path that runs them too.
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QtTest>
@@ -26,8 +27,9 @@ QString pathOfKind(const ScratchDirectory& dir, const QString& kind, const QStri
     return QString();
 }
 
-QColor colourFor(const QString& kind) {
-    return kind == QLatin1String("file") || kind == QLatin1String("folder") ? kBlack : kRed;
+// Black when the path is of the kind the field asks for, red otherwise.
+QColor colourFor(const QString& kind, const QString& wanted) {
+    return kind == wanted ? kBlack : kRed;
 }
 
 }  // namespace
@@ -39,12 +41,17 @@ class TestPageChecks : public QObject {
     void page0_data();
     void page0();
     void page0NameTypedAndDeleted();
+    void nameProposedFromExport_data();
+    void nameProposedFromExport();
+    void proposalFollowsTheExportUntilANameIsTyped();
     void relativePathsCountFromCurrentDirectory();
     void keyReleaseRunsTheCheck_data();
     void keyReleaseRunsTheCheck();
     void page1_data();
     void page1();
-    void analyserEditDoesNotRunTheCheck();
+    void analyserEditRunsTheCheck();
+    void blankNameDoesNotCount_data();
+    void blankNameDoesNotCount();
     void page1StartsEnabledAndChecksNeverRunOnPageChange();
 };
 
@@ -56,7 +63,10 @@ void TestPageChecks::page0_data() {
     QTest::addColumn<bool>("next");
     // clang-format off
     QTest::newRow("all exist, named")        << "folder"  << "file"    << "folder"  << "p" << true;
-    QTest::newRow("file and folder swapped") << "file"    << "folder"  << "file"    << "p" << true;
+    QTest::newRow("file and folder swapped") << "file"    << "folder"  << "file"    << "p" << false;
+    QTest::newRow("destination is a file")   << "folder"  << "file"    << "file"    << "p" << false;
+    QTest::newRow("export is a folder")      << "folder"  << "folder"  << "folder"  << "p" << false;
+    QTest::newRow("install is a file")       << "file"    << "file"    << "folder"  << "p" << false;
     QTest::newRow("all exist, no name")      << "folder"  << "file"    << "folder"  << ""  << false;
     QTest::newRow("install missing")         << "missing" << "file"    << "folder"  << "p" << false;
     QTest::newRow("project missing")         << "folder"  << "missing" << "folder"  << "p" << false;
@@ -79,9 +89,9 @@ void TestPageChecks::page0() {
     wizard.VexaProjectEdit->setText(pathOfKind(dir, destination, QStringLiteral("dest")));
     wizard.VexaNameEdit->setText(name);
 
-    QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install));
-    QCOMPARE(textColour(wizard.CWProjectEdit), colourFor(project));
-    QCOMPARE(textColour(wizard.VexaProjectEdit), colourFor(destination));
+    QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install, "folder"));
+    QCOMPARE(textColour(wizard.CWProjectEdit), colourFor(project, "file"));
+    QCOMPARE(textColour(wizard.VexaProjectEdit), colourFor(destination, "folder"));
     QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
     QCOMPARE(wizard.Page0->isComplete(), next);
 }
@@ -93,6 +103,7 @@ void TestPageChecks::page0NameTypedAndDeleted() {
     wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
     wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
     wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->clear();  // the name proposed from the export
     QAbstractButton* next = wizard.button(QWizard::NextButton);
     QVERIFY(!next->isEnabled());
 
@@ -107,6 +118,54 @@ void TestPageChecks::page0NameTypedAndDeleted() {
     wizard.VexaNameEdit->setText(QStringLiteral("demo"));
     next->click();
     QCOMPARE(wizard.currentPage(), wizard.Page1);
+}
+
+void TestPageChecks::nameProposedFromExport_data() {
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("name");
+    const QString sep = QDir::separator();
+    // clang-format off
+    QTest::newRow("both extensions go") << "work" + sep + "Engine.mcp.xml" << "Engine";
+    QTest::newRow("one extension")      << "work" + sep + "Engine.xml"     << "Engine";
+    QTest::newRow("no extension")       << "work" + sep + "Engine"         << "Engine";
+    QTest::newRow("blanks and accents") << "My D\u00e9mo.mcp.xml"           << "My D\u00e9mo";
+    QTest::newRow("no export")          << ""                              << "";
+    // clang-format on
+}
+
+void TestPageChecks::nameProposedFromExport() {
+    QFETCH(QString, project);
+    QFETCH(QString, name);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWProjectEdit->setText(QStringLiteral("x.mcp.xml"));
+    wizard.CWProjectEdit->setText(project);
+    QCOMPARE(wizard.VexaNameEdit->text(), name);
+}
+
+void TestPageChecks::proposalFollowsTheExportUntilANameIsTyped() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("First.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("First"));
+    QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Second.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second"));
+
+    // A name of the user's own is kept.
+    wizard.VexaNameEdit->setFocus();
+    QTest::keyClick(wizard.VexaNameEdit, Qt::Key_2);
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second2"));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Third.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Second2"));
+
+    // Once emptied, the name is proposed again.
+    wizard.VexaNameEdit->clear();
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("Fourth.mcp.xml")));
+    QCOMPARE(wizard.VexaNameEdit->text(), QStringLiteral("Fourth"));
 }
 
 void TestPageChecks::relativePathsCountFromCurrentDirectory() {
@@ -131,7 +190,7 @@ void TestPageChecks::keyReleaseRunsTheCheck_data() {
     QTest::newRow("VexaNameEdit") << "VexaNameEdit" << true << false;
     QTest::newRow("MsgPersonEdit") << "MsgPersonEdit" << false << true;
     QTest::newRow("CmpPersonEdit") << "CmpPersonEdit" << false << true;
-    QTest::newRow("AnalPersonEdit") << "AnalPersonEdit" << false << false;
+    QTest::newRow("AnalPersonEdit") << "AnalPersonEdit" << false << true;
     QTest::newRow("CustExtEdit") << "CustExtEdit" << false << false;
 }
 
@@ -142,11 +201,12 @@ void TestPageChecks::keyReleaseRunsTheCheck() {
     ScratchDirectory dir;
     TessalyWizard wizard;
     const QString folder = dir.makeFolder(QStringLiteral("f"));
+    const QString file = dir.makeFile(QStringLiteral("p.mcp.xml"));
     // Fill the fields without their text-changed signals: only the key
     // release can then bring the pages up to date.
     for (QLineEdit* e : {wizard.CWInstallDirEdit, wizard.CWProjectEdit, wizard.VexaProjectEdit}) {
         QSignalBlocker block(e);
-        e->setText(folder);
+        e->setText(e == wizard.CWProjectEdit ? file : folder);
     }
     {
         QSignalBlocker block(wizard.VexaNameEdit);
@@ -184,15 +244,21 @@ void TestPageChecks::page1_data() {
     QTest::newRow("compiler missing")
         << "" << "" << "missing" << false;
     QTest::newRow("message missing, compiler exists")
-        << "missing" << "" << "file" << true;
+        << "missing" << "" << "file" << false;
     QTest::newRow("message exists, compiler missing")
         << "file" << "" << "missing" << false;
-    QTest::newRow("analyser missing, last decides")
-        << "file" << "missing" << "file" << true;
-    QTest::newRow("analyser missing decides")
+    QTest::newRow("analyser missing between existing ones")
+        << "file" << "missing" << "file" << false;
+    QTest::newRow("analyser missing")
         << "file" << "missing" << "" << false;
     QTest::newRow("analyser exists after missing message")
-        << "missing" << "file" << "" << true;
+        << "missing" << "file" << "" << false;
+    QTest::newRow("analyser missing alone")
+        << "" << "missing" << "" << false;
+    QTest::newRow("all three exist")
+        << "file" << "file" << "file" << true;
+    QTest::newRow("a folder is no personality")
+        << "folder" << "" << "file" << false;
     // clang-format on
 }
 
@@ -203,23 +269,23 @@ void TestPageChecks::page1() {
     QFETCH(bool, next);
     ScratchDirectory dir;
     TessalyWizard wizard;
-    // The analyser first: its own edits do not run the check.
+    // Each edit runs the check; the page follows whatever order they come in.
     wizard.AnalPersonEdit->setText(pathOfKind(dir, analyser, QStringLiteral("a")));
     wizard.CmpPersonEdit->setText(pathOfKind(dir, compiler, QStringLiteral("c")));
     wizard.MsgPersonEdit->setText(pathOfKind(dir, message, QStringLiteral("m")));
-    wizard.Page1LineEdit_textchanged(QString());
 
     const QColor untouched = textColour(wizard.VexaNameEdit);
-    QCOMPARE(textColour(wizard.MsgPersonEdit), message.isEmpty() ? untouched : colourFor(message));
+    QCOMPARE(textColour(wizard.MsgPersonEdit),
+             message.isEmpty() ? untouched : colourFor(message, "file"));
     QCOMPARE(textColour(wizard.AnalPersonEdit),
-             analyser.isEmpty() ? untouched : colourFor(analyser));
+             analyser.isEmpty() ? untouched : colourFor(analyser, "file"));
     QCOMPARE(textColour(wizard.CmpPersonEdit),
-             compiler.isEmpty() ? untouched : colourFor(compiler));
+             compiler.isEmpty() ? untouched : colourFor(compiler, "file"));
     QCOMPARE(wizard.Page1->isComplete(), next);
 
     // The real Next button of page 1 follows.
     wizard.CWInstallDirEdit->setText(dir.path());
-    wizard.CWProjectEdit->setText(dir.path());
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
     wizard.VexaProjectEdit->setText(dir.path());
     wizard.VexaNameEdit->setText(QStringLiteral("n"));
     wizard.next();
@@ -227,38 +293,58 @@ void TestPageChecks::page1() {
     QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
 }
 
-void TestPageChecks::analyserEditDoesNotRunTheCheck() {
+void TestPageChecks::analyserEditRunsTheCheck() {
     ScratchDirectory dir;
     TessalyWizard wizard;
     wizard.show();
-    const QColor before = textColour(wizard.AnalPersonEdit);
+    // A missing analyser personality typed alone turns red and holds Next
+    // back at once; making it exist brings both back.
     wizard.AnalPersonEdit->setFocus();
     QTest::keyClicks(wizard.AnalPersonEdit, QStringLiteral("nowhere.p_a"));
     QCOMPARE(wizard.AnalPersonEdit->text(), QStringLiteral("nowhere.p_a"));
-    QCOMPARE(textColour(wizard.AnalPersonEdit), before);
-    QVERIFY(wizard.Page1->isComplete());
-
-    // With a missing compiler personality Next is off; a missing analyser
-    // typed afterwards does not bring it back, nor does an existing one.
-    wizard.CmpPersonEdit->setText(dir.filePath(QStringLiteral("none.p_c")));
-    QVERIFY(!wizard.Page1->isComplete());
-    wizard.AnalPersonEdit->setText(dir.makeFile(QStringLiteral("a.p_a")));
-    QVERIFY(!wizard.Page1->isComplete());
-
-    // The check running for another reason does refresh the analyser field.
-    wizard.CmpPersonEdit->clear();
-    wizard.AnalPersonEdit->setText(dir.filePath(QStringLiteral("gone.p_a")));
-    wizard.MsgPersonEdit->setText(QStringLiteral("x"));
-    wizard.MsgPersonEdit->clear();
     QCOMPARE(textColour(wizard.AnalPersonEdit), kRed);
+    QVERIFY(!wizard.Page1->isComplete());
+    dir.makeFile(QStringLiteral("nowhere.p_a"));
+    QTest::keyClick(wizard.AnalPersonEdit, Qt::Key_Shift);  // a key release alone
+    QCOMPARE(textColour(wizard.AnalPersonEdit), kBlack);
     QVERIFY(wizard.Page1->isComplete());
+
+    // Emptying it counts as the default personality again.
+    wizard.AnalPersonEdit->setText(dir.filePath(QStringLiteral("gone.p_a")));
+    QVERIFY(!wizard.Page1->isComplete());
+    wizard.AnalPersonEdit->clear();
+    QVERIFY(wizard.Page1->isComplete());
+}
+
+void TestPageChecks::blankNameDoesNotCount_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("next");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks") << "   " << false;
+    QTest::newRow("tab") << "\t" << false;
+    QTest::newRow("one character") << "a" << true;
+    QTest::newRow("blanks around a name") << " a " << true;
+}
+
+void TestPageChecks::blankNameDoesNotCount() {
+    QFETCH(QString, name);
+    QFETCH(bool, next);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->setText(name);
+    QCOMPARE(wizard.Page0->isComplete(), next);
+    QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
+    QCOMPARE(wizard.VexaNameEdit->text(), name);  // kept as typed
 }
 
 void TestPageChecks::page1StartsEnabledAndChecksNeverRunOnPageChange() {
     ScratchDirectory dir;
     TessalyWizard wizard;
     wizard.CWInstallDirEdit->setText(dir.path());
-    wizard.CWProjectEdit->setText(dir.path());
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
     const QString destination = dir.makeFolder(QStringLiteral("out"));
     wizard.VexaProjectEdit->setText(destination);
     wizard.VexaNameEdit->setText(QStringLiteral("n"));

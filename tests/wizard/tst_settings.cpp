@@ -294,6 +294,7 @@ void TestSettings::registryDefault_data() {
         << QByteArray();
     QTest::newRow("drive only")   << true << true  << "C:\\IDE.exe" << "C:"      << QByteArray();
     QTest::newRow("no backslash") << true << true  << "IDE.exe"     << "IDE.exe" << QByteArray();
+    QTest::newRow("read, but no folder") << true << true << "\\IDE.exe" << "" << QByteArray();
     QTest::newRow("failed read")  << true << false << ""            << ""        << key + "-1, 0";
     QTest::newRow("no registry here") << false << false << "" << "" << QByteArray();
     // clang-format on

@@ -6,9 +6,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include "banner_images.h"
@@ -30,6 +30,7 @@ class TestWizardForm : public QObject {
     void everyPageHasBannersAndLines();
     void startState();
     void windowSizeAndCaption();
+    void windowIconIsTheProgramIcon();
     void languageChangeReappliesTexts();
 };
 
@@ -37,6 +38,12 @@ namespace {
 
 QWidget* child(QWidget* root, const QString& name) {
     return root->findChild<QWidget*>(name);
+}
+
+// A text as shown: the mnemonic marker is not part of it (no text of the
+// form holds a literal ampersand).
+QString shown(QString text) {
+    return text.remove(QLatin1Char('&'));
 }
 
 }  // namespace
@@ -193,36 +200,38 @@ void TestWizardForm::texts() {
     TessalyWizard wizard;
     QWidget* widget = child(&wizard, name);
     QVERIFY2(widget, qPrintable(name));
-    QString shown;
+    QString actual;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        shown = label->text();
+        actual = shown(label->text());
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        shown = edit->text();
+        actual = edit->text();
         QVERIFY(edit->inputMask().isEmpty());
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        shown = button->text();
+        actual = shown(button->text());
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-        shown = box->title();
-    } else if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
-        shown = browser->toPlainText();
+        actual = shown(box->title());
+    } else if (auto* log = qobject_cast<QPlainTextEdit*>(widget)) {
+        actual = log->toPlainText();
+        QVERIFY(log->isReadOnly());
     }
-    QCOMPARE(shown, text);
+    QCOMPARE(actual, text);
     QCOMPARE(widget->toolTip(), toolTip);
 }
 
 void TestWizardForm::focusOrder_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("order");
-    QTest::newRow("Page0") << "Page0" << QStringList{"CWInstallDirEdit",    "CWProjectEdit",
-                                                     "CWInstallBrowseBtn",  "CWProjectBrowseBtn",
-                                                     "VexaProjectEdit",     "VexaNameEdit",
-                                                     "VexaProjectBrowseBtn"};
+    // Row by row, left to right.
+    QTest::newRow("Page0") << "Page0" << QStringList{"CWInstallDirEdit", "CWInstallBrowseBtn",
+                                                     "CWProjectEdit",    "CWProjectBrowseBtn",
+                                                     "VexaProjectEdit",  "VexaProjectBrowseBtn",
+                                                     "VexaNameEdit"};
     QTest::newRow("Page1") << "Page1"
                            << QStringList{"MsgPersonEdit", "MsgBrowseBtn",  "AnalPersonEdit",
                                           "AnalBrowseBtn", "CmpPersonEdit", "CmpBrowseBtn"};
-    QTest::newRow("Page2") << "Page2" << QStringList{"ccCheck",  "cxxCheck", "cCheck",
-                                                     "hCheck",   "hhCheck",  "hppCheck",
-                                                     "hxxCheck", "cppCheck", "CustExtEdit"};
+    QTest::newRow("Page2") << "Page2" << QStringList{"cppCheck", "ccCheck",  "cxxCheck",
+                                                     "cCheck",   "hCheck",   "hhCheck",
+                                                     "hppCheck", "hxxCheck", "CustExtEdit"};
     QTest::newRow("Page3") << "Page3" << QStringList{"DetailsText"};
 }
 
@@ -356,6 +365,19 @@ void TestWizardForm::windowSizeAndCaption() {
     QVERIFY(wizard.pageTextsFit());
     QVERIFY(wizard.Page0->font().pointSizeF() >= 6.0);
     QCOMPARE(wizard.textLabel1_3_3->font().pointSize(), 12);
+}
+
+void TestWizardForm::windowIconIsTheProgramIcon() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    QVERIFY(!wizard.windowIcon().isNull());
+    const QImage icon(QStringLiteral(TESSALY_SOURCE_DIR "/src/wizard/tesswiz.png"));
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QCOMPARE(wizard.windowIcon()
+                 .pixmap(QSize(32, 32), 1.0)
+                 .toImage()
+                 .convertToFormat(QImage::Format_ARGB32),
+             icon.convertToFormat(QImage::Format_ARGB32));
 }
 
 void TestWizardForm::languageChangeReappliesTexts() {
