@@ -1,5 +1,6 @@
 #include "converter_run.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace tessaly::wizard {
@@ -22,6 +23,10 @@ QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& cus
     return list;
 }
 
+QString compilationDatabasePath(const QString& destination) {
+    return destination + QDir::separator() + QStringLiteral("compile_commands.json");
+}
+
 QString buildSummary(const ConverterFields& fields) {
     const QString kEnd = QStringLiteral("\n\n");
     return QStringLiteral("Code Warrior Project:\n") + fields.project + kEnd +
@@ -30,7 +35,11 @@ QString buildSummary(const ConverterFields& fields) {
            QStringLiteral("Message Personality:\n") + fields.messagePersonality + kEnd +
            QStringLiteral("Tamplate Analyser Personality:\n") + fields.analyserPersonality + kEnd +
            QStringLiteral("Compiler Personality:\n") + fields.compilerPersonality + kEnd +
-           QStringLiteral("File Extensions:\n") + fields.extensions + QStringLiteral("\n");
+           QStringLiteral("File Extensions:\n") + fields.extensions + QStringLiteral("\n") +
+           (fields.compilationDatabase
+                ? QStringLiteral("\nCompilation Database:\n") +
+                      compilationDatabasePath(fields.destination) + QStringLiteral("\n")
+                : QString());
 }
 
 QStringList converterArguments(const ConverterFields& fields) {
@@ -45,6 +54,9 @@ QStringList converterArguments(const ConverterFields& fields) {
     addOption("-ap", fields.analyserPersonality);
     addOption("-cp", fields.compilerPersonality);
     addOption("-ext", fields.extensions);
+    if (fields.compilationDatabase) {
+        arguments << QStringLiteral("-cdb") << compilationDatabasePath(fields.destination);
+    }
     return arguments;
 }
 

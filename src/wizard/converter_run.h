@@ -11,14 +11,15 @@ namespace tessaly::wizard {
 
 // The fields a run is built from, each exactly as the user left it.
 struct ConverterFields {
-    QString project;              // exported CodeWarrior project
-    QString destination;          // destination folder
-    QString codeWarriorDir;       // CodeWarrior installation folder
-    QString name;                 // destination project name
-    QString messagePersonality;   // may be empty
-    QString analyserPersonality;  // may be empty
-    QString compilerPersonality;  // may be empty
-    QString extensions;           // comma-separated, may be empty
+    QString project;                   // exported CodeWarrior project
+    QString destination;               // destination folder
+    QString codeWarriorDir;            // CodeWarrior installation folder
+    QString name;                      // destination project name
+    QString messagePersonality;        // may be empty
+    QString analyserPersonality;       // may be empty
+    QString compilerPersonality;       // may be empty
+    QString extensions;                // comma-separated, may be empty
+    bool compilationDatabase = false;  // also write compile_commands.json
 };
 
 // The extension check boxes in the order their literals are listed.
@@ -30,12 +31,18 @@ inline constexpr std::array<const char*, 8> kExtensionLiterals = {"cpp", "cc", "
 // Duplicates and blanks stay.
 QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom);
 
-// The plain-text summary shown on the last page before a run.
+// Where the compilation database goes: compile_commands.json in the
+// destination folder.
+QString compilationDatabasePath(const QString& destination);
+
+// The plain-text summary shown on the last page before a run; it names the
+// compilation database when one is asked for.
 QString buildSummary(const ConverterFields& fields);
 
 // The arguments after the program name: the three positional ones, the
 // project name, then each optional personality and the extension list when
-// not empty. Every value is one argument, unchanged.
+// not empty, and the compilation database when asked for. Every value is one
+// argument, unchanged.
 QStringList converterArguments(const ConverterFields& fields);
 
 // The converter's program file, as the platform names it.

@@ -240,10 +240,9 @@ void TessalyWizard::leaveExtensionsPage() {
 }
 
 ConverterFields TessalyWizard::fields() const {
-    return {CWProjectEdit->text(),    VexaProjectEdit->text(),
-            CWInstallDirEdit->text(), VexaNameEdit->text(),
-            MsgPersonEdit->text(),    AnalPersonEdit->text(),
-            CmpPersonEdit->text(),    extensionList};
+    return {CWProjectEdit->text(), VexaProjectEdit->text(), CWInstallDirEdit->text(),
+            VexaNameEdit->text(),  MsgPersonEdit->text(),   AnalPersonEdit->text(),
+            CmpPersonEdit->text(), extensionList,           cdbCheck->isChecked()};
 }
 
 void TessalyWizard::accept() {
@@ -375,12 +374,16 @@ void TessalyWizard::readSettings() {
             case RememberedField::CompilerPersonality:
                 CmpPersonEdit->setText(assignment.value);
                 break;
+            case RememberedField::CompilationDatabase:
+                cdbCheck->setChecked(assignment.value == QLatin1String(kTicked));
+                break;
         }
     }
 }
 
 bool TessalyWizard::writeSettings() {
-    return writeSettingsFile(QLatin1String(kSettingsFileName),
-                             {CWInstallDirEdit->text(), MsgPersonEdit->text(),
-                              AnalPersonEdit->text(), CmpPersonEdit->text()});
+    return writeSettingsFile(
+        QLatin1String(kSettingsFileName),
+        {CWInstallDirEdit->text(), MsgPersonEdit->text(), AnalPersonEdit->text(),
+         CmpPersonEdit->text(), cdbCheck->isChecked()});
 }

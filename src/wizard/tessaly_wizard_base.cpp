@@ -172,6 +172,7 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     hxxCheck = make<QCheckBox>(groupBox7, "hxxCheck", 260, 75, 50, 20);
     cppCheck = make<QCheckBox>(groupBox7, "cppCheck", 40, 35, 50, 20);
     CustExtEdit = make<QLineEdit>(groupBox7, "CustExtEdit", 160, 115, 144, 25);
+    cdbCheck = make<QCheckBox>(Page2, "cdbCheck", 60, 330, 420, 20);
     line1_3_2 = makeLine(Page2, "line1_3_2", -8);
     pixmapLabel3_2_2 = makeBanner(Page2, "pixmapLabel3_2_2", 0, 36, image0);
     line1_2_2_2 = makeLine(Page2, "line1_2_2_2", 521);
@@ -194,8 +195,8 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
                 VexaProjectEdit, VexaProjectBrowseBtn, VexaNameEdit});
     chainFocus(
         {MsgPersonEdit, MsgBrowseBtn, AnalPersonEdit, AnalBrowseBtn, CmpPersonEdit, CmpBrowseBtn});
-    chainFocus(
-        {cppCheck, ccCheck, cxxCheck, cCheck, hCheck, hhCheck, hppCheck, hxxCheck, CustExtEdit});
+    chainFocus({cppCheck, ccCheck, cxxCheck, cCheck, hCheck, hhCheck, hppCheck, hxxCheck,
+                CustExtEdit, cdbCheck});
     textLabel1_3_2->setBuddy(CWInstallDirEdit);
     textLabel1_3->setBuddy(CWProjectEdit);
     textLabel1->setBuddy(VexaProjectEdit);
@@ -239,6 +240,7 @@ void TessalyWizardBase::followPageSizes() {
     followAll(Page1, moveRight, {MsgBrowseBtn, AnalBrowseBtn, CmpBrowseBtn});
     followAll(Page2, grow, {groupBox1_3_2_2, textLabel2_2_2_2});
     Page2->follow(groupBox7, {0.5, 0, 0, 0});
+    Page2->follow(cdbCheck, {0.5, 0, 0, 0});
     Page3->follow(DetailsText, {0, 1, 0, 1});
 }
 
@@ -373,6 +375,10 @@ void TessalyWizardBase::languageChange() {
     textLabel2->setText(tr("&Custom Extensions"));
     CustExtEdit->setToolTip(tr("Custom extensions list to add files of this type to the project."));
     CustExtEdit->setInputMask(QString());
+    cdbCheck->setText(tr("Also write a compilation &database (compile_commands.json)"));
+    cdbCheck->setToolTip(
+        tr("Write compile_commands.json into the destination folder, for tools such as "
+           "clang-tidy, clangd and Cppcheck."));
 
     DetailsText->setPlainText(
         tr("CodeWarrior Project:\n\n\nVexa/Vexa++ Project Directory:\n\n\nVexa++ Project "

@@ -82,6 +82,7 @@ class TessalyWizardBase : public QWizard {
     QCheckBox* hxxCheck;
     QCheckBox* cppCheck;
     QLineEdit* CustExtEdit;
+    QCheckBox* cdbCheck;
     QFrame* line1_3_2;
     QLabel* pixmapLabel3_2_2;
     QFrame* line1_2_2_2;

@@ -24,6 +24,7 @@ constexpr Label kLabels[] = {
     {"Message Personality:", RememberedField::MessagePersonality},
     {"Analyser Personality:", RememberedField::AnalyserPersonality},
     {"Compiler Personality:", RememberedField::CompilerPersonality},
+    {"Compilation Database:", RememberedField::CompilationDatabase},
 };
 
 }  // namespace
@@ -71,6 +72,9 @@ QByteArray settingsText(const RememberedValues& values) {
     }
     if (!values.compilerPersonality.isEmpty()) {
         record(kLabels[3].text, values.compilerPersonality);
+    }
+    if (values.compilationDatabase) {
+        record(kLabels[4].text, QLatin1String(kTicked));
     }
     QStringEncoder encode(QStringConverter::System);
     return encode(text);

@@ -1,4 +1,4 @@
-// "settings.txt": the four fields the wizard remembers between runs, as
+// "settings.txt": the fields the wizard remembers between runs, as
 // records of a label line, a value line and an empty line, in the current
 // directory. Also the CodeWarrior folder proposed from the registry.
 #pragma once
@@ -20,8 +20,12 @@ enum class RememberedField {
     CodeWarriorDir,
     MessagePersonality,
     AnalyserPersonality,
-    CompilerPersonality
+    CompilerPersonality,
+    CompilationDatabase
 };
+
+// The value of the compilation database record when the box is ticked.
+inline constexpr const char* kTicked = "yes";
 
 struct SettingAssignment {
     RememberedField field;
@@ -34,6 +38,7 @@ struct RememberedValues {
     QString messagePersonality;
     QString analyserPersonality;
     QString compilerPersonality;
+    bool compilationDatabase = false;
 };
 
 // The assignments the file makes, in file order: every line that is exactly
@@ -43,7 +48,9 @@ struct RememberedValues {
 QList<SettingAssignment> readSettingsFile(const QString& path);
 
 // The file's text: the installation record always, each personality record
-// only when its value is not empty; LF line ends.
+// only when its value is not empty, the compilation database record only
+// when it is asked for (a file without it, as older wizards wrote, reads as
+// not asked for); LF line ends.
 QByteArray settingsText(const RememberedValues& values);
 
 // Replaces the file with settingsText(values) in one step, so that an

@@ -2,6 +2,7 @@
 // the argument list a run hands to tesscli.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -24,6 +25,7 @@ class TestExtensionsAndSummary : public QObject {
     void backAndNextRebuilds();
     void arguments_data();
     void arguments();
+    void compilationDatabaseAsked();
 };
 
 namespace {
@@ -175,6 +177,33 @@ void TestExtensionsAndSummary::arguments() {
     const ConverterFields f{fields[0], fields[1], fields[2], fields[3],
                             fields[4], fields[5], fields[6], fields[7]};
     QCOMPARE(tessaly::wizard::converterArguments(f), arguments);
+}
+
+// Ticked, the box adds the database in the destination folder to the
+// summary and to the converter's arguments; off, neither changes.
+void TestExtensionsAndSummary::compilationDatabaseAsked() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    reachExtensionsPage(wizard, dir);
+    QVERIFY(!wizard.cdbCheck->isChecked());
+    wizard.next();
+    const QString summary = wizard.DetailsText->toPlainText();
+    QVERIFY(summary.endsWith(QStringLiteral("File Extensions:\n\n")));
+
+    wizard.back();
+    wizard.cdbCheck->setChecked(true);
+    wizard.next();
+    const QString database = wizard.VexaProjectEdit->text() + QDir::separator() +
+                             QStringLiteral("compile_commands.json");
+    QCOMPARE(wizard.DetailsText->toPlainText(),
+             summary + QStringLiteral("\nCompilation Database:\n") + database + QLatin1Char('\n'));
+
+    ConverterFields fields{"p", "/out", "cw", "n", "", "", "", "c"};
+    fields.compilationDatabase = true;
+    QCOMPARE(tessaly::wizard::converterArguments(fields),
+             (QStringList{"p", "/out", "cw", "-pn", "n", "-ext", "c", "-cdb",
+                          QStringLiteral("/out") + QDir::separator() +
+                              QStringLiteral("compile_commands.json")}));
 }
 
 QTEST_MAIN(TestExtensionsAndSummary)

@@ -71,9 +71,9 @@ void TestKeyboard::tabFollowsVisualOrder_data() {
                                                "VexaNameEdit"};
     QTest::newRow("Page1") << 1 << QStringList{"MsgPersonEdit", "MsgBrowseBtn",  "AnalPersonEdit",
                                                "AnalBrowseBtn", "CmpPersonEdit", "CmpBrowseBtn"};
-    QTest::newRow("Page2") << 2 << QStringList{"cppCheck", "ccCheck",  "cxxCheck",
-                                               "cCheck",   "hCheck",   "hhCheck",
-                                               "hppCheck", "hxxCheck", "CustExtEdit"};
+    QTest::newRow("Page2") << 2 << QStringList{"cppCheck",    "ccCheck", "cxxCheck", "cCheck",
+                                               "hCheck",      "hhCheck", "hppCheck", "hxxCheck",
+                                               "CustExtEdit", "cdbCheck"};
     QTest::newRow("Page3") << 3 << QStringList{"DetailsText"};
 }
 
@@ -119,6 +119,7 @@ void TestKeyboard::labelMnemonicsFocusTheirFields_data() {
     QTest::newRow("Compiler Personality") << 1 << int(Qt::Key_C) << "CmpPersonEdit";
     QTest::newRow("File Extensions") << 2 << int(Qt::Key_X) << "cppCheck";
     QTest::newRow("Custom Extensions") << 2 << int(Qt::Key_C) << "CustExtEdit";
+    QTest::newRow("compilation database") << 2 << int(Qt::Key_D) << "cdbCheck";
 }
 
 void TestKeyboard::labelMnemonicsFocusTheirFields() {

@@ -1,5 +1,6 @@
 // settings.txt: the reading rules, what is written, round trips through the
 // wizard, and the CodeWarrior folder proposed from the registry.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QtTest>
 #include <chrono>
@@ -88,6 +89,7 @@ class TestSettings : public QObject {
     void replacesTheFileWhole();
     void unwritableFileIsSilentlySkipped();
     void otherWorkingDirectoryHasItsOwnFile();
+    void compilationDatabaseRemembered();
     void registryDefault_data();
     void registryDefault();
 };
@@ -279,6 +281,28 @@ void TestSettings::otherWorkingDirectoryHasItsOwnFile() {
     }
     TessalyWizard wizard;
     QCOMPARE(wizard.MsgPersonEdit->text(), QStringLiteral("first.p_s"));
+}
+
+// The compilation database box is one more record, written only when it is
+// ticked; a file from an older wizard, without it, leaves the box off.
+void TestSettings::compilationDatabaseRemembered() {
+    ScratchDirectory dir;
+    tessaly::wizard::RememberedValues values{"/cw", "", "", ""};
+    values.compilationDatabase = true;
+    QVERIFY(tessaly::wizard::writeSettingsFile(QStringLiteral("settings.txt"), values));
+    QCOMPARE(dir.read(QStringLiteral("settings.txt")),
+             QByteArray("CW Installation Path:\n/cw\n\nCompilation Database:\nyes\n\n"));
+    {
+        TessalyWizard wizard;
+        QVERIFY(wizard.cdbCheck->isChecked());
+    }
+    QVERIFY(tessaly::wizard::writeSettingsFile(QStringLiteral("settings.txt"),
+                                               {"/cw", "m.p_s", "", ""}));
+    QCOMPARE(dir.read(QStringLiteral("settings.txt")),
+             QByteArray("CW Installation Path:\n/cw\n\nMessage Personality:\nm.p_s\n\n"));
+    TessalyWizard older;
+    QVERIFY(!older.cdbCheck->isChecked());
+    QCOMPARE(older.MsgPersonEdit->text(), QStringLiteral("m.p_s"));
 }
 
 void TestSettings::registryDefault_data() {

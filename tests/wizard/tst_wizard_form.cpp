@@ -97,6 +97,7 @@ void TestWizardForm::widgetGeometry_data() {
         {"hxxCheck", "groupBox7", {260, 75, 50, 20}},
         {"textLabel2", "groupBox7", {50, 116, 100, 20}},
         {"CustExtEdit", "groupBox7", {160, 115, 144, 25}},
+        {"cdbCheck", "Page2", {60, 330, 420, 20}},
         {"DetailsText", "Page3", {15, 40, 505, 310}},
     };
     for (const auto& row : rows) {
@@ -177,6 +178,9 @@ void TestWizardForm::texts_data() {
         {"hxxCheck", "*.hxx", ""},
         {"textLabel2", "Custom Extensions", ""},
         {"CustExtEdit", "", "Custom extensions list to add files of this type to the project."},
+        {"cdbCheck", "Also write a compilation database (compile_commands.json)",
+         "Write compile_commands.json into the destination folder, for tools such as clang-tidy, "
+         "clangd and Cppcheck."},
         {"DetailsText",
          "CodeWarrior Project:\n\n\nVexa/Vexa++ Project Directory:\n\n\nVexa++ Project "
          "Name:\n\n\nMessage Personality:\n\n\nTemplate Analyser Personality:\n\n\nCompiler "
@@ -229,9 +233,10 @@ void TestWizardForm::focusOrder_data() {
     QTest::newRow("Page1") << "Page1"
                            << QStringList{"MsgPersonEdit", "MsgBrowseBtn",  "AnalPersonEdit",
                                           "AnalBrowseBtn", "CmpPersonEdit", "CmpBrowseBtn"};
-    QTest::newRow("Page2") << "Page2" << QStringList{"cppCheck", "ccCheck",  "cxxCheck",
-                                                     "cCheck",   "hCheck",   "hhCheck",
-                                                     "hppCheck", "hxxCheck", "CustExtEdit"};
+    QTest::newRow("Page2") << "Page2"
+                           << QStringList{"cppCheck",    "ccCheck", "cxxCheck", "cCheck",
+                                          "hCheck",      "hhCheck", "hppCheck", "hxxCheck",
+                                          "CustExtEdit", "cdbCheck"};
     QTest::newRow("Page3") << "Page3" << QStringList{"DetailsText"};
 }
 
