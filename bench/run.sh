@@ -2,8 +2,10 @@
 # The tesscli benchmark: builds the release tesscli and the bench programs in
 # build/bench (the default preset's Release settings, plus the benchmarks),
 # generates the data once, and prints one table of figures and the targets.
-#   bench/run.sh [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro]
-# --micro also runs the Google Benchmark micro-benchmarks.
+#   bench/run.sh [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro] [--wizard]
+# --micro also runs the Google Benchmark micro-benchmarks. --wizard instead
+# builds the wizard too and times a conversion of L through it against the
+# command line (bench/measure_wizard.py; needs qt6-base-dev).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,24 +13,34 @@ sizes=S,M,L,P
 repeat=3
 data=build/bench-data
 micro=0
+wizard=OFF
 while [ $# -gt 0 ]; do
   case "$1" in
     --sizes) sizes=$2; shift 2 ;;
     --repeat) repeat=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
     --micro) micro=1; shift ;;
-    *) echo "usage: $0 [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro]" >&2; exit 2 ;;
+    --wizard) wizard=ON; shift ;;
+    *) echo "usage: $0 [--sizes S,M,L,P] [--repeat N] [--data DIR] [--micro] [--wizard]" >&2
+       exit 2 ;;
   esac
 done
 
 scripts/install-deps.sh bench
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DTESSALY_BUILD_WIZARD=OFF -DTESSALY_BUILD_BENCH=ON >/dev/null
+  -DTESSALY_BUILD_WIZARD="$wizard" -DTESSALY_BUILD_BENCH=ON >/dev/null
 cmake --build build/bench >/dev/null
 
+if [ "$wizard" = ON ]; then
+  sizes=L
+fi
 python3 bench/generate.py --out "$data" --sizes "$sizes"
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
   "$(free -g | awk '/^Mem:/ {print $2}') GB memory; data on $(df -T "$data" | awk 'NR == 2 {print $2}')"
+if [ "$wizard" = ON ]; then
+  python3 bench/measure_wizard.py --build build/bench --data "$data" --repeat "$repeat"
+  exit
+fi
 python3 bench/measure.py --build build/bench --data "$data" --sizes "$sizes" --repeat "$repeat"
 if [ "$micro" = 1 ]; then
   build/bench/bench/tessbench_micro --benchmark_min_time=0.2

@@ -24,7 +24,7 @@ using namespace tessaly::wizard;
 
 namespace {
 
-// How long closing the wizard waits for a stopped converter to end.
+// How long the wizard waits for a converter it has stopped to end.
 constexpr int kStopTimeoutMs = 5000;
 
 enum class PathKind { File, Folder };
@@ -107,7 +107,7 @@ TessalyWizard::~TessalyWizard() {
         disconnect(process, nullptr, this, nullptr);
         if (process->state() != QProcess::NotRunning) {
             process->kill();
-            process->waitForFinished(5000);
+            process->waitForFinished(kStopTimeoutMs);
         }
     }
 }

@@ -67,7 +67,9 @@ class TessalyWizard : public TessalyWizardBase {
     bool validateCurrentPage() override;
 
   protected slots:
+    // Finish: starts a run, unless one is going on; the wizard stays open.
     void accept() override;
+    // Cancel, Esc, the close box: during a run, asks whether to stop it.
     void reject() override;
 
   private:
