@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ struct SourceTreeCase {
     std::string exportName;  // the export's file name without ".xml"
     std::string place;       // the export's path in its repository
 };
+
+// How a test names the case in its output.
+inline void PrintTo(const SourceTreeCase& tree, std::ostream* out) {
+    *out << tree.exportName;
+}
 
 // The seven genuine exports whose repositories are listed in
 // tests/data/real-trees, and the one (macsurf) listed in the shared folder.
