@@ -32,12 +32,11 @@ std::string projectRootFolder(const std::string& sourceProjectPath, char separat
 }
 
 PathRules::PathRules(Platform& platform, const std::string& sourceProjectPath,
-                     std::string codeWarriorDir)
+                     const std::string& codeWarriorDir)
     : platform_(platform),
       separator_(platform.separator()),
       projectRoot_(projectRootFolder(sourceProjectPath, separator_)),
-      codeWarriorDir_(std::move(codeWarriorDir)),
-      codeWarriorRoot_(codeWarriorDir_ + separator_) {}
+      codeWarriorRoot_(codeWarriorDir + separator_) {}
 
 std::string PathRules::rootString(const std::string& rootText) const {
     if (rootText == "Project") {
@@ -53,7 +52,7 @@ std::string PathRules::resolveFileRefPath(
     const std::string& pathType, const std::string& pathRoot, const std::string& accessPath,
     const std::string& path, const std::string& targetName, const GroupNode& rootGroup,
     const std::map<std::string, std::string>& sourceTrees) const {
-    if (isFoundByName(pathType)) {
+    if (pathType == "Name") {
         return findOnAccessPaths(targetName, path, rootGroup);
     }
     if (pathRoot == "Absolute") {

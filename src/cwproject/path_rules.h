@@ -30,7 +30,8 @@ std::string projectRootFolder(const std::string& sourceProjectPath, char separat
 
 class PathRules {
   public:
-    PathRules(Platform& platform, const std::string& sourceProjectPath, std::string codeWarriorDir);
+    PathRules(Platform& platform, const std::string& sourceProjectPath,
+              const std::string& codeWarriorDir);
 
     // The path of a file reference in the group list.
     std::string resolveFileRefPath(const std::string& pathType, const std::string& pathRoot,
@@ -45,14 +46,10 @@ class PathRules {
     // The same search once the target is known; it reads only the target's
     // access path lists.
     std::string findOnTargetAccessPaths(const GroupNode& target, const std::string& fileName) const;
-    // Whether a reference of this path type is found by name on the access
-    // paths rather than joined from its root.
-    static bool isFoundByName(const std::string& pathType) { return pathType == "Name"; }
     std::string joinAccessPath(const std::string& rootText, const std::string& pathText) const;
     std::string composeSourceTreePath(const std::string& rootText,
                                       const std::string& treePath) const;
 
-    const std::string& codeWarriorDir() const { return codeWarriorDir_; }
     // The folder of the export, with its final separator.
     const std::string& projectRoot() const { return projectRoot_; }
 
@@ -65,7 +62,6 @@ class PathRules {
     Platform& platform_;
     char separator_;
     std::string projectRoot_;
-    std::string codeWarriorDir_;
     std::string codeWarriorRoot_;
 };
 

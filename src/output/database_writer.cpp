@@ -39,7 +39,8 @@ std::string ProjectWriter::prefixHeaderPath(const GroupNode& target, const Place
     return join(join(place.folder, "person"), folderNames_.at(&target) + ".prefix.h");
 }
 
-TargetCompileSettings ProjectWriter::compileSettings(const GroupNode& target) {
+TargetCompileSettings ProjectWriter::compileSettings(const GroupNode& target,
+                                                     const std::string& prefixHeader) const {
     TargetCompileSettings settings;
     const std::string* cplusplus = defineOf(target, "MWFrontEnd_C_cplusplus");
     settings.cFilesAsCpp = cplusplus != nullptr && *cplusplus == "1";
@@ -51,20 +52,27 @@ TargetCompileSettings ProjectWriter::compileSettings(const GroupNode& target) {
             settings.prefixFiles.push_back(std::move(found));
         }
     }
-    const Place place = placeOf(target, "root", folderNames_.at(&target));
-    if (const std::string header = prefixHeaderPath(target, place); !header.empty()) {
-        ensureDirectory(join(place.folder, "person") + separator_);
-        replaceFile(header, [&target](TextOutput& text) { text.write(target.prefixText); });
-        settings.prefixFiles.push_back(header);
+    if (!prefixHeader.empty()) {
+        settings.prefixFiles.push_back(prefixHeader);
     }
     return settings;
+}
+
+std::string ProjectWriter::writePrefixHeader(const GroupNode& target) {
+    const Place place = placeOf(target, "root", folderNames_.at(&target));
+    const std::string header = prefixHeaderPath(target, place);
+    if (!header.empty()) {
+        ensureDirectory(join(place.folder, "person") + separator_);
+        replaceFile(header, [&target](TextOutput& text) { text.write(target.prefixText); });
+    }
+    return header;
 }
 
 void ProjectWriter::writeCompilationDatabase(const GroupNode& rootGroup) {
     std::vector<CompileEntry> entries;
     for (const auto& target : rootGroup.children) {
-        collectSourceFiles(*target, compileSettings(*target), settings_.compilationDirectory,
-                           entries);
+        const TargetCompileSettings settings = compileSettings(*target, writePrefixHeader(*target));
+        collectSourceFiles(*target, settings, settings_.compilationDirectory, entries);
     }
     const std::string json = compilationDatabaseJson(entries);
     replaceFile(settings_.compilationDatabase, [&json](TextOutput& text) { text.write(json); });

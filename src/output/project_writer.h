@@ -98,7 +98,10 @@ class ProjectWriter {
     // The generated header of a target's prefix text; empty when it has none
     // or no database is written.
     std::string prefixHeaderPath(const GroupNode& target, const Place& place) const;
-    TargetCompileSettings compileSettings(const GroupNode& target);
+    // Writes the target's prefix text as a header; its path, or empty.
+    std::string writePrefixHeader(const GroupNode& target);
+    TargetCompileSettings compileSettings(const GroupNode& target,
+                                          const std::string& prefixHeader) const;
 
     // Writes the file in one step; `fill` writes its text. Throws IOERROR
     // when it cannot be written.

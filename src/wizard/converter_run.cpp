@@ -60,12 +60,8 @@ QStringList converterArguments(const ConverterFields& fields) {
     return arguments;
 }
 
-QString converterFileName() {
-#ifdef Q_OS_WIN
-    return kConverterName + QStringLiteral(".exe");
-#else
-    return kConverterName;
-#endif
+QString converterFileName(PathStyle style) {
+    return style == PathStyle::Windows ? kConverterName + QStringLiteral(".exe") : kConverterName;
 }
 
 QString findConverter(const QString& ownFolder) {

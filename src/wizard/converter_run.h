@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <array>
 
+#include "platform/platform.h"
+
 namespace tessaly::wizard {
 
 // The fields a run is built from, each exactly as the user left it.
@@ -45,8 +47,8 @@ QString buildSummary(const ConverterFields& fields);
 // argument, unchanged.
 QStringList converterArguments(const ConverterFields& fields);
 
-// The converter's program file, as the platform names it.
-QString converterFileName();
+// The converter's program file, as a platform of that style names it.
+QString converterFileName(PathStyle style);
 
 // The tesscli program in ownFolder, or else along the PATH; empty when
 // neither has one.

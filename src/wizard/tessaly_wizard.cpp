@@ -293,7 +293,7 @@ void TessalyWizard::reportStartFailure() {
     setRunning(false);
     detailsLog->appendParagraph(
         tr("Project Conversion could not be executed: Please ensure %1 is set on the path.\n")
-            .arg(converterFileName()));
+            .arg(converterFileName(tessaly::systemPlatform().pathStyle())));
 }
 
 void TessalyWizard::reject() {

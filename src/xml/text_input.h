@@ -20,7 +20,6 @@ class TextInput {
 
     // Reads from the file, from its start.
     void open(std::unique_ptr<InputFile> file);
-    void close() { file_.reset(); }
 
     // Next character (0..255), or kEnd at the end of the input or on a read error.
     int get() {

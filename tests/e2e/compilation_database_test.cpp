@@ -97,22 +97,19 @@ TEST(CompilationDatabaseOfATree, FreetypeGetsAnEntryPerFileWithItsPrefix) {
     ASSERT_EQ(tree.exportName, "freetype-ftlib-mac-ide50");
     TempFolder work;
     const fs::path root = fs::canonical(work.path()) / "repository";
-    const fs::path data = TESSALY_TEST_DATA;
-    buildRepositoryTree(data / "real-trees" / (tree.exportName + ".paths"), root);
-    const std::string exportText = readFile(data / "real-exports" / (tree.exportName + ".xml"));
-    writeFile(root / tree.place, exportText);
+    const PlacedExport placed = placeKeptExport(tree, root);
     fs::create_directory(work.path() / "out");
     const fs::path databaseFile = work.path() / "compile_commands.json";
 
     const ProgramResult result =
         runProgram(TESSCLI_PATH,
-                   {(root / tree.place).string(), (work.path() / "out").string(), "", "-cdb",
+                   {placed.exportPath.string(), (work.path() / "out").string(), "", "-cdb",
                     databaseFile.string()},
                    root);
     ASSERT_EQ(result.exitStatus, 0) << result.output;
 
     const nlohmann::json database = nlohmann::json::parse(readFile(databaseFile));
-    const std::vector<ListedReference> references = groupListReferences(exportText);
+    const std::vector<ListedReference> references = groupListReferences(placed.exportText);
     EXPECT_EQ(database.size(), references.size());
     for (const auto& entry : database) {
         SCOPED_TRACE(entry["file"].get<std::string>());

@@ -7,9 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-
-#include "platform/messages.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -17,64 +14,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> addedPaths(const std::string& output) {
-    std::vector<fs::path> paths;
-    const std::string prefix = message::addingFile("");
-    for (std::size_t start = 0, end; start < output.size(); start = end + 1) {
-        end = output.find('\n', start);
-        const std::string line = output.substr(start, end - start);
-        if (line.starts_with(prefix)) {
-            paths.emplace_back(line.substr(prefix.size()));
-        }
-    }
-    return paths;
-}
-
-TreeResolution convertInPlace(const SourceTreeCase& tree, const fs::path& paths,
-                              const fs::path& exportFile) {
-    TempFolder work;
-    const fs::path root = fs::canonical(work.path()) / "repository";
-    const std::set<std::string> files = buildRepositoryTree(paths, root);
-    const std::string exportText = readFile(exportFile);
-    writeFile(root / tree.place, exportText);
-    const fs::path dest = work.path() / "out";
+TreeResolution convertInPlace(const SourceTreeCase& tree, const PlacedExport& placed,
+                              const fs::path& root, const fs::path& dest) {
     fs::create_directory(dest);
-
     const ProgramResult result =
-        runProgram(TESSCLI_PATH, {(root / tree.place).string(), dest.string(), ""}, root);
+        runProgram(TESSCLI_PATH, {placed.exportPath.string(), dest.string(), ""}, root);
     EXPECT_EQ(result.exitStatus, 0) << result.output;
 
+    std::vector<fs::path> added;
+    for (const std::string& path : addedFilePaths(result.output)) {
+        added.emplace_back(path);
+    }
     std::vector<fs::path> includeFolders;
     for (const std::string& folder : includeLines(dest)) {
         includeFolders.emplace_back(folder);
     }
-    const TreeResolution resolution = judgeResolution(root, files, groupListReferences(exportText),
-                                                      addedPaths(result.output), includeFolders);
-    std::cout << tree.exportName << ": " << resolution.resolved << " of " << resolution.resolvable
-              << " references resolved; " << resolution.existingIncludeFolders << " of "
-              << resolution.includeFolders << " include folders in the repository exist\n";
+    const TreeResolution resolution = judgeResolution(
+        root, placed.files, groupListReferences(placed.exportText), added, includeFolders);
+    expectEverythingResolved(tree.exportName, resolution);
     return resolution;
-}
-
-void expectEverythingResolved(const TreeResolution& resolution) {
-    EXPECT_GT(resolution.resolvable, 0);
-    EXPECT_EQ(resolution.resolved, resolution.resolvable);
-    for (const std::string& lost : resolution.lost) {
-        ADD_FAILURE() << "not resolved: " << lost;
-    }
-    EXPECT_EQ(resolution.existingIncludeFolders, resolution.includeFolders);
-    for (const std::string& missing : resolution.missingIncludeFolders) {
-        ADD_FAILURE() << "include folder missing: " << missing;
-    }
 }
 
 class SourceTrees : public ::testing::TestWithParam<SourceTreeCase> {};
 
 TEST_P(SourceTrees, EveryReferenceToARepositoryFileResolves) {
-    const SourceTreeCase& tree = GetParam();
-    expectEverythingResolved(convertInPlace(
-        tree, fs::path(TESSALY_TEST_DATA) / "real-trees" / (tree.exportName + ".paths"),
-        fs::path(TESSALY_TEST_DATA) / "real-exports" / (tree.exportName + ".xml")));
+    TempFolder work;
+    const fs::path root = fs::canonical(work.path()) / "repository";
+    convertInPlace(GetParam(), placeKeptExport(GetParam(), root), root, work.path() / "out");
 }
 
 // A Mac OS project that names its folders from the volume it was written on
@@ -89,8 +55,10 @@ TEST(SourceTreesMoved, MacsurfResolvesFromWhereItSitsNow) {
     if (!fs::exists(paths) || !fs::exists(exportFile)) {
         GTEST_SKIP() << "the shared genuine exports are not on this machine";
     }
-    const TreeResolution resolution = convertInPlace(tree, paths, exportFile);
-    expectEverythingResolved(resolution);
+    TempFolder work;
+    const fs::path root = fs::canonical(work.path()) / "repository";
+    const TreeResolution resolution = convertInPlace(
+        tree, placeInRepository(tree, paths, exportFile, root), root, work.path() / "out");
     EXPECT_EQ(resolution.resolvable, 579);
     EXPECT_EQ(resolution.includeFolders, 50);
 }

@@ -1,9 +1,13 @@
 #include "support/source_trees.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 
+#include "platform/messages.h"
 #include "support/test_files.h"
 
 namespace tessaly::testing {
@@ -45,6 +49,51 @@ std::set<std::string> buildRepositoryTree(const fs::path& pathsFile, const fs::p
         files.insert(line);
     }
     return files;
+}
+
+PlacedExport placeInRepository(const SourceTreeCase& tree, const fs::path& pathsFile,
+                               const fs::path& exportFile, const fs::path& root) {
+    PlacedExport placed{buildRepositoryTree(pathsFile, root), readFile(exportFile),
+                        root / tree.place};
+    writeFile(placed.exportPath, placed.exportText);
+    return placed;
+}
+
+PlacedExport placeKeptExport(const SourceTreeCase& tree, const fs::path& root) {
+    const fs::path data = TESSALY_TEST_DATA;
+    return placeInRepository(tree, data / "real-trees" / (tree.exportName + ".paths"),
+                             data / "real-exports" / (tree.exportName + ".xml"), root);
+}
+
+std::vector<std::string> addedFilePaths(const std::string& output) {
+    std::vector<std::string> paths;
+    const std::string prefix = message::addingFile("");
+    for (std::size_t start = 0, end; start < output.size(); start = end + 1) {
+        end = std::min(output.find('\n', start), output.size());
+        std::string line = output.substr(start, end - start);
+        if (line.ends_with('\r')) {
+            line.pop_back();
+        }
+        if (line.starts_with(prefix)) {
+            paths.push_back(line.substr(prefix.size()));
+        }
+    }
+    return paths;
+}
+
+void expectEverythingResolved(const std::string& label, const TreeResolution& resolution) {
+    std::cout << label << ": " << resolution.resolved << " of " << resolution.resolvable
+              << " references resolved; " << resolution.existingIncludeFolders << " of "
+              << resolution.includeFolders << " include folders in the repository exist\n";
+    EXPECT_GT(resolution.resolvable, 0);
+    EXPECT_EQ(resolution.resolved, resolution.resolvable);
+    for (const std::string& lost : resolution.lost) {
+        ADD_FAILURE() << "not resolved: " << lost;
+    }
+    EXPECT_EQ(resolution.existingIncludeFolders, resolution.includeFolders);
+    for (const std::string& missing : resolution.missingIncludeFolders) {
+        ADD_FAILURE() << "include folder missing: " << missing;
+    }
 }
 
 namespace {

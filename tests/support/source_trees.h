@@ -32,6 +32,23 @@ const SourceTreeCase& macsurfSourceTree();
 std::set<std::string> buildRepositoryTree(const std::filesystem::path& pathsFile,
                                           const std::filesystem::path& root);
 
+// The repository's tree built below `root` and the export written at its
+// place in it.
+struct PlacedExport {
+    std::set<std::string> files;  // the repository's files, relative to root
+    std::string exportText;
+    std::filesystem::path exportPath;
+};
+PlacedExport placeInRepository(const SourceTreeCase& tree, const std::filesystem::path& pathsFile,
+                               const std::filesystem::path& exportFile,
+                               const std::filesystem::path& root);
+// The same for a tree and export kept in tests/data.
+PlacedExport placeKeptExport(const SourceTreeCase& tree, const std::filesystem::path& root);
+
+// The paths of the "adding file" lines of a run's output (LF or CR LF), in
+// order.
+std::vector<std::string> addedFilePaths(const std::string& output);
+
 // A file reference of the group list, its texts as the export writes them
 // (the five predefined entities decoded).
 struct ListedReference {
@@ -60,6 +77,10 @@ TreeResolution judgeResolution(const std::filesystem::path& root,
                                const std::vector<ListedReference>& references,
                                const std::vector<std::filesystem::path>& added,
                                const std::vector<std::filesystem::path>& includeFolders);
+
+// Prints the resolution's line of the table under `label`, and fails the
+// test for every reference lost and every include folder missing.
+void expectEverythingResolved(const std::string& label, const TreeResolution& resolution);
 
 // The folder of every "-i" line of the personalities below `destination`,
 // as written.

@@ -374,45 +374,29 @@ TEST_P(WineSourceTrees, EveryReferenceToARepositoryFileResolves) {
     ASSERT_NE(tree, trees.end());
     const fs::path root = driveC() / "repo";
     fs::remove_all(root);
-    const fs::path data = TESSALY_TEST_DATA;
-    const std::set<std::string> files =
-        buildRepositoryTree(data / "real-trees" / (tree->exportName + ".paths"), root);
-    const std::string exportText = readFile(data / "real-exports" / (tree->exportName + ".xml"));
-    writeFile(root / tree->place, exportText);
+    const PlacedExport placed = placeKeptExport(*tree, root);
     std::string place = tree->place;
     std::replace(place.begin(), place.end(), '/', '\\');
 
     const ProgramResult result = tesscli({"C:\\repo\\" + place, "C:\\out", ""}, root);
     EXPECT_EQ(result.exitStatus, 0) << result.output;
 
+    // Paths outside drive C name nothing of the repository.
+    const auto inRepository = [](const std::string& path) {
+        return path.starts_with("C:\\") ? onHost(path) : fs::path();
+    };
     std::vector<fs::path> added;
-    const std::string prefix = message::addingFile("");
-    for (std::size_t start = 0, end; start < result.output.size(); start = end + 2) {
-        end = result.output.find("\r\n", start);
-        const std::string line = result.output.substr(start, end - start);
-        if (line.starts_with(prefix)) {
-            const std::string path = line.substr(prefix.size());
-            added.push_back(path.starts_with("C:\\") ? onHost(path) : fs::path());
-        }
+    for (const std::string& path : addedFilePaths(result.output)) {
+        added.push_back(inRepository(path));
     }
     std::vector<fs::path> includeFolders;
     for (const std::string& folder : includeLines(driveC() / "out")) {
-        if (folder.starts_with("C:\\")) {
-            includeFolders.push_back(onHost(folder));
-        }
+        includeFolders.push_back(inRepository(folder));
     }
-    const TreeResolution resolution =
-        judgeResolution(root, files, groupListReferences(exportText), added, includeFolders);
-    std::cout << GetParam() << " (Windows build): " << resolution.resolved << " of "
-              << resolution.resolvable << " references resolved; "
-              << resolution.existingIncludeFolders << " of " << resolution.includeFolders
-              << " include folders in the repository exist\n";
-    EXPECT_GT(resolution.resolvable, 0);
-    EXPECT_EQ(resolution.resolved, resolution.resolvable);
-    for (const std::string& lost : resolution.lost) {
-        ADD_FAILURE() << "not resolved: " << lost;
-    }
-    EXPECT_EQ(resolution.existingIncludeFolders, resolution.includeFolders);
+    expectEverythingResolved(
+        GetParam() + " (Windows build)",
+        judgeResolution(root, placed.files, groupListReferences(placed.exportText), added,
+                        includeFolders));
     fs::remove_all(root);
 }
 
