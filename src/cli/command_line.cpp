@@ -62,6 +62,10 @@ std::unique_ptr<ProjectConverter> makeConverter(const std::vector<std::string>& 
 namespace {
 
 int convert(const std::vector<std::string>& arguments, Platform& platform, Console& console) {
+    if (!arguments.empty() && arguments[0] == "--version") {
+        console.line(message::version());
+        return 0;
+    }
     if (arguments.size() < 3) {
         printUsage(console);
         return 0;
