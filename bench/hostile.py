@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Exports shaped to make a converter spin, each at two sizes, timed.
+
+    bench/hostile.py --build DIR --data DIR [--repeat N]
+
+A converter that someone runs on an export they were sent must not be made
+to spin by its shape: work that grows with the input only about doubles when
+the shape is doubled. Each shape is generated at a size n and at 2n into
+DIR, and the release tesscli of DIR/src converts each into a fresh folder,
+its console to /dev/null; the line gives the fastest of --repeat runs at
+each size and their ratio.
+
+Shapes:
+    pieces, Windows form    one access path "C:\\a\\a\\...\\a" of n pieces
+                            that names no folder: it is looked for below
+                            the project folder, tail by tail
+    pieces, Mac OS form     the same as "Disk:a:a:...:a:"
+    siblings of one name    n targets all named "T": each gets a folder of
+                            its own, "T", "T_2", ... "T_n"
+    names along paths       n files given by name and found nowhere, along n
+                            access paths: by the rule each look-up probes
+                            every path, so the work is n x n and doubling n
+                            quadruples it (shown for the record)
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from generate import DOCTYPE, NL, search_path, setting  # noqa: E402
+from measure import fresh  # noqa: E402
+
+# At most this ratio of the times counts as "about doubles": the runs are
+# short, and a shared machine varies by some tens of percent.
+LINEAR = 2.5
+
+
+def project(targets, groups=""):
+    return (DOCTYPE.replace("\n", NL) + "<PROJECT>" + NL + "<TARGETLIST>" + NL +
+            NL.join(targets) + NL + "</TARGETLIST>" + NL + "<TARGETORDER></TARGETORDER>" + NL +
+            "<GROUPLIST>" + groups + "</GROUPLIST>" + NL + "</PROJECT>" + NL)
+
+
+def target(name, user_paths=()):
+    settings = setting("Linker", "None", "")
+    if user_paths:
+        settings += ("<SETTING><NAME>UserSearchPaths</NAME>" + NL +
+                     NL.join(search_path(p, root, False, "", fmt) for p, root, fmt in user_paths) +
+                     NL + "</SETTING>")
+    return f"<TARGET><NAME>{name}</NAME><SETTINGLIST>{settings}</SETTINGLIST></TARGET>"
+
+
+def windows_pieces(n):
+    return project([target("T", [("C:" + "\\a" * n, "Absolute", "Windows")])])
+
+
+def mac_pieces(n):
+    return project([target("T", [("Disk" + ":a" * n + ":", "Absolute", "MacOS")])])
+
+
+def siblings(n):
+    return project([target("T")] * n)
+
+
+def names_along_paths(n):
+    paths = [(f"gone_{i:06d}", "Project", "Unix") for i in range(n)]
+    refs = "".join(f"<FILEREF><TARGETNAME>T</TARGETNAME><PATHTYPE>Name</PATHTYPE>"
+                   f"<PATH>h_{i:06d}.h</PATH><PATHFORMAT>Unix</PATHFORMAT></FILEREF>{NL}"
+                   for i in range(n))
+    return project([target("T", paths)], f"<GROUP><NAME>G</NAME>{NL}{refs}</GROUP>")
+
+
+# (name, export maker, n, whether the work is meant to be linear)
+SHAPES = [
+    ("pieces, Windows form", windows_pieces, 1_000_000, True),
+    ("pieces, Mac OS form", mac_pieces, 1_000_000, True),
+    ("siblings of one name", siblings, 10_000, True),
+    ("names along paths", names_along_paths, 500, False),
+]
+
+
+def best_time(tesscli, export, dest, repeat):
+    best = None
+    for _ in range(repeat):
+        fresh(dest)
+        start = time.perf_counter()
+        subprocess.run([tesscli, export, dest, ""], stdout=subprocess.DEVNULL, check=True)
+        wall = time.perf_counter() - start
+        best = wall if best is None else min(best, wall)
+    return best
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--repeat", type=int, default=3)
+    args = parser.parse_args()
+    tesscli = os.path.join(args.build, "src", "tesscli")
+    data = os.path.abspath(args.data)
+    dest = os.path.join(data, "dest")
+
+    rows, checks = [], []
+    for name, make, n, linear in SHAPES:
+        print(f"measuring {name} ...", file=sys.stderr, flush=True)
+        times = []
+        for size in (n, 2 * n):
+            export = os.path.join(data, f"{make.__name__}_{size}.mcp.xml")
+            with open(export, "w", encoding="utf-8", newline="") as f:
+                f.write(make(size))
+            times.append(best_time(tesscli, export, dest, args.repeat))
+            os.remove(export)
+        ratio = times[1] / times[0]
+        rows.append((name, n, times, ratio))
+        if linear:
+            checks.append((ratio <= LINEAR, f"{name}: twice the size took {ratio:.2f} x the time "
+                                            f"(at most {LINEAR})"))
+        else:
+            checks.append((None, f"{name}: twice the files and paths took {ratio:.2f} x the time "
+                                 f"(the rule's files x paths: 4)"))
+    fresh(dest)
+    os.rmdir(dest)
+
+    print("| shape | n | time at n (s) | time at 2n (s) | ratio |")
+    print("|---|---:|---:|---:|---:|")
+    for name, n, times, ratio in rows:
+        print(f"| {name} | {n:,} | {times[0]:.3f} | {times[1]:.3f} | {ratio:.2f} |")
+    print()
+    for ok, text in checks:
+        print(("INFO  " if ok is None else "PASS  " if ok else "FAIL  ") + text)
+
+
+if __name__ == "__main__":
+    main()
