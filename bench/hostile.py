@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Exports shaped to make a converter spin, each at two sizes, timed.
 
-    bench/hostile.py --build DIR --data DIR [--repeat N]
+    bench/hostile.py --build BUILD --data DATA [--repeat N]
 
 A converter that someone runs on an export they were sent must not be made
 to spin by its shape: work that grows with the input only about doubles when
 the shape is doubled. Each shape is generated at a size n and at 2n into
-DIR, and the release tesscli of DIR/src converts each into a fresh folder
-in /dev/shm (where there is none, in DIR), its console to /dev/null. The
+DATA, and the release tesscli of BUILD/src converts each into a fresh folder
+in /dev/shm (where there is none, in DATA), its console to /dev/null. The
 table gives, of the --repeat runs at each size, the least CPU time (user
 and system, from GNU time) and the least wall time; the ratio checked is
 the CPU time's.
