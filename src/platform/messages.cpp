@@ -68,4 +68,15 @@ std::string conversionFailed(std::string_view reason) {
     return withText("Conversion failed: ", reason);
 }
 
+std::string damagedProject(std::string_view reason) {
+    return withText("CW Project file is damaged: ", reason);
+}
+
+std::string partNotRead(std::string_view what, std::string_view target) {
+    std::string line = withText("CW Project file part not read: ", what);
+    line += " of target ";
+    line += target;
+    return line;
+}
+
 }  // namespace tessaly::message

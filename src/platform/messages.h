@@ -32,6 +32,10 @@ std::string projectCompleted();
 // The analyser personality given on the command line cannot be read.
 std::string cannotOpenGivenPersonality();
 std::string conversionFailed(std::string_view reason);
+// A binary project file that fails a structural check.
+std::string damagedProject(std::string_view reason);
+// A part of a binary project file that is not read.
+std::string partNotRead(std::string_view what, std::string_view target);
 
 }  // namespace message
 }  // namespace tessaly

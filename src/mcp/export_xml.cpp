@@ -1,0 +1,375 @@
+#include "mcp/export_xml.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::string_view kProlog = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes" ?>
+<?codewarrior exportversion="1.0.1" ?>
+
+<!DOCTYPE PROJECT [
+<!ELEMENT PROJECT (TARGETLIST, TARGETORDER, GROUPLIST, DESIGNLIST?)>
+<!ELEMENT TARGETLIST (TARGET+)>
+<!ELEMENT TARGET (NAME, SETTINGLIST, FILELIST?, LINKORDER?, SEGMENTLIST?, OVERLAYGROUPLIST?, SUBTARGETLIST?, SUBPROJECTLIST?, FRAMEWORKLIST?)>
+<!ELEMENT NAME (#PCDATA)>
+<!ELEMENT USERSOURCETREETYPE (#PCDATA)>
+<!ELEMENT PATH (#PCDATA)>
+<!ELEMENT FILELIST (FILE*)>
+<!ELEMENT FILE (PATHTYPE, PATHROOT?, ACCESSPATH?, PATH, PATHFORMAT?, ROOTFILEREF?, FILEKIND?, FILEFLAGS?)>
+<!ELEMENT PATHTYPE (#PCDATA)>
+<!ELEMENT PATHROOT (#PCDATA)>
+<!ELEMENT ACCESSPATH (#PCDATA)>
+<!ELEMENT PATHFORMAT (#PCDATA)>
+<!ELEMENT ROOTFILEREF (PATHTYPE, PATHROOT?, ACCESSPATH?, PATH, PATHFORMAT?)>
+<!ELEMENT FILEKIND (#PCDATA)>
+<!ELEMENT FILEFLAGS (#PCDATA)>
+<!ELEMENT FILEREF (TARGETNAME?, PATHTYPE, PATHROOT?, ACCESSPATH?, PATH, PATHFORMAT?)>
+<!ELEMENT TARGETNAME (#PCDATA)>
+<!ELEMENT SETTINGLIST ((SETTING|PANELDATA)+)>
+<!ELEMENT SETTING (NAME?, (VALUE|(SETTING+)))>
+<!ELEMENT PANELDATA (NAME, VALUE)>
+<!ELEMENT VALUE (#PCDATA)>
+<!ELEMENT LINKORDER (FILEREF*)>
+<!ELEMENT SEGMENTLIST (SEGMENT+)>
+<!ELEMENT SEGMENT (NAME, ATTRIBUTES?, FILEREF*)>
+<!ELEMENT ATTRIBUTES (#PCDATA)>
+<!ELEMENT OVERLAYGROUPLIST (OVERLAYGROUP+)>
+<!ELEMENT OVERLAYGROUP (NAME, BASEADDRESS, OVERLAY*)>
+<!ELEMENT BASEADDRESS (#PCDATA)>
+<!ELEMENT OVERLAY (NAME, FILEREF*)>
+<!ELEMENT SUBTARGETLIST (SUBTARGET+)>
+<!ELEMENT SUBTARGET (TARGETNAME, ATTRIBUTES?, FILEREF?)>
+<!ELEMENT SUBPROJECTLIST (SUBPROJECT+)>
+<!ELEMENT SUBPROJECT (FILEREF, SUBPROJECTTARGETLIST)>
+<!ELEMENT SUBPROJECTTARGETLIST (SUBPROJECTTARGET*)>
+<!ELEMENT SUBPROJECTTARGET (TARGETNAME, ATTRIBUTES?, FILEREF?)>
+<!ELEMENT FRAMEWORKLIST (FRAMEWORK+)>
+<!ELEMENT FRAMEWORK (FILEREF, LIBRARYFILE?, VERSION?)>
+<!ELEMENT LIBRARYFILE (FILEREF)>
+<!ELEMENT VERSION (#PCDATA)>
+<!ELEMENT TARGETORDER (ORDEREDTARGET|ORDEREDDESIGN)*>
+<!ELEMENT ORDEREDTARGET (NAME)>
+<!ELEMENT ORDEREDDESIGN (NAME, ORDEREDTARGET+)>
+<!ELEMENT GROUPLIST (GROUP|FILEREF)*>
+<!ELEMENT GROUP (NAME, (GROUP|FILEREF)*)>
+<!ELEMENT DESIGNLIST (DESIGN+)>
+<!ELEMENT DESIGN (NAME, DESIGNDATA)>
+<!ELEMENT DESIGNDATA (#PCDATA)>
+]>
+
+)";
+
+// Root 4 is a source tree, named by the path itself.
+std::string rootText(const BinaryAccessPath& path) {
+    switch (path.root) {
+        case 0:
+            return "Absolute";
+        case 1:
+            return "Project";
+        case 2:
+            return "CodeWarrior";
+        case 3:
+            return "System";
+        case 4:
+            return path.treeName;
+    }
+    return std::to_string(path.root);
+}
+
+// An unknown code is written as its number, which the export's reader takes
+// as an unknown root or format: visible, and never a guessed folder.
+std::string formatText(std::uint16_t format) {
+    switch (format) {
+        case 1:
+            return "MacOS";
+        case 2:
+            return "Windows";
+        case 3:
+            return "Unix";
+    }
+    return std::to_string(format);
+}
+
+std::string kindText(std::uint8_t kind) {
+    static constexpr std::string_view kKinds[] = {"Unknown", "Text", "Project", "Library",
+                                                  "Resource"};
+    return kind < std::size(kKinds) ? std::string(kKinds[kind]) : std::to_string(kind);
+}
+
+std::string flagsText(std::uint32_t flags) {
+    std::string text;
+    if (flags & 1) {
+        text = "Debug";
+    }
+    if (flags & 4) {
+        text += text.empty() ? "WeakImport" : ", WeakImport";
+    }
+    return text;
+}
+
+const char* boolText(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string openTag(std::string_view tag) {
+    std::string markup(1, '<');
+    markup += tag;
+    return markup += '>';
+}
+
+std::string closeTag(std::string_view tag) {
+    std::string markup("</");
+    markup += tag;
+    return markup += '>';
+}
+
+class XmlText {
+  public:
+    XmlText() : text_(kProlog) {}
+
+    // A line at the current depth.
+    XmlText& line(std::string_view markup) {
+        text_.append(depth_ * 4, ' ');
+        text_ += markup;
+        text_ += '\n';
+        return *this;
+    }
+    // A line that opens an element whose content follows, one level deeper.
+    void openLine(std::string_view markup) {
+        line(markup);
+        ++depth_;
+    }
+    void open(std::string_view tag) { openLine(openTag(tag)); }
+    void close(std::string_view tag) {
+        --depth_;
+        line(closeTag(tag));
+    }
+    void element(std::string_view tag, std::string_view value) { line(elementText(tag, value)); }
+    void setting(std::string_view name, std::string_view value) {
+        line("<SETTING>" + elementText("NAME", name) + elementText("VALUE", value) + "</SETTING>");
+    }
+    void openSetting(std::string_view name) { openLine("<SETTING>" + elementText("NAME", name)); }
+    void closeSetting() { close("SETTING"); }
+    void blank() { text_ += '\n'; }
+    void panel(std::string_view name) {
+        blank();
+        line("<!-- Settings for \"" + std::string(name) + "\" panel -->");
+    }
+    std::string take() { return std::move(text_); }
+
+    static std::string elementText(std::string_view tag, std::string_view value) {
+        return openTag(tag) + exportText(value) + closeTag(tag);
+    }
+
+  private:
+    std::string text_;
+    std::size_t depth_ = 0;
+};
+
+class ExportWriter {
+  public:
+    explicit ExportWriter(const BinaryProject& project) : project_(project) {
+        for (const BinaryTarget& target : project.targets) {
+            for (const BinaryFile& file : target.files) {
+                files_.emplace(file.reference, &file);
+                firstTargetWith_.emplace(file.name, &target.name);
+            }
+        }
+    }
+
+    std::string write() {
+        xml_.open("PROJECT");
+        xml_.open("TARGETLIST");
+        for (const BinaryTarget& target : project_.targets) {
+            writeTarget(target);
+        }
+        xml_.close("TARGETLIST");
+        xml_.blank();
+        xml_.open("TARGETORDER");
+        for (const std::string& name : project_.targetOrder) {
+            xml_.line("<ORDEREDTARGET>" + XmlText::elementText("NAME", name) + "</ORDEREDTARGET>");
+        }
+        xml_.close("TARGETORDER");
+        xml_.blank();
+        writeGroups();
+        xml_.close("PROJECT");
+        return xml_.take();
+    }
+
+  private:
+    void writeTarget(const BinaryTarget& target) {
+        xml_.open("TARGET");
+        xml_.element("NAME", target.name);
+        xml_.open("SETTINGLIST");
+        writeSettings(target);
+        xml_.close("SETTINGLIST");
+        writeFileList(target);
+        if (!target.subTargets.empty()) {
+            xml_.open("SUBTARGETLIST");
+            for (const std::string& name : target.subTargets) {
+                xml_.open("SUBTARGET");
+                xml_.element("TARGETNAME", name);
+                xml_.close("SUBTARGET");
+            }
+            xml_.close("SUBTARGETLIST");
+        }
+        xml_.close("TARGET");
+    }
+
+    void writeSettings(const BinaryTarget& target) {
+        xml_.panel("Source Trees");
+        xml_.setting("UserSourceTrees", "");
+        if (target.accessPaths) {
+            writeAccessPaths(*target.accessPaths);
+        }
+        if (target.environment) {
+            xml_.panel("Debugger Runtime");
+            writeList("MWRuntimeSettings_EnvVars", *target.environment);
+        }
+        if (target.compilerSettings) {
+            xml_.panel("C/C++ Compiler");
+            for (const BinarySetting& setting : *target.compilerSettings) {
+                xml_.setting(setting.name, setting.value);
+            }
+        }
+        if (target.prefixText) {
+            xml_.panel("C/C++ Preprocessor");
+            xml_.setting("C_CPP_Preprocessor_PrefixText", *target.prefixText);
+        }
+    }
+
+    void writeList(std::string_view name, const std::vector<std::string>& values) {
+        if (values.empty()) {
+            xml_.setting(name, "");
+            return;
+        }
+        xml_.openSetting(name);
+        for (const std::string& value : values) {
+            xml_.line("<SETTING>" + XmlText::elementText("VALUE", value) + "</SETTING>");
+        }
+        xml_.closeSetting();
+    }
+
+    void writeAccessPaths(const BinaryAccessPaths& paths) {
+        xml_.panel("Access Paths");
+        xml_.setting("AlwaysSearchUserPaths", boolText(paths.alwaysSearchUserPaths));
+        xml_.setting("InterpretDOSAndUnixPaths", boolText(paths.interpretDosAndUnixPaths));
+        writePathList("UserSearchPaths", paths.user);
+        writePathList("SystemSearchPaths", paths.system);
+    }
+
+    void writePathList(std::string_view name, const std::vector<BinaryAccessPath>& paths) {
+        if (paths.empty()) {
+            xml_.setting(name, "");
+            return;
+        }
+        xml_.openSetting(name);
+        for (const BinaryAccessPath& path : paths) {
+            xml_.open("SETTING");
+            xml_.openSetting("SearchPath");
+            xml_.setting("Path", path.path);
+            xml_.setting("PathFormat", formatText(path.format));
+            xml_.setting("PathRoot", rootText(path));
+            xml_.closeSetting();
+            xml_.setting("Recursive", boolText(path.recursive));
+            xml_.close("SETTING");
+        }
+        xml_.closeSetting();
+    }
+
+    void writeFileList(const BinaryTarget& target) {
+        xml_.open("FILELIST");
+        for (const BinaryFile& file : target.files) {
+            xml_.open("FILE");
+            writeLocation(file);
+            xml_.element("FILEKIND", kindText(file.kind));
+            xml_.element("FILEFLAGS", flagsText(file.flags));
+            xml_.close("FILE");
+        }
+        xml_.close("FILELIST");
+        xml_.open("LINKORDER");
+        for (const std::uint32_t reference : target.linkOrder) {
+            if (const BinaryFile* file = fileOf(reference)) {
+                xml_.open("FILEREF");
+                writeLocation(*file);
+                xml_.close("FILEREF");
+            }
+        }
+        xml_.close("LINKORDER");
+    }
+
+    // A file is found by its name along the access paths ("Name"), or, for
+    // the other kind seen, by its path from the project folder.
+    void writeLocation(const BinaryFile& file) {
+        if (file.pathType == 2) {
+            xml_.element("PATHTYPE", "Name");
+        } else {
+            xml_.element("PATHTYPE", "PathRelative");
+            xml_.element("PATHROOT", "Project");
+            xml_.element("ACCESSPATH", "");
+        }
+        xml_.element("PATH", file.name);
+        xml_.element("PATHFORMAT", formatText(file.pathFormat));
+    }
+
+    const BinaryFile* fileOf(std::uint32_t reference) const {
+        const auto it = files_.find(reference);
+        return it == files_.end() ? nullptr : it->second;
+    }
+
+    // A file reference names the first target, in target list order, that
+    // holds a file of its name. A reference that no target holds cannot be
+    // named and is left out.
+    void writeGroups() {
+        xml_.open("GROUPLIST");
+        for (const GroupItem& item : project_.groups) {
+            if (item.kind == GroupItem::Kind::Open) {
+                xml_.openLine("<GROUP>" + XmlText::elementText("NAME", item.name));
+            } else if (item.kind == GroupItem::Kind::Close) {
+                xml_.close("GROUP");
+            } else if (const BinaryFile* file = fileOf(item.reference)) {
+                xml_.open("FILEREF");
+                xml_.element("TARGETNAME", *firstTargetWith_.at(file->name));
+                writeLocation(*file);
+                xml_.close("FILEREF");
+            }
+        }
+        xml_.close("GROUPLIST");
+    }
+
+    const BinaryProject& project_;
+    XmlText xml_;
+    std::unordered_map<std::uint32_t, const BinaryFile*> files_;
+    std::unordered_map<std::string, const std::string*> firstTargetWith_;
+};
+
+}  // namespace
+
+std::string exportText(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '&') {
+            text += "&amp;";
+        } else if (c == '<') {
+            text += "&lt;";
+        } else if (c == '>') {
+            text += "&gt;";
+        } else if (byte >= 0x80) {
+            text += "&#" + std::to_string(byte) + ";";
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string exportXml(const BinaryProject& project) {
+    return ExportWriter(project).write();
+}
+
+}  // namespace tessaly

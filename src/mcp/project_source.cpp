@@ -1,0 +1,125 @@
+#include "mcp/project_source.h"
+
+#include <cstring>
+#include <limits>
+
+#include "mcp/apple_single.h"
+#include "mcp/binary_project.h"
+#include "mcp/container.h"
+#include "mcp/export_xml.h"
+#include "platform/messages.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kMagicSize = 4;
+// Offsets in a binary project are 32-bit: nothing past this can be part
+// of one.
+constexpr std::size_t kMaxBinarySize = std::numeric_limits<std::uint32_t>::max();
+
+// Reads until `size` bytes are had or the file ends.
+std::string readUpTo(InputFile& file, std::size_t size) {
+    std::string bytes;
+    char buffer[64 * 1024];
+    while (bytes.size() < size) {
+        const std::size_t got = file.read(buffer, std::min(sizeof buffer, size - bytes.size()));
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+class MemoryInput final : public InputFile {
+  public:
+    explicit MemoryInput(std::string text) : text_(std::move(text)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, text_.size() - pos_);
+        std::memcpy(buffer, text_.data() + pos_, count);
+        pos_ += count;
+        return count;
+    }
+    bool failed() const override { return false; }
+
+  private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// The file with the bytes already taken from its start given back first.
+class ReplayedInput final : public InputFile {
+  public:
+    ReplayedInput(std::string start, std::unique_ptr<InputFile> rest)
+        : start_(std::move(start)), rest_(std::move(rest)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (pos_ < start_.size()) {
+            const std::size_t count = std::min(size, start_.size() - pos_);
+            std::memcpy(buffer, start_.data() + pos_, count);
+            pos_ += count;
+            return count;
+        }
+        return rest_->read(buffer, size);
+    }
+    bool failed() const override { return rest_->failed(); }
+
+  private:
+    std::string start_;
+    std::size_t pos_ = 0;
+    std::unique_ptr<InputFile> rest_;
+};
+
+std::string exportOf(std::string_view bytes, Console& console) {
+    const BinaryProject project = readBinaryProject(bytes);
+    for (const UnreadPart& part : project.unread) {
+        console.line(message::partNotRead(exportText(part.what), exportText(part.target)));
+    }
+    return exportXml(project);
+}
+
+bool isWrapped(std::string_view start) {
+    return isBinaryProject(start) || isAppleSingle(start);
+}
+
+// The whole file, its data fork when it is an AppleSingle container.
+std::string unwrapped(std::string start, InputFile& rest) {
+    std::string bytes = std::move(start) + readUpTo(rest, kMaxBinarySize);
+    if (isAppleSingle(bytes)) {
+        bytes = std::string(appleSingleDataFork(bytes));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::string& path,
+                                             Console& console) {
+    std::unique_ptr<InputFile> file = platform.openForReading(path);
+    if (!file) {
+        return nullptr;
+    }
+    std::string start = readUpTo(*file, kMagicSize);
+    if (!isWrapped(start)) {
+        return std::make_unique<ReplayedInput>(std::move(start), std::move(file));
+    }
+    std::string bytes = unwrapped(std::move(start), *file);
+    if (isBinaryProject(bytes)) {
+        bytes = exportOf(bytes, console);
+    }
+    return std::make_unique<MemoryInput>(std::move(bytes));
+}
+
+std::optional<std::string> binaryProjectExport(InputFile& file, Console& console) {
+    std::string start = readUpTo(file, kMagicSize);
+    if (!isWrapped(start)) {
+        return std::nullopt;
+    }
+    const std::string bytes = unwrapped(std::move(start), file);
+    if (!isBinaryProject(bytes)) {
+        return std::nullopt;
+    }
+    return exportOf(bytes, console);
+}
+
+}  // namespace tessaly
