@@ -63,7 +63,7 @@ struct GroupItem {
 // What a reader found in the file but could not read: told to the user, so
 // that nothing is dropped unseen.
 struct UnreadPart {
-    std::string target;
+    std::string target;  // empty for the project as a whole
     std::string what;
 };
 

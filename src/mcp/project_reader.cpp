@@ -15,6 +15,7 @@
 // Names are string numbers of table 1000, group names excepted.
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "mcp/binary_project.h"
 #include "mcp/container.h"
@@ -49,6 +50,7 @@ class Reader {
         readTargets();
         readTargetOrder();
         readGroups();
+        tellUnnamedGroupFiles();
         return std::move(project_);
     }
 
@@ -216,6 +218,25 @@ class Reader {
                 at = readGroupHeader(tree, at, fourCc("GRUP"), childrenLeft, &name);
                 project_.groups.push_back({GroupItem::Kind::Open, std::move(name), 0});
             }
+        }
+    }
+
+    // A group may still list a file of a target that was deleted: no name is
+    // stored for it, so the export cannot name it either.
+    void tellUnnamedGroupFiles() {
+        std::unordered_set<std::uint32_t> held;
+        for (const BinaryTarget& target : project_.targets) {
+            for (const BinaryFile& file : target.files) {
+                held.insert(file.reference);
+            }
+        }
+        std::size_t unnamed = 0;
+        for (const GroupItem& item : project_.groups) {
+            unnamed += item.kind == GroupItem::Kind::File && !held.contains(item.reference);
+        }
+        if (unnamed != 0) {
+            project_.unread.push_back(
+                {{}, std::to_string(unnamed) + " files of the group list that no target holds"});
         }
     }
 
