@@ -1,11 +1,20 @@
 #include "mcp/export_xml.h"
 
+#include "mcp/byte_view.h"
+
 #include <string_view>
 #include <unordered_map>
 
 namespace tessaly {
 
 namespace {
+
+// The IDE's exports are one to two times the size of their binary files.
+// Names are stored once and referred to by number, so a damaged or crafted
+// file could name a long text from every entry: past this, it is refused
+// rather than given the memory it asks for.
+constexpr std::size_t kMaxGrowth = 16;
+constexpr std::size_t kSlack = 64 * 1024;
 
 constexpr std::string_view kProlog = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes" ?>
 <?codewarrior exportversion="1.0.1" ?>
@@ -74,7 +83,7 @@ std::string rootText(const BinaryAccessPath& path) {
         case 3:
             return "System";
         case 4:
-            return path.treeName;
+            return std::string(path.treeName);
     }
     return std::to_string(path.root);
 }
@@ -128,13 +137,17 @@ std::string closeTag(std::string_view tag) {
 
 class XmlText {
   public:
-    XmlText() : text_(kProlog) {}
+    explicit XmlText(std::size_t limit) : text_(kProlog), limit_(limit) {}
 
     // A line at the current depth.
     XmlText& line(std::string_view markup) {
         text_.append(depth_ * 4, ' ');
         text_ += markup;
         text_ += '\n';
+        if (text_.size() > limit_) {
+            throwDamaged("its export would pass " + std::to_string(kMaxGrowth) +
+                         " times the size of the file");
+        }
         return *this;
     }
     // A line that opens an element whose content follows, one level deeper.
@@ -166,12 +179,14 @@ class XmlText {
 
   private:
     std::string text_;
+    std::size_t limit_;
     std::size_t depth_ = 0;
 };
 
 class ExportWriter {
   public:
-    explicit ExportWriter(const BinaryProject& project) : project_(project) {
+    explicit ExportWriter(const BinaryProject& project)
+        : project_(project), xml_(kMaxGrowth * project.fileSize + kSlack) {
         for (const BinaryTarget& target : project.targets) {
             for (const BinaryFile& file : target.files) {
                 files_.emplace(file.reference, &file);
@@ -189,7 +204,7 @@ class ExportWriter {
         xml_.close("TARGETLIST");
         xml_.blank();
         xml_.open("TARGETORDER");
-        for (const std::string& name : project_.targetOrder) {
+        for (const std::string_view name : project_.targetOrder) {
             xml_.line("<ORDEREDTARGET>" + XmlText::elementText("NAME", name) + "</ORDEREDTARGET>");
         }
         xml_.close("TARGETORDER");
@@ -209,7 +224,7 @@ class ExportWriter {
         writeFileList(target);
         if (!target.subTargets.empty()) {
             xml_.open("SUBTARGETLIST");
-            for (const std::string& name : target.subTargets) {
+            for (const std::string_view name : target.subTargets) {
                 xml_.open("SUBTARGET");
                 xml_.element("TARGETNAME", name);
                 xml_.close("SUBTARGET");
@@ -241,13 +256,13 @@ class ExportWriter {
         }
     }
 
-    void writeList(std::string_view name, const std::vector<std::string>& values) {
+    void writeList(std::string_view name, const std::vector<std::string_view>& values) {
         if (values.empty()) {
             xml_.setting(name, "");
             return;
         }
         xml_.openSetting(name);
-        for (const std::string& value : values) {
+        for (const std::string_view value : values) {
             xml_.line("<SETTING>" + XmlText::elementText("VALUE", value) + "</SETTING>");
         }
         xml_.closeSetting();
@@ -343,7 +358,7 @@ class ExportWriter {
     const BinaryProject& project_;
     XmlText xml_;
     std::unordered_map<std::uint32_t, const BinaryFile*> files_;
-    std::unordered_map<std::string, const std::string*> firstTargetWith_;
+    std::unordered_map<std::string_view, const std::string_view*> firstTargetWith_;
 };
 
 }  // namespace

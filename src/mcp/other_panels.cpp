@@ -35,10 +35,11 @@ std::string readPreprocessorPanel(const ByteView& panel) {
     return withLfLineEnds(panel.cText(kPrefixTextAt, panel.size() - kPrefixTextAt, "prefix text"));
 }
 
-std::vector<std::string> readRuntimePanel(const ByteView& panel, std::vector<std::string>& unread) {
+std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
+                                               std::vector<std::string>& unread) {
     const std::uint16_t version = panel.u16(0, "panel version");
     const std::size_t count = panel.u16(2, "environment variable count");
-    std::vector<std::string> variables;
+    std::vector<std::string_view> variables;
     if (count == 0) {
         return variables;
     }
@@ -55,7 +56,7 @@ std::vector<std::string> readRuntimePanel(const ByteView& panel, std::vector<std
         if (text.size() == room) {
             panel.bytes(at, room + 1, "environment variable");  // no NUL: reports the damage
         }
-        variables.emplace_back(text);
+        variables.push_back(text);
         at += text.size() + 1;
     }
     return variables;

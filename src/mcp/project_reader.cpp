@@ -13,6 +13,7 @@
 //     u32 reference;
 //   "pref": a settings panel, named "<target>:<panel>" in string table 0.
 // Names are string numbers of table 1000, group names excepted.
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -42,7 +43,8 @@ ByteView countedEntries(const ByteView& chunk, std::size_t entrySize, const char
 class Reader {
   public:
     explicit Reader(std::string_view file)
-        : container_(file), names_(container_, kTargetTable), panelNames_(container_, kPanelTable) {
+        : fileSize_(file.size()),
+          container_(file), names_(container_, kTargetTable), panelNames_(container_, kPanelTable) {
         indexPanels();
     }
 
@@ -51,6 +53,7 @@ class Reader {
         readTargetOrder();
         readGroups();
         tellUnnamedGroupFiles();
+        project_.fileSize = fileSize_;
         return std::move(project_);
     }
 
@@ -65,8 +68,8 @@ class Reader {
         }
     }
 
-    const ByteView* panel(const std::string& target, const char* name) const {
-        const auto it = panels_.find(target + ":" + name);
+    const ByteView* panel(std::string_view target, const char* name) const {
+        const auto it = panels_.find(std::string(target) + ":" + name);
         return it == panels_.end() ? nullptr : it->second;
     }
 
@@ -135,11 +138,11 @@ class Reader {
         if (const ByteView* record = panel(target.name, "C/C++ Preprocessor")) {
             target.prefixText = readPreprocessorPanel(*record);
         }
-        for (const BinaryFile& file : target.files) {
-            if (file.pathType != 2) {
-                unread.push_back("the folder of file " + file.name +
-                                 " (taken as the project folder)");
-            }
+        const auto byPath = std::count_if(target.files.begin(), target.files.end(),
+                                          [](const BinaryFile& file) { return file.pathType != 2; });
+        if (byPath != 0) {
+            unread.push_back("the folder of " + std::to_string(byPath) +
+                             " files stored by path (taken as the project folder)");
         }
         for (std::string& what : unread) {
             project_.unread.push_back({target.name, std::move(what)});
@@ -174,7 +177,7 @@ class Reader {
         const ByteView entries = countedEntries(order->data, kOrderEntrySize, "target order");
         for (std::size_t at = 0; at < entries.size(); at += kOrderEntrySize) {
             if (entries.u8(at, "target order entry") == 0) {
-                project_.targetOrder.emplace_back(
+                project_.targetOrder.push_back(
                     names_.text(entries.u32(at + 1, "target order entry"), "target order"));
             }
         }
@@ -214,9 +217,9 @@ class Reader {
                     {GroupItem::Kind::File, {}, tree.u32(at + 4, "group tree file")});
                 at += 8;
             } else {
-                std::string name;
+                std::string_view name;
                 at = readGroupHeader(tree, at, fourCc("GRUP"), childrenLeft, &name);
-                project_.groups.push_back({GroupItem::Kind::Open, std::move(name), 0});
+                project_.groups.push_back({GroupItem::Kind::Open, name, 0});
             }
         }
     }
@@ -241,7 +244,7 @@ class Reader {
     }
 
     std::size_t readGroupHeader(const ByteView& tree, std::size_t at, std::uint32_t tag,
-                                std::vector<std::uint32_t>& childrenLeft, std::string* name) {
+                                std::vector<std::uint32_t>& childrenLeft, std::string_view* name) {
         if (tree.u32(at, "group tree node") != tag) {
             throwDamaged("the group tree holds a node of unknown kind " +
                          fourCcText(tree.u32(at, "group tree node")));
@@ -255,11 +258,12 @@ class Reader {
         return at + 17 + length;
     }
 
+    std::size_t fileSize_;
     Container container_;
     StringTable names_;
     StringTable panelNames_;
     std::unordered_map<std::string, const ByteView*> panels_;
-    std::map<std::uint8_t, std::string> targetNames_;
+    std::map<std::uint8_t, std::string_view> targetNames_;
     std::vector<std::uint8_t> numbers_;
     BinaryProject project_;
 };

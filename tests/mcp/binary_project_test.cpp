@@ -200,12 +200,12 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     const BinaryProject read = readBinaryProject(project.build().bytes);
     std::vector<std::string> told;
     for (const UnreadPart& part : read.unread) {
-        told.push_back(part.target + ": " + part.what);
+        told.push_back(std::string(part.target) + ": " + part.what);
     }
     EXPECT_EQ(told, (std::vector<std::string>{
                         "T: 2 source trees",
                         "T: 3 environment variables (Debugger Runtime panel version 1)",
-                        "T: the folder of file :rel.c (taken as the project folder)",
+                        "T: the folder of 1 files stored by path (taken as the project folder)",
                         ": 1 files of the group list that no target holds",
                     }));
     EXPECT_TRUE(contains(exportXml(read),
@@ -276,6 +276,17 @@ TEST(BinaryProject, DamageIsNamed) {
                      p.bytes().u16(3).u16(2).padTo(0x410).raw("A=1").u8(0).raw("B=2").str());
          },
          intact, "environment variable past the end of the chunk pref 0"},
+        {"growth",
+         [](BinaryBuilder& p) {
+             const std::uint32_t name = p.string(1000, std::string(10000, 'x'));
+             Bytes list = p.bytes();
+             for (int i = 0; i < 200; ++i) {
+                 list.u32(0x01000001).u32(name).padTo((i + 1) * 40);
+             }
+             p.replace("mtpi", 1, p.bytes().u32(200).str());
+             p.replace("mtpl", 1, list.str());
+         },
+         intact, "its export would pass 16 times the size of the file"},
         {"subtarget",
          [](BinaryBuilder& p) { p.chunk("mstp", 1, p.bytes().u32(1).u8(9).zeros(5).str()); },
          intact, "a subtarget names target 9, which the target list lacks"},
