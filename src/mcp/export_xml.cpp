@@ -1,9 +1,10 @@
 #include "mcp/export_xml.h"
 
-#include "mcp/byte_view.h"
-
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
+
+#include "mcp/byte_view.h"
 
 namespace tessaly {
 
@@ -123,268 +124,321 @@ const char* boolText(bool value) {
     return value ? "true" : "false";
 }
 
-std::string openTag(std::string_view tag) {
-    std::string markup(1, '<');
-    markup += tag;
-    return markup += '>';
-}
-
-std::string closeTag(std::string_view tag) {
-    std::string markup("</");
-    markup += tag;
-    return markup += '>';
-}
-
-class XmlText {
-  public:
-    explicit XmlText(std::size_t limit) : text_(kProlog), limit_(limit) {}
-
-    // A line at the current depth.
-    XmlText& line(std::string_view markup) {
-        text_.append(depth_ * 4, ' ');
-        text_ += markup;
-        text_ += '\n';
-        if (text_.size() > limit_) {
-            throwDamaged("its export would pass " + std::to_string(kMaxGrowth) +
-                         " times the size of the file");
+// Appends `value` as the exporter writes a text between tags: runs of
+// plain bytes in one piece, each byte to escape on its own.
+void appendExportText(std::string& out, std::string_view value) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(value[i]);
+        if (byte != '&' && byte != '<' && byte != '>' && byte < 0x80) {
+            continue;
         }
-        return *this;
+        out.append(value, plain, i - plain);
+        plain = i + 1;
+        if (byte == '&') {
+            out += "&amp;";
+        } else if (byte == '<') {
+            out += "&lt;";
+        } else if (byte == '>') {
+            out += "&gt;";
+        } else {
+            out += "&#";
+            out += std::to_string(byte);
+            out += ';';
+        }
     }
-    // A line that opens an element whose content follows, one level deeper.
-    void openLine(std::string_view markup) {
-        line(markup);
+    out.append(value, plain);
+}
+
+}  // namespace
+
+// The export's text, built line by line at the current depth (four blanks a
+// level, as the IDE indents).
+class ExportWriter::Text {
+  public:
+    explicit Text(std::size_t limit) : text_(kProlog), limit_(limit) {}
+
+    void line(std::string_view markup) {
+        begin();
+        text_ += markup;
+        end();
+    }
+    // `before`, then <tag>value</tag>, then `after`, on one line.
+    void line(std::string_view before, std::string_view tag, std::string_view value,
+              std::string_view after = {}) {
+        begin();
+        text_ += before;
+        tagged(tag, value);
+        text_ += after;
+        end();
+    }
+    void element(std::string_view tag, std::string_view value) { line({}, tag, value); }
+    void open(std::string_view tag) {
+        begin();
+        text_ += '<';
+        text_ += tag;
+        text_ += '>';
+        end();
         ++depth_;
     }
-    void open(std::string_view tag) { openLine(openTag(tag)); }
+    // Opens an element whose first child shares its line: <SETTING><NAME>...
+    void open(std::string_view before, std::string_view tag, std::string_view value) {
+        line(before, tag, value);
+        ++depth_;
+    }
     void close(std::string_view tag) {
         --depth_;
-        line(closeTag(tag));
+        begin();
+        text_ += "</";
+        text_ += tag;
+        text_ += '>';
+        end();
     }
-    void element(std::string_view tag, std::string_view value) { line(elementText(tag, value)); }
     void setting(std::string_view name, std::string_view value) {
-        line("<SETTING>" + elementText("NAME", name) + elementText("VALUE", value) + "</SETTING>");
+        begin();
+        text_ += "<SETTING>";
+        tagged("NAME", name);
+        tagged("VALUE", value);
+        text_ += "</SETTING>";
+        end();
     }
-    void openSetting(std::string_view name) { openLine("<SETTING>" + elementText("NAME", name)); }
+    void openSetting(std::string_view name) { open("<SETTING>", "NAME", name); }
     void closeSetting() { close("SETTING"); }
     void blank() { text_ += '\n'; }
     void panel(std::string_view name) {
         blank();
-        line("<!-- Settings for \"" + std::string(name) + "\" panel -->");
+        begin();
+        text_ += "<!-- Settings for \"";
+        text_ += name;
+        text_ += "\" panel -->";
+        end();
     }
-    std::string take() { return std::move(text_); }
-
-    static std::string elementText(std::string_view tag, std::string_view value) {
-        return openTag(tag) + exportText(value) + closeTag(tag);
+    // Hands over what was written since the last call; `out` is given back
+    // empty, its room kept for the next part.
+    void moveTo(std::string& out) {
+        written_ += text_.size();
+        out.swap(text_);
+        text_.clear();
     }
 
   private:
+    void begin() { text_.append(depth_ * 4, ' '); }
+    void end() {
+        text_ += '\n';
+        if (written_ + text_.size() > limit_) {
+            throwDamaged("its export would pass " + std::to_string(kMaxGrowth) +
+                         " times the size of the file");
+        }
+    }
+    void tagged(std::string_view tag, std::string_view value) {
+        text_ += '<';
+        text_ += tag;
+        text_ += '>';
+        appendExportText(text_, value);
+        text_ += "</";
+        text_ += tag;
+        text_ += '>';
+    }
+
     std::string text_;
+    std::size_t written_ = 0;  // handed over before
     std::size_t limit_;
     std::size_t depth_ = 0;
 };
 
-class ExportWriter {
-  public:
-    explicit ExportWriter(const BinaryProject& project)
-        : project_(project), xml_(kMaxGrowth * project.fileSize + kSlack) {
-        for (const BinaryTarget& target : project.targets) {
-            for (const BinaryFile& file : target.files) {
-                files_.emplace(file.reference, &file);
-                firstTargetWith_.emplace(file.name, &target.name);
-            }
-        }
-    }
-
-    std::string write() {
-        xml_.open("PROJECT");
-        xml_.open("TARGETLIST");
-        for (const BinaryTarget& target : project_.targets) {
-            writeTarget(target);
-        }
-        xml_.close("TARGETLIST");
-        xml_.blank();
-        xml_.open("TARGETORDER");
-        for (const std::string_view name : project_.targetOrder) {
-            xml_.line("<ORDEREDTARGET>" + XmlText::elementText("NAME", name) + "</ORDEREDTARGET>");
-        }
-        xml_.close("TARGETORDER");
-        xml_.blank();
-        writeGroups();
-        xml_.close("PROJECT");
-        return xml_.take();
-    }
-
-  private:
-    void writeTarget(const BinaryTarget& target) {
-        xml_.open("TARGET");
-        xml_.element("NAME", target.name);
-        xml_.open("SETTINGLIST");
-        writeSettings(target);
-        xml_.close("SETTINGLIST");
-        writeFileList(target);
-        if (!target.subTargets.empty()) {
-            xml_.open("SUBTARGETLIST");
-            for (const std::string_view name : target.subTargets) {
-                xml_.open("SUBTARGET");
-                xml_.element("TARGETNAME", name);
-                xml_.close("SUBTARGET");
-            }
-            xml_.close("SUBTARGETLIST");
-        }
-        xml_.close("TARGET");
-    }
-
-    void writeSettings(const BinaryTarget& target) {
-        xml_.panel("Source Trees");
-        xml_.setting("UserSourceTrees", "");
-        if (target.accessPaths) {
-            writeAccessPaths(*target.accessPaths);
-        }
-        if (target.environment) {
-            xml_.panel("Debugger Runtime");
-            writeList("MWRuntimeSettings_EnvVars", *target.environment);
-        }
-        if (target.compilerSettings) {
-            xml_.panel("C/C++ Compiler");
-            for (const BinarySetting& setting : *target.compilerSettings) {
-                xml_.setting(setting.name, setting.value);
-            }
-        }
-        if (target.prefixText) {
-            xml_.panel("C/C++ Preprocessor");
-            xml_.setting("C_CPP_Preprocessor_PrefixText", *target.prefixText);
-        }
-    }
-
-    void writeList(std::string_view name, const std::vector<std::string_view>& values) {
-        if (values.empty()) {
-            xml_.setting(name, "");
-            return;
-        }
-        xml_.openSetting(name);
-        for (const std::string_view value : values) {
-            xml_.line("<SETTING>" + XmlText::elementText("VALUE", value) + "</SETTING>");
-        }
-        xml_.closeSetting();
-    }
-
-    void writeAccessPaths(const BinaryAccessPaths& paths) {
-        xml_.panel("Access Paths");
-        xml_.setting("AlwaysSearchUserPaths", boolText(paths.alwaysSearchUserPaths));
-        xml_.setting("InterpretDOSAndUnixPaths", boolText(paths.interpretDosAndUnixPaths));
-        writePathList("UserSearchPaths", paths.user);
-        writePathList("SystemSearchPaths", paths.system);
-    }
-
-    void writePathList(std::string_view name, const std::vector<BinaryAccessPath>& paths) {
-        if (paths.empty()) {
-            xml_.setting(name, "");
-            return;
-        }
-        xml_.openSetting(name);
-        for (const BinaryAccessPath& path : paths) {
-            xml_.open("SETTING");
-            xml_.openSetting("SearchPath");
-            xml_.setting("Path", path.path);
-            xml_.setting("PathFormat", formatText(path.format));
-            xml_.setting("PathRoot", rootText(path));
-            xml_.closeSetting();
-            xml_.setting("Recursive", boolText(path.recursive));
-            xml_.close("SETTING");
-        }
-        xml_.closeSetting();
-    }
-
-    void writeFileList(const BinaryTarget& target) {
-        xml_.open("FILELIST");
+ExportWriter::ExportWriter(const BinaryProject& project)
+    : project_(project), xml_(std::make_unique<Text>(kMaxGrowth * project.fileSize + kSlack)) {
+    for (const BinaryTarget& target : project.targets) {
         for (const BinaryFile& file : target.files) {
-            xml_.open("FILE");
-            writeLocation(file);
-            xml_.element("FILEKIND", kindText(file.kind));
-            xml_.element("FILEFLAGS", flagsText(file.flags));
-            xml_.close("FILE");
+            files_.emplace(file.reference, &file);
+            firstTargetWith_.emplace(file.name, &target.name);
         }
-        xml_.close("FILELIST");
-        xml_.open("LINKORDER");
-        for (const std::uint32_t reference : target.linkOrder) {
-            if (const BinaryFile* file = fileOf(reference)) {
-                xml_.open("FILEREF");
-                writeLocation(*file);
-                xml_.close("FILEREF");
-            }
+    }
+}
+
+ExportWriter::~ExportWriter() = default;
+
+bool ExportWriter::next(std::string& out) {
+    const std::size_t targets = project_.targets.size();
+    if (step_ > targets + 1) {
+        return false;
+    }
+    if (step_ == 0) {
+        xml_->open("PROJECT");
+        xml_->open("TARGETLIST");
+    } else if (step_ <= targets) {
+        writeTarget(project_.targets[step_ - 1]);
+    } else {
+        xml_->close("TARGETLIST");
+        xml_->blank();
+        xml_->open("TARGETORDER");
+        for (const std::string_view name : project_.targetOrder) {
+            xml_->line("<ORDEREDTARGET>", "NAME", name, "</ORDEREDTARGET>");
         }
-        xml_.close("LINKORDER");
+        xml_->close("TARGETORDER");
+        xml_->blank();
+        writeGroups();
+        xml_->close("PROJECT");
     }
+    ++step_;
+    xml_->moveTo(out);
+    return true;
+}
 
-    // A file is found by its name along the access paths ("Name"), or, for
-    // the other kind seen, by its path from the project folder.
-    void writeLocation(const BinaryFile& file) {
-        if (file.pathType == 2) {
-            xml_.element("PATHTYPE", "Name");
-        } else {
-            xml_.element("PATHTYPE", "PathRelative");
-            xml_.element("PATHROOT", "Project");
-            xml_.element("ACCESSPATH", "");
+void ExportWriter::writeTarget(const BinaryTarget& target) {
+    xml_->open("TARGET");
+    xml_->element("NAME", target.name);
+    xml_->open("SETTINGLIST");
+    writeSettings(target);
+    xml_->close("SETTINGLIST");
+    writeFileList(target);
+    if (!target.subTargets.empty()) {
+        xml_->open("SUBTARGETLIST");
+        for (const std::string_view name : target.subTargets) {
+            xml_->open("SUBTARGET");
+            xml_->element("TARGETNAME", name);
+            xml_->close("SUBTARGET");
         }
-        xml_.element("PATH", file.name);
-        xml_.element("PATHFORMAT", formatText(file.pathFormat));
+        xml_->close("SUBTARGETLIST");
     }
+    xml_->close("TARGET");
+}
 
-    const BinaryFile* fileOf(std::uint32_t reference) const {
-        const auto it = files_.find(reference);
-        return it == files_.end() ? nullptr : it->second;
+void ExportWriter::writeSettings(const BinaryTarget& target) {
+    xml_->panel("Source Trees");
+    xml_->setting("UserSourceTrees", "");
+    if (target.accessPaths) {
+        writeAccessPaths(*target.accessPaths);
     }
-
-    // A file reference names the first target, in target list order, that
-    // holds a file of its name. A reference that no target holds cannot be
-    // named and is left out.
-    void writeGroups() {
-        xml_.open("GROUPLIST");
-        for (const GroupItem& item : project_.groups) {
-            if (item.kind == GroupItem::Kind::Open) {
-                xml_.openLine("<GROUP>" + XmlText::elementText("NAME", item.name));
-            } else if (item.kind == GroupItem::Kind::Close) {
-                xml_.close("GROUP");
-            } else if (const BinaryFile* file = fileOf(item.reference)) {
-                xml_.open("FILEREF");
-                xml_.element("TARGETNAME", *firstTargetWith_.at(file->name));
-                writeLocation(*file);
-                xml_.close("FILEREF");
-            }
+    if (target.environment) {
+        xml_->panel("Debugger Runtime");
+        writeList("MWRuntimeSettings_EnvVars", *target.environment);
+    }
+    if (target.compilerSettings) {
+        xml_->panel("C/C++ Compiler");
+        for (const BinarySetting& setting : *target.compilerSettings) {
+            xml_->setting(setting.name, setting.value);
         }
-        xml_.close("GROUPLIST");
     }
+    if (target.prefixText) {
+        xml_->panel("C/C++ Preprocessor");
+        xml_->setting("C_CPP_Preprocessor_PrefixText", *target.prefixText);
+    }
+}
 
-    const BinaryProject& project_;
-    XmlText xml_;
-    std::unordered_map<std::uint32_t, const BinaryFile*> files_;
-    std::unordered_map<std::string_view, const std::string_view*> firstTargetWith_;
-};
+void ExportWriter::writeList(std::string_view name, const std::vector<std::string_view>& values) {
+    if (values.empty()) {
+        xml_->setting(name, "");
+        return;
+    }
+    xml_->openSetting(name);
+    for (const std::string_view value : values) {
+        xml_->line("<SETTING>", "VALUE", value, "</SETTING>");
+    }
+    xml_->closeSetting();
+}
 
-}  // namespace
+void ExportWriter::writeAccessPaths(const BinaryAccessPaths& paths) {
+    xml_->panel("Access Paths");
+    xml_->setting("AlwaysSearchUserPaths", boolText(paths.alwaysSearchUserPaths));
+    xml_->setting("InterpretDOSAndUnixPaths", boolText(paths.interpretDosAndUnixPaths));
+    writePathList("UserSearchPaths", paths.user);
+    writePathList("SystemSearchPaths", paths.system);
+}
+
+void ExportWriter::writePathList(std::string_view name,
+                                 const std::vector<BinaryAccessPath>& paths) {
+    if (paths.empty()) {
+        xml_->setting(name, "");
+        return;
+    }
+    xml_->openSetting(name);
+    for (const BinaryAccessPath& path : paths) {
+        xml_->open("SETTING");
+        xml_->openSetting("SearchPath");
+        xml_->setting("Path", path.path);
+        xml_->setting("PathFormat", formatText(path.format));
+        xml_->setting("PathRoot", rootText(path));
+        xml_->closeSetting();
+        xml_->setting("Recursive", boolText(path.recursive));
+        xml_->close("SETTING");
+    }
+    xml_->closeSetting();
+}
+
+void ExportWriter::writeFileList(const BinaryTarget& target) {
+    xml_->open("FILELIST");
+    for (const BinaryFile& file : target.files) {
+        xml_->open("FILE");
+        writeLocation(file);
+        xml_->element("FILEKIND", kindText(file.kind));
+        xml_->element("FILEFLAGS", flagsText(file.flags));
+        xml_->close("FILE");
+    }
+    xml_->close("FILELIST");
+    xml_->open("LINKORDER");
+    for (const std::uint32_t reference : target.linkOrder) {
+        if (const BinaryFile* file = fileOf(reference)) {
+            xml_->open("FILEREF");
+            writeLocation(*file);
+            xml_->close("FILEREF");
+        }
+    }
+    xml_->close("LINKORDER");
+}
+
+// A file is found by its name along the access paths ("Name"), or, for
+// the other kind seen, by its path from the project folder.
+void ExportWriter::writeLocation(const BinaryFile& file) {
+    if (file.pathType == 2) {
+        xml_->element("PATHTYPE", "Name");
+    } else {
+        xml_->element("PATHTYPE", "PathRelative");
+        xml_->element("PATHROOT", "Project");
+        xml_->element("ACCESSPATH", "");
+    }
+    xml_->element("PATH", file.name);
+    xml_->element("PATHFORMAT", formatText(file.pathFormat));
+}
+
+const BinaryFile* ExportWriter::fileOf(std::uint32_t reference) const {
+    const auto it = files_.find(reference);
+    return it == files_.end() ? nullptr : it->second;
+}
+
+// A file reference names the first target, in target list order, that
+// holds a file of its name. A reference that no target holds cannot be
+// named and is left out.
+void ExportWriter::writeGroups() {
+    xml_->open("GROUPLIST");
+    for (const GroupItem& item : project_.groups) {
+        if (item.kind == GroupItem::Kind::Open) {
+            xml_->open("<GROUP>", "NAME", item.name);
+        } else if (item.kind == GroupItem::Kind::Close) {
+            xml_->close("GROUP");
+        } else if (const BinaryFile* file = fileOf(item.reference)) {
+            xml_->open("FILEREF");
+            xml_->element("TARGETNAME", *firstTargetWith_.at(file->name));
+            writeLocation(*file);
+            xml_->close("FILEREF");
+        }
+    }
+    xml_->close("GROUPLIST");
+}
 
 std::string exportText(std::string_view value) {
     std::string text;
-    text.reserve(value.size());
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '&') {
-            text += "&amp;";
-        } else if (c == '<') {
-            text += "&lt;";
-        } else if (c == '>') {
-            text += "&gt;";
-        } else if (byte >= 0x80) {
-            text += "&#" + std::to_string(byte) + ";";
-        } else {
-            text += c;
-        }
-    }
+    appendExportText(text, value);
     return text;
 }
 
 std::string exportXml(const BinaryProject& project) {
-    return ExportWriter(project).write();
+    ExportWriter writer(project);
+    std::string text;
+    for (std::string part; writer.next(part);) {
+        text += part;
+    }
+    return text;
 }
 
 }  // namespace tessaly

@@ -5,13 +5,52 @@
 // left out, not guessed.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "mcp/binary_project.h"
 
 namespace tessaly {
 
+// The export given part by part (a target at a time), so that a reader
+// never needs the whole text of a large project at once.
+class ExportWriter {
+  public:
+    explicit ExportWriter(const BinaryProject& project);
+    ~ExportWriter();
+    ExportWriter(const ExportWriter&) = delete;
+    ExportWriter& operator=(const ExportWriter&) = delete;
+
+    // Replaces `out` with the next part; false once every part was given.
+    // Throws DamagedProjectError when the export would pass a small
+    // multiple of the file's size.
+    bool next(std::string& out);
+
+  private:
+    class Text;
+
+    void writeTarget(const BinaryTarget& target);
+    void writeSettings(const BinaryTarget& target);
+    void writeList(std::string_view name, const std::vector<std::string_view>& values);
+    void writeAccessPaths(const BinaryAccessPaths& paths);
+    void writePathList(std::string_view name, const std::vector<BinaryAccessPath>& paths);
+    void writeFileList(const BinaryTarget& target);
+    void writeLocation(const BinaryFile& file);
+    void writeGroups();
+    const BinaryFile* fileOf(std::uint32_t reference) const;
+
+    const BinaryProject& project_;
+    std::unique_ptr<Text> xml_;
+    std::unordered_map<std::uint32_t, const BinaryFile*> files_;
+    std::unordered_map<std::string_view, const std::string_view*> firstTargetWith_;
+    std::size_t step_ = 0;
+};
+
+// The whole export at once.
 std::string exportXml(const BinaryProject& project);
 
 // A text as the exporter writes it between tags: "&", "<" and ">" escaped,

@@ -22,7 +22,8 @@ std::vector<BinarySetting> readCompilerPanel(const ByteView& panel,
 // "C/C++ Preprocessor": the prefix text, with LF line ends.
 std::string readPreprocessorPanel(const ByteView& panel);
 // "Debugger Runtime": the environment variables, "NAME=value" each.
-std::vector<std::string_view> readRuntimePanel(const ByteView& panel, std::vector<std::string>& unread);
+std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
+                                               std::vector<std::string>& unread);
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
 

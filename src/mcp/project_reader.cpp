@@ -44,7 +44,9 @@ class Reader {
   public:
     explicit Reader(std::string_view file)
         : fileSize_(file.size()),
-          container_(file), names_(container_, kTargetTable), panelNames_(container_, kPanelTable) {
+          container_(file),
+          names_(container_, kTargetTable),
+          panelNames_(container_, kPanelTable) {
         indexPanels();
     }
 
@@ -138,8 +140,9 @@ class Reader {
         if (const ByteView* record = panel(target.name, "C/C++ Preprocessor")) {
             target.prefixText = readPreprocessorPanel(*record);
         }
-        const auto byPath = std::count_if(target.files.begin(), target.files.end(),
-                                          [](const BinaryFile& file) { return file.pathType != 2; });
+        const auto byPath =
+            std::count_if(target.files.begin(), target.files.end(),
+                          [](const BinaryFile& file) { return file.pathType != 2; });
         if (byPath != 0) {
             unread.push_back("the folder of " + std::to_string(byPath) +
                              " files stored by path (taken as the project folder)");

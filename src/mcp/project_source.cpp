@@ -18,9 +18,14 @@ constexpr std::size_t kMagicSize = 4;
 // of one.
 constexpr std::size_t kMaxBinarySize = std::numeric_limits<std::uint32_t>::max();
 
+// Room set aside for a whole binary project, so that reading one moves no
+// bytes (only what is read is ever touched); larger files grow as needed.
+constexpr std::size_t kExpectedBinarySize = 16 << 20;
+
 // Reads until `size` bytes are had or the file ends.
 std::string readUpTo(InputFile& file, std::size_t size) {
     std::string bytes;
+    bytes.reserve(std::min(size, kExpectedBinarySize));
     char buffer[64 * 1024];
     while (bytes.size() < size) {
         const std::size_t got = file.read(buffer, std::min(sizeof buffer, size - bytes.size()));
@@ -70,13 +75,41 @@ class ReplayedInput final : public InputFile {
     std::unique_ptr<InputFile> rest_;
 };
 
-std::string exportOf(std::string_view bytes, Console& console) {
-    const BinaryProject project = readBinaryProject(bytes);
+void tellUnread(const BinaryProject& project, Console& console) {
     for (const UnreadPart& part : project.unread) {
         console.line(message::partNotRead(exportText(part.what), exportText(part.target)));
     }
-    return exportXml(project);
 }
+
+// The export of a binary project, made a part at a time as it is read.
+class ExportInput final : public InputFile {
+  public:
+    ExportInput(std::string bytes, Console& console)
+        : bytes_(std::move(bytes)), project_(readBinaryProject(bytes_)), writer_(project_) {
+        tellUnread(project_, console);
+    }
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (pos_ == part_.size()) {
+            pos_ = 0;
+            if (!writer_.next(part_)) {
+                part_.clear();
+                return 0;
+            }
+        }
+        const std::size_t count = std::min(size, part_.size() - pos_);
+        std::memcpy(buffer, part_.data() + pos_, count);
+        pos_ += count;
+        return count;
+    }
+    bool failed() const override { return false; }
+
+  private:
+    std::string bytes_;  // what project_ refers to
+    BinaryProject project_;
+    ExportWriter writer_;
+    std::string part_;
+    std::size_t pos_ = 0;
+};
 
 bool isWrapped(std::string_view start) {
     return isBinaryProject(start) || isAppleSingle(start);
@@ -105,7 +138,7 @@ std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::stri
     }
     std::string bytes = unwrapped(std::move(start), *file);
     if (isBinaryProject(bytes)) {
-        bytes = exportOf(bytes, console);
+        return std::make_unique<ExportInput>(std::move(bytes), console);
     }
     return std::make_unique<MemoryInput>(std::move(bytes));
 }
@@ -119,7 +152,9 @@ std::optional<std::string> binaryProjectExport(InputFile& file, Console& console
     if (!isBinaryProject(bytes)) {
         return std::nullopt;
     }
-    return exportOf(bytes, console);
+    const BinaryProject project = readBinaryProject(bytes);
+    tellUnread(project, console);
+    return exportXml(project);
 }
 
 }  // namespace tessaly
