@@ -51,4 +51,5 @@ fuzz() {
 
 fuzz fuzz_conversion "$seconds" 65536 tests/data/real-exports/*.xml examples/demo/demo.mcp.xml \
   tests/data/small/*.xml tests/fuzz/seeds/*.xml
-fuzz fuzz_binary_project "$((seconds / 2))" 1048576 tests/data/binary-projects/*/*.mcp
+fuzz fuzz_binary_project "$((seconds / 2))" 1048576 tests/data/binary-projects/*/*.mcp \
+  tests/fuzz/seeds/*.mcp
