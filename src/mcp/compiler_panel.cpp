@@ -1,12 +1,9 @@
 // The "C/C++ Compiler" panel record. Every setting is one byte at a fixed
-// place, written to the export as its decimal value, except the prefix
-// file's name, a Pascal string. Which settings the export lists, and in
-// which order, depends on the panel version (and for version 17 on the
-// IDE that wrote it, which byte 320 tells): the tables below give each
-// version's list, mapped by comparing records with the exports of the same
-// projects.
-#include <array>
-#include <span>
+// place, the same in every version, written to the export as its decimal
+// value, except the prefix file's name, a Pascal string. Which settings the
+// export lists depends on the panel version (and for version 17 on the IDE
+// that wrote it, which byte 320 tells): the table below, mapped by comparing
+// records with the exports of the same projects.
 #include <string>
 
 #include "mcp/panel_readers.h"
@@ -15,10 +12,17 @@ namespace tessaly {
 
 namespace {
 
-// Where a setting lies; kPrefixName marks the prefix file's name.
+// The lists the export writes, one bit each: versions 13 and 14; version
+// 16; version 17 as the earlier IDE writes it; version 17 as the later IDE
+// writes it, and version 18.
+enum List : unsigned { k14 = 1, k16 = 2, k17 = 4, k17Later = 8, kAll = 15 };
+
+// A setting, where its byte lies (kPrefixName: the prefix file's name), and
+// the lists that hold it. Every list is in this order.
 struct Field {
     const char* name;
     std::size_t offset;
+    unsigned lists;
 };
 
 constexpr std::size_t kPrefixName = 0;
@@ -27,100 +31,52 @@ constexpr std::size_t kLongPrefixAt = 64;  // in a 256-byte field, from version 
 constexpr std::size_t kIdeMarkAt = 320;    // version 17: 17 for the later IDE, 16 before
 constexpr std::uint8_t kLaterIdeMark = 17;
 
-// Versions 13 and 14 (62 bytes).
-constexpr std::array kVersion14 = std::to_array<Field>({
-    {"cplusplus", 2},         {"checkprotos", 3},          {"arm", 4},
-    {"trigraphs", 5},         {"onlystdkeywords", 6},      {"enumsalwaysint", 7},
-    {"mpwpointerstyle", 8},   {"prefixname", kPrefixName}, {"ansistrict", 41},
-    {"mpwcnewline", 42},      {"wchar_type", 43},          {"enableexceptions", 44},
-    {"dontreusestrings", 45}, {"poolstrings", 46},         {"dontinline", 47},
-    {"useRTTI", 48},          {"multibyteaware", 49},      {"unsignedchars", 50},
-    {"autoinline", 51},       {"booltruefalse", 52},       {"direct_to_som", 53},
-    {"som_env_check", 54},    {"alwaysinline", 55},        {"inlinelevel", 57},
-    {"ecplusplus", 58},       {"objective_c", 59},         {"defer_codegen", 60},
-});
+constexpr Field kFields[] = {
+    {"cplusplus", 2, kAll},
+    {"checkprotos", 3, kAll},
+    {"arm", 4, kAll},
+    {"trigraphs", 5, kAll},
+    {"onlystdkeywords", 6, kAll},
+    {"enumsalwaysint", 7, kAll},
+    {"mpwpointerstyle", 8, k14 | k16},
+    {"prefixname", kPrefixName, k14 | k16},
+    {"ansistrict", 41, kAll},
+    {"mpwcnewline", 42, k14 | k16},
+    {"wchar_type", 43, kAll},
+    {"enableexceptions", 44, kAll},
+    {"dontreusestrings", 45, kAll},
+    {"poolstrings", 46, kAll},
+    {"dontinline", 47, kAll},
+    {"useRTTI", 48, kAll},
+    {"multibyteaware", 49, k14 | k16},
+    {"unsignedchars", 50, kAll},
+    {"autoinline", 51, kAll},
+    {"booltruefalse", 52, kAll},
+    {"direct_to_som", 53, k14},
+    {"som_env_check", 54, k14},
+    {"alwaysinline", 55, k14},
+    {"inlinelevel", 57, kAll},  // 8 ("smart") is met here, and in no other setting
+    {"ecplusplus", 58, kAll},
+    {"objective_c", 59, k14 | k16},
+    {"defer_codegen", 60, k14 | k16 | k17},
+    {"templateparser", 61, k16 | k17 | k17Later},
+    {"c99", 62, k16 | k17 | k17Later},
+    {"bottomupinline", 63, k16 | k17 | k17Later},
+    {"gcc_extensions", 321, k17 | k17Later},
+    {"instance_manager", 322, k17 | k17Later},
+    {"ipa_mode", 323, k17Later},
+};
 
-// Version 16 (320 bytes).
-constexpr std::array kVersion16 = std::to_array<Field>({
-    {"cplusplus", 2},
-    {"checkprotos", 3},
-    {"arm", 4},
-    {"trigraphs", 5},
-    {"onlystdkeywords", 6},
-    {"enumsalwaysint", 7},
-    {"mpwpointerstyle", 8},
-    {"prefixname", kPrefixName},
-    {"ansistrict", 41},
-    {"mpwcnewline", 42},
-    {"wchar_type", 43},
-    {"enableexceptions", 44},
-    {"dontreusestrings", 45},
-    {"poolstrings", 46},
-    {"dontinline", 47},
-    {"useRTTI", 48},
-    {"multibyteaware", 49},
-    {"unsignedchars", 50},
-    {"autoinline", 51},
-    {"booltruefalse", 52},
-    {"inlinelevel", 57},
-    {"ecplusplus", 58},
-    {"objective_c", 59},
-    {"defer_codegen", 60},
-    {"templateparser", 61},
-    {"c99", 62},
-    {"bottomupinline", 63},
-});
-
-// Version 17 (332 bytes) as the earlier IDE exports it.
-constexpr std::array kVersion17 = std::to_array<Field>({
-    {"cplusplus", 2},         {"checkprotos", 3},      {"arm", 4},
-    {"trigraphs", 5},         {"onlystdkeywords", 6},  {"enumsalwaysint", 7},
-    {"ansistrict", 41},       {"wchar_type", 43},      {"enableexceptions", 44},
-    {"dontreusestrings", 45}, {"poolstrings", 46},     {"dontinline", 47},
-    {"useRTTI", 48},          {"unsignedchars", 50},   {"autoinline", 51},
-    {"booltruefalse", 52},    {"inlinelevel", 57},     {"ecplusplus", 58},
-    {"defer_codegen", 60},    {"templateparser", 61},  {"c99", 62},
-    {"bottomupinline", 63},   {"gcc_extensions", 321}, {"instance_manager", 322},
-});
-
-// Version 17 as the later IDE exports it, and version 18.
-constexpr std::array kVersion17Later = std::to_array<Field>({
-    {"cplusplus", 2},
-    {"checkprotos", 3},
-    {"arm", 4},
-    {"trigraphs", 5},
-    {"onlystdkeywords", 6},
-    {"enumsalwaysint", 7},
-    {"ansistrict", 41},
-    {"wchar_type", 43},
-    {"enableexceptions", 44},
-    {"dontreusestrings", 45},
-    {"poolstrings", 46},
-    {"dontinline", 47},
-    {"useRTTI", 48},
-    {"unsignedchars", 50},
-    {"autoinline", 51},
-    {"booltruefalse", 52},
-    {"inlinelevel", 57},
-    {"ecplusplus", 58},
-    {"templateparser", 61},
-    {"c99", 62},
-    {"bottomupinline", 63},
-    {"gcc_extensions", 321},
-    {"instance_manager", 322},
-    {"ipa_mode", 323},
-});
-
-std::span<const Field> fieldsOf(std::uint16_t version, const ByteView& panel) {
+List listOf(std::uint16_t version, const ByteView& panel) {
     if (version <= 14) {
-        return kVersion14;
+        return k14;
     }
     if (version <= 16) {
-        return kVersion16;
+        return k16;
     }
     const bool laterIde = version > 17 || (panel.size() > kIdeMarkAt &&
                                            panel.u8(kIdeMarkAt, "panel") == kLaterIdeMark);
-    return laterIde ? std::span<const Field>(kVersion17Later) : std::span<const Field>(kVersion17);
+    return laterIde ? k17Later : k17;
 }
 
 bool isKnownVersion(std::uint16_t version) {
@@ -144,9 +100,10 @@ std::vector<BinarySetting> readCompilerPanel(const ByteView& panel,
         unread.push_back("layout of C/C++ Compiler panel version " + std::to_string(version) +
                          " (read as the nearest known one)");
     }
+    const List list = listOf(version, panel);
     std::vector<BinarySetting> settings;
-    for (const Field& field : fieldsOf(version, panel)) {
-        if (!known && field.offset >= panel.size()) {
+    for (const Field& field : kFields) {
+        if ((field.lists & list) == 0 || (!known && field.offset >= panel.size())) {
             continue;
         }
         const std::string name = std::string("MWFrontEnd_C_") + field.name;

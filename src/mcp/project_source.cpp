@@ -37,14 +37,19 @@ std::string readUpTo(InputFile& file, std::size_t size) {
     return bytes;
 }
 
+// Copies what `buffer` takes of `text` from `pos` on, and moves `pos` past it.
+std::size_t copyOut(std::string_view text, std::size_t& pos, char* buffer, std::size_t size) {
+    const std::size_t count = std::min(size, text.size() - pos);
+    std::memcpy(buffer, text.data() + pos, count);
+    pos += count;
+    return count;
+}
+
 class MemoryInput final : public InputFile {
   public:
     explicit MemoryInput(std::string text) : text_(std::move(text)) {}
     std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min(size, text_.size() - pos_);
-        std::memcpy(buffer, text_.data() + pos_, count);
-        pos_ += count;
-        return count;
+        return copyOut(text_, pos_, buffer, size);
     }
     bool failed() const override { return false; }
 
@@ -59,13 +64,8 @@ class ReplayedInput final : public InputFile {
     ReplayedInput(std::string start, std::unique_ptr<InputFile> rest)
         : start_(std::move(start)), rest_(std::move(rest)) {}
     std::size_t read(char* buffer, std::size_t size) override {
-        if (pos_ < start_.size()) {
-            const std::size_t count = std::min(size, start_.size() - pos_);
-            std::memcpy(buffer, start_.data() + pos_, count);
-            pos_ += count;
-            return count;
-        }
-        return rest_->read(buffer, size);
+        return pos_ < start_.size() ? copyOut(start_, pos_, buffer, size)
+                                    : rest_->read(buffer, size);
     }
     bool failed() const override { return rest_->failed(); }
 
@@ -96,10 +96,7 @@ class ExportInput final : public InputFile {
                 return 0;
             }
         }
-        const std::size_t count = std::min(size, part_.size() - pos_);
-        std::memcpy(buffer, part_.data() + pos_, count);
-        pos_ += count;
-        return count;
+        return copyOut(part_, pos_, buffer, size);
     }
     bool failed() const override { return false; }
 
