@@ -55,6 +55,8 @@ if [ "$wizard" = ON ]; then
   exit
 fi
 python3 bench/measure.py --build build/bench --data "$data" --sizes "$sizes" --repeat "$repeat"
+echo "Binary project against its export (the biggest pair kept with the tests):"
+python3 bench/measure_binary.py --tesscli build/bench/src/tesscli --repeat "$repeat"
 if [ "$micro" = 1 ]; then
   build/bench/bench/tessbench_micro --benchmark_min_time=0.2
 fi
