@@ -13,6 +13,7 @@
 #include <initializer_list>
 
 #include "banner_images.h"
+#include "version.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ TessalyWizardBase::~TessalyWizardBase() = default;
 void TessalyWizardBase::languageChange() {
     // Mnemonic letters differ on each page, and from the wizard's own
     // buttons (Back, Next, Finish, Help).
-    setWindowTitle(tr("Tessaly 1.1"));
+    setWindowTitle(tr("Tessaly %1").arg(QStringLiteral(TESSALY_VERSION)));
     for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
         page->setTitle(QString());
     }
