@@ -33,6 +33,11 @@ for path in ./usr/bin/tesscli ./usr/bin/tesswiz ./usr/share/man/man1/tesscli.1.g
             ./usr/share/doc/tessaly/wizard.md ./usr/share/doc/tessaly/images/page0.png; do
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
+# The manual pages name the version by hand: a release that forgets them fails.
+for page in tesscli tesswiz; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/man/man1/$page.1.gz" | gzip -dc | head -1 |
+    grep -qF "\"Tessaly $version\"" || fail "$page.1 does not name version $version"
+done
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libstdc++6 libqt6widgets6; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
