@@ -193,8 +193,8 @@ void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
 }
 
 void TessalyWizard::proposeName(const QString& project) {
-    // The name follows the export, as tesscli names a project by default,
-    // until the user types a name of their own.
+    // The name follows the project (its .mcp file or its export), as tesscli
+    // names a project by default, until the user types a name of their own.
     const QString name = VexaNameEdit->text();
     if (!name.isEmpty() && name != proposedName) {
         return;
@@ -256,8 +256,8 @@ void TessalyWizard::CWInstallBrowseBtn_clicked() {
 }
 
 void TessalyWizard::CWProjectBrowseBtn_clicked() {
-    browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Exported Project"),
-           tr("CW Projects (*.mcp.xml)"), CWProjectEdit);
+    browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Project or Export"),
+           tr("CodeWarrior project or export (*.mcp *.xml)"), CWProjectEdit);
 }
 
 void TessalyWizard::VexaProjectBrowseBtn_clicked() {

@@ -181,7 +181,7 @@ void TestKeyboard::labelMnemonicsFocusTheirFields_data() {
     QTest::addColumn<QString>("field");
     const QStringList cancel{"Cancel"};
     QTest::newRow("Install Location") << 0 << cancel << int(Qt::Key_I) << "CWInstallDirEdit";
-    QTest::newRow("Exported Project") << 0 << cancel << int(Qt::Key_E) << "CWProjectEdit";
+    QTest::newRow("project or export") << 0 << cancel << int(Qt::Key_E) << "CWProjectEdit";
     QTest::newRow("Folder") << 0 << cancel << int(Qt::Key_D) << "VexaProjectEdit";
     QTest::newRow("Name") << 0 << cancel << int(Qt::Key_M) << "VexaNameEdit";
     QTest::newRow("Message Personality") << 1 << cancel << int(Qt::Key_M) << "MsgPersonEdit";
@@ -225,7 +225,7 @@ void TestKeyboard::browseMnemonicsOpenTheirDialogs_data() {
     QTest::addColumn<QString>("caption");
     QTest::newRow("installation") << 0 << int(Qt::Key_R)
                                   << "Specify the Code Warrior Installation Directory";
-    QTest::newRow("export") << 0 << int(Qt::Key_O) << "Select a CodeWarrior Exported Project";
+    QTest::newRow("export") << 0 << int(Qt::Key_O) << "Select a CodeWarrior Project or Export";
     QTest::newRow("destination") << 0 << int(Qt::Key_W)
                                  << "Select the Vexa/Vexa++ Project Destination Directory";
     QTest::newRow("message") << 1 << int(Qt::Key_R) << "Select a Message Personality";

@@ -131,8 +131,9 @@ void TestWizardForm::texts_data() {
         {"textLabel1_3_3", "Welcome to the Norvane :: Tessaly", ""},
         {"textLabel2_2",
          "This wizard will take you through the steps required to convert your CodeWarrior "
-         "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior exported project "
-         "(.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into which "
+         "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior project (.mcp) or its "
+         "export (.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
+         "which "
          "the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be named "
          "according to the name specified.",
          ""},
@@ -140,8 +141,8 @@ void TestWizardForm::texts_data() {
         {"textLabel1_3_2", "Install Location", ""},
         {"CWInstallDirEdit", "", "Location of CodeWarrior install directory."},
         {"CWInstallBrowseBtn", "Browse", ""},
-        {"textLabel1_3", "Exported Project", ""},
-        {"CWProjectEdit", "", "Path to the CW .mcp.xml file."},
+        {"textLabel1_3", "Project/Export", ""},
+        {"CWProjectEdit", "", "Path to the CW .mcp file or its .mcp.xml export."},
         {"CWProjectBrowseBtn", "Browse", ""},
         {"groupBox2", "Vexa / Vexa++ Project", ""},
         {"textLabel1", "Folder", ""},
