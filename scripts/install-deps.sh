@@ -9,7 +9,7 @@ set -euo pipefail
 converter=(cmake ninja-build g++ nlohmann-json3-dev)
 fuzz=(cmake ninja-build clang libclang-rt-14-dev)
 all=("${converter[@]}" "${fuzz[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64
-     fonts-dejavu-core wine cppcheck)
+     fonts-dejavu-core wine cppcheck lintian dpkg-dev groff-base)
 bench=("${converter[@]}" python3 libbenchmark-dev libxml2-utils)
 
 case "${1:-all}" in
