@@ -4,10 +4,12 @@
 
 namespace tessaly {
 
+// A file that has lost a write is not synced: it is never used.
 bool TextOutput::close() {
-    if (file_) {
+    if (!closed_) {
+        ok_ = ok_ && file_->sync();
         ok_ = file_->close() && ok_;
-        file_.reset();
+        closed_ = true;
     }
     return ok_;
 }

@@ -20,12 +20,14 @@ class TextOutput {
     // line end.
     void line(std::string_view text);
     void flush();
-    // Completes the file; false when anything written was lost.
+    // Completes the file and hands it to the disk; false when anything
+    // written was lost. The file stays held until the object goes.
     bool close();
 
   private:
     std::unique_ptr<OutputFile> file_;
     bool ok_ = true;
+    bool closed_ = false;
 };
 
 }  // namespace tessaly

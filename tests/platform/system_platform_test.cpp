@@ -21,7 +21,7 @@ class SystemPlatformTest : public ::testing::Test {
     std::string at(const std::string& name) const { return (temp.path() / name).string(); }
     // Writes the text to a new file through the platform.
     bool create(const std::string& name, const std::string& text) {
-        auto file = platform.createNewFile(at(name)).file;
+        auto file = platform.createNewFile(at(name), "").file;
         return file && file->write(text) && file->close();
     }
     TempFolder temp;
@@ -45,11 +45,11 @@ TEST_F(SystemPlatformTest, ANewFileNeverReplacesOne) {
     writeFile(temp.path() / "earlier", "earlier");
     fs::create_directory(temp.path() / "folder");
     for (const std::string name : {"earlier", "folder"}) {
-        const NewFile refused = platform.createNewFile(at(name));
+        const NewFile refused = platform.createNewFile(at(name), "");
         EXPECT_FALSE(refused.file) << name;
         EXPECT_TRUE(refused.nameInUse) << name;
     }
-    const NewFile inMissingFolder = platform.createNewFile(at("missing") + separator + "f");
+    const NewFile inMissingFolder = platform.createNewFile(at("missing") + separator + "f", "");
     EXPECT_FALSE(inMissingFolder.file);
     EXPECT_FALSE(inMissingFolder.nameInUse);
     EXPECT_EQ(readFile(temp.path() / "earlier"), "earlier");
@@ -92,7 +92,7 @@ TEST_F(SystemPlatformTest, LinksAreNotFollowed) {
 
     EXPECT_EQ(platform.entryKind(at("file link")), EntryKind::Link);
     EXPECT_EQ(platform.entryKind(at("folder link") + separator), EntryKind::Link);
-    EXPECT_TRUE(platform.createNewFile(at("dangling")).nameInUse);
+    EXPECT_TRUE(platform.createNewFile(at("dangling"), "").nameInUse);
     EXPECT_FALSE(fs::exists(temp.path() / "made"));
 
     ASSERT_TRUE(create("new", "new"));
