@@ -7,7 +7,9 @@ namespace tessaly::wizard {
 
 namespace {
 const QString kConverterName = QStringLiteral("tesscli");
-}
+// Marks a process the wizard has stopped.
+const char* const kStoppedProperty = "tessalyStopped";
+}  // namespace
 
 QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom) {
     QString list;
@@ -73,6 +75,19 @@ QString findConverter(const QString& ownFolder) {
         program = QStandardPaths::findExecutable(kConverterName);
     }
     return program;
+}
+
+void stopConverter(QProcess& process, int graceMs, int killedMs) {
+    process.setProperty(kStoppedProperty, true);
+    process.terminate();
+    if (!process.waitForFinished(graceMs)) {
+        process.kill();
+        process.waitForFinished(killedMs);
+    }
+}
+
+bool wasStopped(const QProcess& process) {
+    return process.property(kStoppedProperty).toBool();
 }
 
 }  // namespace tessaly::wizard
