@@ -71,6 +71,7 @@ bool ReplacedFile::open(const std::function<bool(std::string_view name)>& taken)
 // The temporary file is held until it has taken its place, so that no other
 // run takes it for abandoned.
 bool ReplacedFile::commit() {
+    text_->sync();
     if (!text_->close() || !platform_.replaceFile(temporary_, path_)) {
         discard();
         return false;
@@ -80,12 +81,17 @@ bool ReplacedFile::commit() {
     return platform_.syncFolderOf(path_);
 }
 
+// Closed first, as Windows removes no open file; elsewhere it stays held
+// until it is gone, so that no other run's file can have taken its name.
 void ReplacedFile::discard() {
-    text_.reset();  // closed first: Windows removes no open file
+    if (text_) {
+        text_->close();
+    }
     if (!temporary_.empty()) {
         platform_.removeFile(temporary_);
         temporary_.clear();
     }
+    text_.reset();
 }
 
 }  // namespace tessaly

@@ -4,10 +4,8 @@
 
 namespace tessaly {
 
-// A file that has lost a write is not synced: it is never used.
 bool TextOutput::close() {
     if (!closed_) {
-        ok_ = ok_ && file_->sync();
         ok_ = file_->close() && ok_;
         closed_ = true;
     }
@@ -28,6 +26,11 @@ void TextOutput::line(std::string_view text) {
 
 void TextOutput::flush() {
     ok_ = file_->flush() && ok_;
+}
+
+// A file that has lost a write is never used: it is not synced.
+void TextOutput::sync() {
+    ok_ = ok_ && file_->sync();
 }
 
 }  // namespace tessaly

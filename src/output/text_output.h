@@ -20,8 +20,10 @@ class TextOutput {
     // line end.
     void line(std::string_view text);
     void flush();
-    // Completes the file and hands it to the disk; false when anything
-    // written was lost. The file stays held until the object goes.
+    // Hands everything written to the disk itself.
+    void sync();
+    // Completes the file; false when anything written (or synced) was lost.
+    // The file stays held until the object goes.
     bool close();
 
   private:

@@ -126,15 +126,15 @@ class Platform {
     // lock; Windows: open without delete sharing), so that no other run
     // takes it for abandoned. When `replacing` is a regular file, the new
     // file gets its permission bits before anything is written (POSIX: the
-    // mode, and the owner and group where they may be set; the bits of an
-    // owner or group that cannot be kept are dropped, never given to
-    // another). On Windows replaceFile keeps them.
+    // mode, and the owner and group where they may be set; a group that
+    // cannot be kept loses its bits rather than give them to another;
+    // Windows: the attributes, and the access list unless it is all
+    // inherited from the folder).
     virtual NewFile createNewFile(const std::string& path, const std::string& replacing) = 0;
     // Renames the file `from` to `to` in one step, replacing what stands at
     // `to`: a file, or a link itself (never what it points to). False when it
     // cannot, also when `to` is a file that the user may not write. On
-    // Windows a file replaced passes its attributes and security descriptor
-    // on, and the rename is written through to the disk.
+    // Windows the rename is written through to the disk.
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
     // Hands the folder that holds the path to the disk, so that the renames
     // and removals made in it survive a crash of the machine. (Windows writes

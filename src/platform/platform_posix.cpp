@@ -113,8 +113,9 @@ class HeldOutputFile final : public OutputFile {
 
 // Gives the new file (still empty) the permission bits of the one it
 // replaces. Owner and group go first, as changing them may clear the
-// set-user-ID bits; the bits of an owner or group that could not be kept
-// are dropped rather than given to the process's own.
+// set-user-ID bits. A group that cannot be kept loses its bits rather than
+// give them to the process's own group; an owner that cannot be kept (the
+// process then owns the file) loses set-user-ID.
 bool takePermissions(int fd, const struct stat& replaced) {
     if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
         (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
@@ -135,8 +136,8 @@ bool takePermissions(int fd, const struct stat& replaced) {
 
 // Whether the descriptor is still the file at the name.
 bool sameFileAt(int fd, int folder, const char* name) {
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     return ::fstat(fd, &opened) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
