@@ -507,6 +507,19 @@ TEST_F(Writing, AFolderSwappedForALinkNeverLeadsAWriteOutside) {
     RecordProperty("completed", completed);
 }
 
+// A project name that climbs out of the destination ("-pn ../x") leads no
+// file outside it: the run fails at its first file, and nothing is written.
+TEST_F(Writing, AProjectNameCannotLeadOutside) {
+    const Tree before = snapshotTree(work.path());
+
+    const ProgramResult result = convert({"-pn", "../x"});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(lastLine(result.output),
+              message::failure(ErrorCode::CannotWriteFile, w() + "/out/../x.prj"));
+    EXPECT_EQ(snapshotTree(work.path()), before);
+}
+
 // A name, path or value holding a line break cannot add lines of its own to
 // the project file, a personality or the console: each CR and LF is written
 // as a blank. In a folder name it becomes "_".
