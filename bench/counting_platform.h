@@ -69,11 +69,19 @@ class CountingPlatform final : public Platform {
     std::unique_ptr<InputFile> openRegularFile(const std::string& path) override {
         return inner_.openRegularFile(path);
     }
-    NewFile createNewFile(const std::string& path) override { return inner_.createNewFile(path); }
+    NewFile createNewFile(const std::string& path, const std::string& replacing) override {
+        return inner_.createNewFile(path, replacing);
+    }
     bool replaceFile(const std::string& from, const std::string& to) override {
         return inner_.replaceFile(from, to);
     }
+    bool syncFolderOf(const std::string& path) override { return inner_.syncFolderOf(path); }
     bool removeFile(const std::string& path) override { return inner_.removeFile(path); }
+    bool removeAbandonedFile(const std::string& path) override {
+        return inner_.removeAbandonedFile(path);
+    }
+    void holdFolder(const std::string& path) override { inner_.holdFolder(path); }
+    void releaseFolder() override { inner_.releaseFolder(); }
     std::optional<std::string> registryValue(const std::string& subkey) override {
         return inner_.registryValue(subkey);
     }

@@ -113,9 +113,13 @@ class FakeDisk final : public Platform {
         return systemPlatform().openForReading(path);
     }
     std::unique_ptr<InputFile> openRegularFile(const std::string&) override { return nullptr; }
-    NewFile createNewFile(const std::string&) override { return NewFile{}; }
+    NewFile createNewFile(const std::string&, const std::string&) override { return NewFile{}; }
     bool replaceFile(const std::string&, const std::string&) override { return false; }
+    bool syncFolderOf(const std::string&) override { return false; }
     bool removeFile(const std::string&) override { return false; }
+    bool removeAbandonedFile(const std::string&) override { return false; }
+    void holdFolder(const std::string&) override {}
+    void releaseFolder() override {}
     std::optional<std::string> registryValue(const std::string&) override { return std::nullopt; }
 };
 

@@ -20,6 +20,7 @@ ProjectWriter::ProjectWriter(OutputSettings settings, Platform& platform, Consol
       console_(console),
       separator_(platform.separator()),
       personFolder_(settings_.destFolder + separator_ + "person" + separator_),
+      destination_(platform, settings_.destFolder),
       project_(platform, join(settings_.destFolder, settings_.projectName + ".prj")) {}
 
 void ProjectWriter::ensureDirectory(const std::string& path) {

@@ -9,7 +9,8 @@
 // anything is written, every node gets a folder of its own and no file to be
 // written may be the export or the given analyser personality; every file is
 // replaced in one step (ReplacedFile), the project file last; a link met
-// below the destination is replaced, never followed.
+// below the destination is replaced, never followed, and every folder below
+// it is reached through the held destination (Platform::holdFolder).
 #pragma once
 
 #include <functional>
@@ -121,6 +122,9 @@ class ProjectWriter {
     Console& console_;
     char separator_;
     std::string personFolder_;
+    // Held for the writer's life, so that every folder below it is reached
+    // through it; the project file's temporary file goes first.
+    FolderHold destination_;
     ReplacedFile project_;
     std::unordered_map<const GroupNode*, std::string> folderNames_;
     // Files written whatever stands at their paths, in the order written

@@ -1,5 +1,7 @@
 #include "output/replaced_file.h"
 
+#include <vector>
+
 namespace tessaly {
 
 namespace {
@@ -27,15 +29,31 @@ bool isTemporaryFileName(std::string_view name) {
     return !number.empty() && number.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+// Listed by name: a listing is only read, and each removal goes through
+// the held folders.
+void ReplacedFile::removeAbandonedFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    const std::string listed = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    if (!platform_.listDirectory(listed.empty() ? "." : listed, names)) {
+        return;
+    }
+    for (const std::string& name : names) {
+        if (isTemporaryFileName(name)) {
+            platform_.removeAbandonedFile(folder + name);
+        }
+    }
+}
+
 bool ReplacedFile::open(const std::function<bool(std::string_view name)>& taken) {
     const std::string folder = path_.substr(0, path_.rfind(platform_.separator()) + 1);
+    removeAbandonedFiles(folder);
     for (int number = 1; number <= kMaxTemporaryNames; ++number) {
         const std::string name = temporaryFileName(number);
         if (taken && taken(name)) {
             continue;
         }
         const std::string candidate = folder + name;
-        NewFile created = platform_.createNewFile(candidate);
+        NewFile created = platform_.createNewFile(candidate, path_);
         if (created.file) {
             temporary_ = candidate;
             text_.emplace(std::move(created.file));
@@ -50,23 +68,30 @@ bool ReplacedFile::open(const std::function<bool(std::string_view name)>& taken)
     return false;
 }
 
+// The temporary file is held until it has taken its place, so that no other
+// run takes it for abandoned.
 bool ReplacedFile::commit() {
-    const bool complete = text_->close();
-    text_.reset();
-    if (complete && platform_.replaceFile(temporary_, path_)) {
-        temporary_.clear();
-        return true;
+    text_->sync();
+    if (!text_->close() || !platform_.replaceFile(temporary_, path_)) {
+        discard();
+        return false;
     }
-    discard();
-    return false;
+    temporary_.clear();
+    text_.reset();
+    return platform_.syncFolderOf(path_);
 }
 
+// Closed first, as Windows removes no open file; elsewhere it stays held
+// until it is gone, so that no other run's file can have taken its name.
 void ReplacedFile::discard() {
-    text_.reset();  // closed first: Windows removes no open file
+    if (text_) {
+        text_->close();
+    }
     if (!temporary_.empty()) {
         platform_.removeFile(temporary_);
         temporary_.clear();
     }
+    text_.reset();
 }
 
 }  // namespace tessaly

@@ -5,9 +5,9 @@
 namespace tessaly {
 
 bool TextOutput::close() {
-    if (file_) {
+    if (!closed_) {
         ok_ = file_->close() && ok_;
-        file_.reset();
+        closed_ = true;
     }
     return ok_;
 }
@@ -26,6 +26,11 @@ void TextOutput::line(std::string_view text) {
 
 void TextOutput::flush() {
     ok_ = file_->flush() && ok_;
+}
+
+// A file that has lost a write is never used: it is not synced.
+void TextOutput::sync() {
+    ok_ = ok_ && file_->sync();
 }
 
 }  // namespace tessaly

@@ -20,12 +20,16 @@ class TextOutput {
     // line end.
     void line(std::string_view text);
     void flush();
-    // Completes the file; false when anything written was lost.
+    // Hands everything written to the disk itself.
+    void sync();
+    // Completes the file; false when anything written (or synced) was lost.
+    // The file stays held until the object goes.
     bool close();
 
   private:
     std::unique_ptr<OutputFile> file_;
     bool ok_ = true;
+    bool closed_ = false;
 };
 
 }  // namespace tessaly

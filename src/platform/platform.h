@@ -63,7 +63,11 @@ class OutputFile {
     virtual bool write(std::string_view bytes) = 0;
     // Hands everything written so far to the system.
     virtual bool flush() = 0;
-    // Completes the file; false when anything written was lost.
+    // Hands everything written so far to the disk itself, so that a crash of
+    // the machine or a power cut loses none of it.
+    virtual bool sync() = 0;
+    // Completes the file; false when anything written was lost. A file made
+    // by createNewFile stays held until the object goes.
     virtual bool close() = 0;
 };
 
@@ -121,20 +125,62 @@ class Platform {
     // (which could be endless, or block the opening).
     virtual std::unique_ptr<InputFile> openRegularFile(const std::string& path) = 0;
     // A new empty file at the path, made only where nothing stands, not even
-    // a link.
-    virtual NewFile createNewFile(const std::string& path) = 0;
+    // a link. It is held while the object lives (POSIX: under an exclusive
+    // lock; Windows: open without delete sharing), so that no other run
+    // takes it for abandoned. When `replacing` is a regular file, the new
+    // file gets its permission bits before anything is written (POSIX: the
+    // mode, and the owner and group where they may be set; a group that
+    // cannot be kept loses its bits rather than give them to another;
+    // Windows: the attributes, and the access list unless it is all
+    // inherited from the folder).
+    virtual NewFile createNewFile(const std::string& path, const std::string& replacing) = 0;
     // Renames the file `from` to `to` in one step, replacing what stands at
     // `to`: a file, or a link itself (never what it points to). False when it
-    // cannot, also when `to` is a file that the user may not write.
+    // cannot, also when `to` is a file that the user may not write. On
+    // Windows the rename is written through to the disk.
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+    // Hands the folder that holds the path to the disk, so that the renames
+    // and removals made in it survive a crash of the machine. (Windows writes
+    // each rename through already.)
+    virtual bool syncFolderOf(const std::string& path) = 0;
     // Removes the file or the link (of any kind) at the path; what a link
     // points to stays.
     virtual bool removeFile(const std::string& path) = 0;
+    // Removes the file at the path unless a running program holds it (see
+    // createNewFile): what a killed run left behind. False when it stays.
+    virtual bool removeAbandonedFile(const std::string& path) = 0;
+
+    // Holds the folder at the path (a link to it is followed: the folder
+    // given is the user's choice) until releaseFolder. While it is held, an
+    // entry below it that entryKind, makeDirectory, createNewFile,
+    // replaceFile, syncFolderOf, removeFile or removeAbandonedFile is asked
+    // about is reached through the folders on its way, each opened relative
+    // to its parent's handle, never through a link, and kept open (on
+    // Windows without delete sharing, so that it cannot be renamed or
+    // replaced meanwhile): a folder swapped for a link during the run cannot
+    // lead a write elsewhere. An entry whose way is no chain of real folders
+    // (or holds "." or "..") is missing and cannot be made.
+    virtual void holdFolder(const std::string& path) = 0;
+    virtual void releaseFolder() = 0;
 
     // The unnamed value of a key under HKEY_LOCAL_MACHINE; nullopt when it
     // cannot be read or does not fit 255 characters. Always nullopt where
     // there is no registry.
     virtual std::optional<std::string> registryValue(const std::string& subkey) = 0;
+};
+
+// Holds a folder for a scope (see Platform::holdFolder).
+class FolderHold {
+  public:
+    FolderHold(Platform& platform, const std::string& path) : platform_(platform) {
+        platform_.holdFolder(path);
+    }
+    ~FolderHold() { platform_.releaseFolder(); }
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+  private:
+    Platform& platform_;
 };
 
 // The platform the program runs on.
@@ -144,5 +190,11 @@ Platform& systemPlatform();
 // other write instead of ending the process, so that the failure is reported
 // and nothing is left half done. Called once, at the start.
 void reportFailedWritesAsErrors();
+
+// Makes an interrupt (SIGINT, SIGTERM; on Windows Ctrl-C, Ctrl-Break) end
+// the run as a failure (see interrupts.h) instead of ending the process on
+// the spot, which would leave its temporary files behind. A second
+// interrupt ends the process at once. Called once, at the start.
+void reportInterruptsAsFailures();
 
 }  // namespace tessaly

@@ -4,13 +4,19 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "platform/held_folders.h"
+#include "platform/interrupts.h"
 #include "platform/platform.h"
 #include "platform/stdio_files.h"
 
@@ -45,6 +51,129 @@ DWORD attributesOf(const std::string& path) {
 HANDLE openFolder(const std::string& path) {
     return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// A folder held open without delete sharing: while the handle lives no
+// program can rename, remove or replace the folder. Listing access makes
+// the share mode count (a handle with no data access does not).
+class FolderHandle {
+  public:
+    FolderHandle() = default;
+    explicit FolderHandle(HANDLE handle) : handle_(handle) {}
+    FolderHandle(FolderHandle&& other) noexcept
+        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+    FolderHandle& operator=(FolderHandle&& other) noexcept {
+        std::swap(handle_, other.handle_);
+        return *this;
+    }
+    ~FolderHandle() {
+        if (valid()) {
+            CloseHandle(handle_);
+        }
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// The folder at the path, held; empty unless it is a real folder (with
+// `followLink`, a junction or link to a folder counts as the folder).
+FolderHandle holdFolderAt(const std::string& path, bool followLink) {
+    if (!nameable(path)) {
+        return FolderHandle();
+    }
+    FolderHandle folder(CreateFileA(
+        path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+        nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD unwanted = followLink ? 0 : FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (info.dwFileAttributes & unwanted) != 0) {
+        return FolderHandle();
+    }
+    return folder;
+}
+
+// What a new file takes from the regular file it replaces: the attributes
+// (hidden, system, archive, not indexed) and the access list, as ReplaceFile
+// keeps them. An access list inherited stays inherited; one protected from
+// inheritance stays protected. Nothing for a missing file, a folder or a
+// link.
+class Permissions {
+  public:
+    explicit Permissions(const std::string& file) {
+        const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : attributesOf(file);
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+            return;
+        }
+        attributes_ = attributes & kKept;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        readable_ =
+            GetNamedSecurityInfoA(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &dacl_, nullptr, &descriptor) == ERROR_SUCCESS &&
+            GetSecurityDescriptorControl(descriptor, &control, &revision);
+        descriptor_.reset(descriptor);
+        protected_ = (control & SE_DACL_PROTECTED) != 0;
+        own_ = protected_ || hasOwnEntries();
+    }
+
+    // False when the file's access list cannot be read: it cannot be kept.
+    bool readable() const { return readable_; }
+    DWORD attributes() const { return attributes_ != 0 ? attributes_ : FILE_ATTRIBUTE_NORMAL; }
+    // A new file inherits what the folder gives; only an access list of
+    // the file's own is set. (A file system without access lists has none.)
+    bool applyTo(HANDLE file) const {
+        if (dacl_ == nullptr || !own_) {
+            return true;
+        }
+        const SECURITY_INFORMATION what =
+            DACL_SECURITY_INFORMATION | (protected_ ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                    : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, dacl_, nullptr) ==
+               ERROR_SUCCESS;
+    }
+
+  private:
+    // Whether any entry of the access list is the file's own, not
+    // inherited from its folder (as a new file's are).
+    bool hasOwnEntries() const {
+        ACL_SIZE_INFORMATION size{};
+        if (dacl_ == nullptr || !GetAclInformation(dacl_, &size, sizeof size, AclSizeInformation)) {
+            return false;
+        }
+        for (DWORD index = 0; index < size.AceCount; ++index) {
+            void* ace = nullptr;
+            if (!GetAce(dacl_, index, &ace) ||
+                (static_cast<ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    struct Free {
+        void operator()(void* memory) const { LocalFree(memory); }
+    };
+
+    DWORD attributes_ = 0;
+    bool readable_ = true;
+    bool protected_ = false;
+    bool own_ = false;
+    PACL dacl_ = nullptr;  // inside descriptor_
+    std::unique_ptr<void, Free> descriptor_;
+};
+
+bool flushStream(std::FILE* file) {
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != 0;
 }
 
 // _stat has no inode on Windows: the volume gives the file index.
@@ -116,16 +245,19 @@ class Win32Platform final : public Platform {
     }
 
     MakeDirectoryResult makeDirectory(const std::string& path) override {
-        if (!nameable(path)) {
+        const auto entry = reach(path);
+        if (!entry) {
             return MakeDirectoryResult::Failed;
         }
-        if (_mkdir(path.c_str()) == 0) {
+        forget(path);
+        if (_mkdir(entry->c_str()) == 0) {
             return MakeDirectoryResult::Created;
         }
         return errno == EEXIST ? MakeDirectoryResult::AlreadyExists : MakeDirectoryResult::Failed;
     }
 
     bool listDirectory(const std::string& folder, std::vector<std::string>& names) override {
+        throwIfInterrupted();
         if (!nameable(folder)) {
             return false;
         }
@@ -191,7 +323,8 @@ class Win32Platform final : public Platform {
     std::size_t maxPathLength() const override { return (MAX_PATH - 1) * 3; }
 
     EntryKind entryKind(const std::string& path) override {
-        const DWORD attributes = attributesOf(path);
+        const auto entry = reach(path);
+        const DWORD attributes = entry ? attributesOf(*entry) : INVALID_FILE_ATTRIBUTES;
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             return EntryKind::Missing;
         }
@@ -223,21 +356,31 @@ class Win32Platform final : public Platform {
     }
 
     // CREATE_NEW fails where anything stands; FILE_FLAG_OPEN_REPARSE_POINT
-    // keeps a link from being followed to create its target.
-    NewFile createNewFile(const std::string& path) override {
+    // keeps a link from being followed to create its target. Without delete
+    // sharing, no other run can remove the file while it is written.
+    NewFile createNewFile(const std::string& path, const std::string& replacing) override {
+        const auto entry = reach(path);
+        const auto old = reach(replacing);
+        const Permissions permissions(old ? *old : std::string());
         HANDLE handle =
-            nameable(path)
-                ? CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+            entry && permissions.readable()
+                ? CreateFileA(entry->c_str(), GENERIC_WRITE | WRITE_DAC, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, permissions.attributes() | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr)
                 : INVALID_HANDLE_VALUE;
         if (handle == INVALID_HANDLE_VALUE) {
             // A folder of that name refuses the access rather than exist.
             const DWORD error = GetLastError();
-            return NewFile{nullptr, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                                        (error == ERROR_ACCESS_DENIED &&
-                                         attributesOf(path) != INVALID_FILE_ATTRIBUTES)};
+            return NewFile{nullptr,
+                           entry && permissions.readable() &&
+                               (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                                (error == ERROR_ACCESS_DENIED &&
+                                 attributesOf(*entry) != INVALID_FILE_ATTRIBUTES))};
         }
-        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        const int fd =
+            permissions.applyTo(handle)
+                ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY)
+                : -1;
         std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
         if (file == nullptr) {
             if (fd != -1) {
@@ -245,34 +388,65 @@ class Win32Platform final : public Platform {
             } else {
                 CloseHandle(handle);
             }
-            DeleteFileA(path.c_str());
+            DeleteFileA(entry->c_str());
             return NewFile{};
         }
-        return NewFile{stdioOutputFile(file)};
+        return NewFile{stdioOutputFile(file, flushStream)};
     }
 
     // A link to a folder cannot be moved over, so a link goes first; what
-    // it points to stays. A read-only file is not replaced.
+    // it points to stays. A read-only file is not replaced (Windows refuses
+    // to, but not every emulation does). The rename is written through to
+    // the disk.
     bool replaceFile(const std::string& from, const std::string& to) override {
-        if (!nameable(from) || (entryKind(to) == EntryKind::Link && !removeFile(to))) {
+        const auto source = reach(from);
+        const auto target = reach(to);
+        const DWORD attributes = target ? attributesOf(*target) : INVALID_FILE_ATTRIBUTES;
+        if (!source || !target ||
+            (attributes != INVALID_FILE_ATTRIBUTES &&
+             (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                 FILE_ATTRIBUTE_READONLY) ||
+            (entryKind(to) == EntryKind::Link && !removeFile(to))) {
             return false;
         }
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        return MoveFileExA(source->c_str(), target->c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
+
+    // Every rename is written through already.
+    bool syncFolderOf(const std::string& path) override { return reach(path).has_value(); }
 
     // A junction or a link to a folder is removed as a folder.
     bool removeFile(const std::string& path) override {
-        const DWORD attributes = attributesOf(path);
+        const auto entry = reach(path);
+        const DWORD attributes = entry ? attributesOf(*entry) : INVALID_FILE_ATTRIBUTES;
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             return false;
         }
-        const std::string entry = withoutFinalSeparators(path);
+        forget(path);
+        const std::string name = withoutFinalSeparators(*entry);
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                   RemoveDirectoryA(entry.c_str()) != 0;
+                   RemoveDirectoryA(name.c_str()) != 0;
         }
-        return DeleteFileA(entry.c_str()) != 0;
+        return DeleteFileA(name.c_str()) != 0;
     }
+
+    // A file a running program writes is open without delete sharing: the
+    // deletion fails.
+    bool removeAbandonedFile(const std::string& path) override {
+        const auto entry = reach(path);
+        const DWORD attributes = entry ? attributesOf(*entry) : INVALID_FILE_ATTRIBUTES;
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+               DeleteFileA(entry->c_str()) != 0;
+    }
+
+    void holdFolder(const std::string& path) override {
+        held_.hold(path, holdFolderAt(withoutFinalSeparators(path), true));
+    }
+
+    void releaseFolder() override { held_.release(); }
 
     std::optional<std::string> registryValue(const std::string& subkey) override {
         char buffer[256];
@@ -283,6 +457,33 @@ class Win32Platform final : public Platform {
         buffer[sizeof buffer - 1] = '\0';
         return std::string(buffer);
     }
+
+  private:
+    // The path to use for an entry: below the held folder, its way through
+    // folders held (which no one can rename meanwhile); nullopt when no
+    // chain of real folders leads there.
+    std::optional<std::string> reach(const std::string& path) {
+        if (auto entry = held_.entryAt(path)) {
+            if (entry->folder == nullptr) {
+                return std::nullopt;
+            }
+            return entry->folderPath + '\\' + entry->name;
+        }
+        return nameable(path) ? std::optional<std::string>(path) : std::nullopt;
+    }
+
+    // The run has changed what stands at the path.
+    void forget(const std::string& path) {
+        if (auto entry = held_.entryAt(path)) {
+            held_.forget(*entry);
+        }
+    }
+
+    HeldFolders<FolderHandle> held_{
+        [](const FolderHandle&, const std::string&, const std::string& path) {
+            return holdFolderAt(path, false);
+        },
+        "\\/", static_cast<std::size_t>(-1)};
 };
 
 }  // namespace
@@ -295,5 +496,25 @@ Platform& systemPlatform() {
 // Windows has no signal for these: a write to a closed pipe or a full disk
 // already fails with an error.
 void reportFailedWritesAsErrors() {}
+
+namespace {
+
+// Runs in a thread of its own: it notes the first Ctrl-C or Ctrl-Break and
+// leaves a second one, or a closing console, to the system's handler, which
+// ends the process.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    static std::atomic<bool> noted{false};
+    if ((event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) || noted.exchange(true)) {
+        return FALSE;
+    }
+    noteInterrupt();
+    return TRUE;
+}
+
+}  // namespace
+
+void reportInterruptsAsFailures() {
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
 
 }  // namespace tessaly

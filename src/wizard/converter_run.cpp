@@ -7,6 +7,8 @@ namespace tessaly::wizard {
 
 namespace {
 const QString kConverterName = QStringLiteral("tesscli");
+// Marks a process the wizard has stopped.
+const char* const kStoppedProperty = "tessalyStopped";
 
 // An extension as tesscli compares it: ASCII letters in either case alike.
 QString comparedForm(QStringView extension) {
@@ -111,6 +113,19 @@ QString findConverter(const QString& ownFolder) {
         program = QStandardPaths::findExecutable(kConverterName);
     }
     return program;
+}
+
+void stopConverter(QProcess& process, int graceMs, int killedMs) {
+    process.setProperty(kStoppedProperty, true);
+    process.terminate();
+    if (!process.waitForFinished(graceMs)) {
+        process.kill();
+        process.waitForFinished(killedMs);
+    }
+}
+
+bool wasStopped(const QProcess& process) {
+    return process.property(kStoppedProperty).toBool();
 }
 
 }  // namespace tessaly::wizard

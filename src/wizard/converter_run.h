@@ -3,6 +3,7 @@
 // where the program is found.
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -58,5 +59,17 @@ QString converterFileName(PathStyle style);
 // The tesscli program in ownFolder, or else along the PATH; empty when
 // neither has one.
 QString findConverter(const QString& ownFolder);
+
+// How long a converter asked to stop may take to remove its temporary files
+// and end before it is killed.
+inline constexpr int kStopGraceMs = 3000;
+
+// Stops a running converter the way the user's Stop does: asks it to end
+// (tesscli then removes its temporary files and ends with status 1), and
+// kills it only when it has not ended within `graceMs`; waits at most
+// `killedMs` more for its end. Its end, reported as any other, then counts
+// as stopped (wasStopped), not as a failure.
+void stopConverter(QProcess& process, int graceMs, int killedMs);
+bool wasStopped(const QProcess& process);
 
 }  // namespace tessaly::wizard

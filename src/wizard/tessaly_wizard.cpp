@@ -27,7 +27,7 @@ using namespace tessaly::wizard;
 
 namespace {
 
-// How long the wizard waits for a converter it has stopped to end.
+// How long the wizard waits for a converter it has killed to end.
 constexpr int kStopTimeoutMs = 5000;
 
 tessaly::PathStyle hostStyle() {
@@ -153,8 +153,7 @@ TessalyWizard::~TessalyWizard() {
     for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
         disconnect(process, nullptr, this, nullptr);
         if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(kStopTimeoutMs);
+            tessaly::wizard::stopConverter(*process, kStopGraceMs, kStopTimeoutMs);
         }
     }
 }
@@ -408,9 +407,8 @@ void TessalyWizard::stopConverter() {
     if (!isRunning()) {
         return;
     }
-    converterProcess->kill();
     // Its end is reported as any other (processExit) before the log says why.
-    converterProcess->waitForFinished(kStopTimeoutMs);
+    tessaly::wizard::stopConverter(*converterProcess, kStopGraceMs, kStopTimeoutMs);
     detailsLog->appendParagraph(tr("Project Conversion stopped."));
 }
 
@@ -428,7 +426,8 @@ void TessalyWizard::processExit() {
     if (converterProcess) {
         detailsLog->appendOutput(converterProcess->readAllStandardOutput());
         detailsLog->flushOutput();
-        if (converterProcess->exitStatus() == QProcess::NormalExit) {
+        if (converterProcess->exitStatus() == QProcess::NormalExit &&
+            !wasStopped(*converterProcess)) {
             if (converterProcess->exitCode() == 0) {
                 detailsLog->appendParagraph(tr("Project Converted Successfully!"));
                 reportWrittenFiles();

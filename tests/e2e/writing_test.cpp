@@ -6,10 +6,14 @@
 // report success.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -392,6 +396,128 @@ TEST_F(Writing, AConsoleThatCannotBeWrittenGivesStatusOne) {
         EXPECT_EQ(snapshotTree(out()), project);
         EXPECT_EQ(linksAndTemporaryFiles(out()), Strings{});
     }
+}
+
+struct stat statusOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// A file that replaces an earlier one keeps its mode, owner and group; a new
+// file gets the umask's mode. Run without the power to set another owner or
+// group, the bits of those that cannot be kept are dropped, never given to
+// the run's own group.
+TEST_F(Writing, ReplacedFilesKeepTheirPermissions) {
+    ASSERT_EQ(convert().exitStatus, 0);
+    struct Case {
+        std::string file;  // below out/
+        mode_t mode;
+        bool otherOwner;  // owned by nobody:nogroup (the run is root)
+    };
+    const Case cases[] = {
+        {"small.prj", 0640, true},
+        {"person/small.p_s", 0600, false},
+        {"Lib/person/Lib.p_a", 04751, false},
+    };
+    for (const Case& c : cases) {
+        ::chmod((out() / c.file).c_str(), c.mode);
+        if (c.otherOwner && ::geteuid() == 0) {
+            ASSERT_EQ(::chown((out() / c.file).c_str(), 65534, 65534), 0);
+        }
+    }
+    fs::remove(out() / "person" / "small.p_c");
+    const mode_t umask = ::umask(022);
+    const ProgramResult result = convert();
+    ::umask(umask);
+
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    for (const Case& c : cases) {
+        const struct stat info = statusOf(out() / c.file);
+        EXPECT_EQ(info.st_mode & 07777, c.mode) << c.file;
+        const uid_t owner = c.otherOwner && ::geteuid() == 0 ? 65534 : ::geteuid();
+        EXPECT_EQ(info.st_uid, owner) << c.file;
+    }
+    EXPECT_EQ(statusOf(out() / "person" / "small.p_c").st_mode & 07777, 0644u);
+
+    if (::geteuid() != 0) {
+        return;  // the rest needs another user to run as
+    }
+    TempFolder run;
+    fs::copy(kSmall, run.path() / "small", fs::copy_options::recursive);
+    fs::create_directory(run.path() / "out");
+    const CommandLine command =
+        withoutPrivileges(TESSCLI_PATH, {"small/small.mcp.xml", "out", ""}, run.path());
+    ASSERT_EQ(runProgram(command.program, command.arguments, run.path()).exitStatus, 0);
+    const fs::path root = run.path() / "out" / "small.prj";  // root's, writable by others
+    ASSERT_EQ(::chown(root.c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod(root.c_str(), 0662), 0);
+
+    EXPECT_EQ(runProgram(command.program, command.arguments, run.path()).exitStatus, 0);
+
+    const struct stat info = statusOf(root);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0602u) << "no group bits for the run's own group";
+}
+
+// Another process swaps a target's folder for a link to an outside folder
+// and back, as fast as it can, while the converter writes a project of 30
+// targets again and again: a run may fail, but nothing outside the
+// destination is ever created or changed.
+TEST_F(Writing, AFolderSwappedForALinkNeverLeadsAWriteOutside) {
+    constexpr int kRuns = 30;
+    writeFile(work.path() / "big.mcp.xml", xml::projectOfSize(30, 3, 5));
+    const Strings arguments{"big.mcp.xml", "out", ""};
+    ASSERT_EQ(runProgram(TESSCLI_PATH, arguments, work.path()).exitStatus, 0);
+    const Tree outsideBefore = snapshotTree(outside());
+
+    const pid_t swapper = ::fork();
+    ASSERT_GE(swapper, 0);
+    if (swapper == 0) {
+        // Only system calls here: the link is put in place of T1 and back,
+        // and a folder left where the link goes is moved aside.
+        const int folder = ::open(out().c_str(), O_RDONLY | O_DIRECTORY);
+        const std::string target = (outside() / "dir").string();
+        for (unsigned spare = 0;; ++spare) {
+            if (::symlinkat(target.c_str(), folder, "T1.link") != 0) {
+                char name[32];
+                std::snprintf(name, sizeof name, "spare%u", spare);
+                ::renameat(folder, "T1.link", folder, name);
+                continue;
+            }
+            ::renameat2(folder, "T1.link", folder, "T1", RENAME_EXCHANGE);
+            for (int i = 0; i < 100; ++i) {
+                ::sched_yield();  // a while, that the link may be met
+            }
+            ::renameat2(folder, "T1.link", folder, "T1", RENAME_EXCHANGE);
+            ::unlinkat(folder, "T1.link", 0);
+        }
+    }
+    int completed = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const ProgramResult result = runProgram(TESSCLI_PATH, arguments, work.path());
+        completed += result.exitStatus == 0 ? 1 : 0;
+        if (snapshotTree(outside()) != outsideBefore) {
+            ADD_FAILURE() << "run " << run << " changed the outside folder:\n" << result.output;
+            break;
+        }
+    }
+    ::kill(swapper, SIGKILL);
+    ::waitpid(swapper, nullptr, 0);
+    RecordProperty("completed", completed);
+}
+
+// A project name that climbs out of the destination ("-pn ../x") leads no
+// file outside it: the run fails at its first file, and nothing is written.
+TEST_F(Writing, AProjectNameCannotLeadOutside) {
+    const Tree before = snapshotTree(work.path());
+
+    const ProgramResult result = convert({"-pn", "../x"});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(lastLine(result.output),
+              message::failure(ErrorCode::CannotWriteFile, w() + "/out/../x.prj"));
+    EXPECT_EQ(snapshotTree(work.path()), before);
 }
 
 // A name, path or value holding a line break cannot add lines of its own to

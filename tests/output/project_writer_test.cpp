@@ -7,6 +7,7 @@
 #include "output/io_error.h"
 #include "output/project_writer_fixture.h"
 #include "output/replaced_file.h"
+#include "platform/interrupts.h"
 #include "platform/messages.h"
 
 namespace tessaly {
@@ -233,35 +234,36 @@ TEST_F(ProjectWriterTest, Failures) {
                   at("folderAsFile/person/Engine.p_c"));
 }
 
-// Each file is written through its creation, writes, flushes, closing and
-// replacement of the earlier file. A failure at any of these steps, of any
-// file, is reported with the file's path; the earlier file stays, and no
-// temporary file is left. Only a failure that was met fails the run.
-TEST(ProjectWriterChecks, EveryStepOfEveryFileIsChecked) {
-    GroupNode root("root");
-    GroupNode& t = root.findOrAddChild("T");
-    t.defines["D"] = "1";
-    t.findOrAddChild("G").addFile("C:\\g.c");
-    const Strings earlierFiles = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
-                                  "C:\\out\\person\\Engine.p_c", "C:\\out\\T\\person\\T.p_a"};
-    const auto withEarlierProject = [&](FakePlatform& platform) {
+// A run over an earlier project (a target with a personality of its own,
+// and a group) that something goes wrong with: a step that fails, another
+// program, an interrupt.
+struct EarlierProjectRun {
+    EarlierProjectRun() {
+        GroupNode& t = root.findOrAddChild("T");
+        t.defines["D"] = "1";
+        t.findOrAddChild("G").addFile("C:\\g.c");
         for (const char* folder :
-             {"C:\\out", "C:\\out\\person", "C:\\out\\T", "C:\\out\\T\\person"}) {
+             {"C:\\out", "C:\\out\\person", "C:\\out\\T", "C:\\out\\T\\person", "C:\\outside"}) {
             platform.addFolder(folder);
         }
         for (const std::string& file : earlierFiles) {
             platform.addFile(file, "earlier");
         }
         platform.addFile("C:\\given.p_a", "-d \"GIVEN=1\"\r\n");
-    };
-    const OutputSettings settings{"C:\\out", "Engine", "", "C:\\given.p_a", "", ""};
+        platform.addFile("C:\\outside\\precious.txt", "precious");
+    }
 
-    // The files in the order a run creates them; the project file is
-    // created first and replaces the earlier one last.
-    const Strings files = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
-                           "C:\\out\\person\\Engine.p_a", "C:\\out\\person\\Engine.p_c",
-                           "C:\\out\\T\\person\\T.p_a"};
-    const auto temporaryFilesLeft = [](const FakePlatform& platform) {
+    // Runs the writer; the failure it reports, if any.
+    std::optional<IOERROR> write() {
+        try {
+            ProjectWriter(settings, platform, console).writeProject(root);
+        } catch (const IOERROR& error) {
+            return error;
+        }
+        return std::nullopt;
+    }
+
+    Strings temporaryFilesLeft() const {
         Strings left;
         for (const char* folder : {"C:\\out", "C:\\out\\person", "C:\\out\\T\\person"}) {
             for (const std::string& name : platform.entriesOf(folder)) {
@@ -271,37 +273,124 @@ TEST(ProjectWriterChecks, EveryStepOfEveryFileIsChecked) {
             }
         }
         return left;
-    };
+    }
 
+    GroupNode root{"root"};
+    const Strings earlierFiles = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
+                                  "C:\\out\\person\\Engine.p_c", "C:\\out\\T\\person\\T.p_a"};
+    // The files in the order a run creates them; the project file is
+    // created first and replaces the earlier one last.
+    const Strings files = {"C:\\out\\Engine.prj", "C:\\out\\person\\Engine.p_s",
+                           "C:\\out\\person\\Engine.p_a", "C:\\out\\person\\Engine.p_c",
+                           "C:\\out\\T\\person\\T.p_a"};
+    const OutputSettings settings{"C:\\out", "Engine", "", "C:\\given.p_a", "", ""};
+    FakePlatform platform;
+    RecordingConsole console;
+};
+
+// Each file is written through its creation, writes, flushes, sync to the
+// disk, closing, replacement of the earlier file and sync of its folder. A
+// failure at any of these steps, of any file, is reported with the file's
+// path; up to the replacement the earlier file stays; no temporary file is
+// left. Only a failure that was met fails the run.
+TEST(ProjectWriterChecks, EveryStepOfEveryFileIsChecked) {
+    const Strings files = EarlierProjectRun().files;
     int failuresMet = 0;
     for (int number = 1; number <= static_cast<int>(files.size()); ++number) {
-        for (const WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush,
-                                     WriteStep::Close, WriteStep::Replace}) {
+        for (const WriteStep step :
+             {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Sync,
+              WriteStep::Close, WriteStep::Replace, WriteStep::SyncFolder}) {
             SCOPED_TRACE(files[number - 1] + " at step " + std::to_string(static_cast<int>(step)));
-            FakePlatform platform;
-            withEarlierProject(platform);
-            platform.failFile(number, step);
-            RecordingConsole console;
-            try {
-                ProjectWriter(settings, platform, console).writeProject(root);
-                EXPECT_FALSE(platform.failureMet());
+            EarlierProjectRun run;
+            run.platform.failFile(number, step);
+            const std::optional<IOERROR> error = run.write();
+            EXPECT_EQ(error.has_value(), run.platform.failureMet());
+            if (!error) {
                 continue;
-            } catch (const IOERROR& error) {
-                ++failuresMet;
-                EXPECT_TRUE(platform.failureMet());
-                EXPECT_EQ(error.code, ErrorCode::CannotWriteFile);
-                EXPECT_EQ(error.path(), files[number - 1]);
             }
-            EXPECT_EQ(platform.fileContent(files[number - 1]).value_or("<missing>"),
-                      number == 3 ? "<missing>" : "earlier");
-            EXPECT_EQ(temporaryFilesLeft(platform), Strings{});
-            EXPECT_TRUE(console.lines.empty() ||
-                        console.lines.back() != message::projectCompleted());
+            ++failuresMet;
+            EXPECT_EQ(error->code, ErrorCode::CannotWriteFile);
+            EXPECT_EQ(error->path(), files[number - 1]);
+            const std::string earlier = number == 3 ? "<missing>" : "earlier";
+            const std::string content =
+                run.platform.fileContent(files[number - 1]).value_or("<missing>");
+            if (step == WriteStep::SyncFolder) {
+                EXPECT_NE(content, earlier) << "renamed before its folder is synced";
+            } else {
+                EXPECT_EQ(content, earlier);
+            }
+            EXPECT_EQ(run.temporaryFilesLeft(), Strings{});
+            EXPECT_TRUE(run.console.lines.empty() ||
+                        run.console.lines.back() != message::projectCompleted());
         }
     }
-    // Creation, closing and replacement of all five; the writes of the two
-    // with content; the flushes of the personality's lines.
-    EXPECT_EQ(failuresMet, 5 * 3 + 2 + 1);
+    // Creation, sync, closing, replacement and folder sync of all five; the
+    // writes of the two with content; the flushes of the personality's lines.
+    EXPECT_EQ(failuresMet, 5 * 5 + 2 + 1);
+}
+
+// Another program swaps a folder of the destination for a link to an
+// outside folder at each step of a run over an earlier project: the run may
+// fail, but nothing outside is ever created or changed. The run holds the
+// folders on its way, which Windows lets no other program rename; a folder
+// it does not hold is refused when next reached, as a link.
+TEST(ProjectWriterChecks, ASwappedFolderNeverLeadsAWriteOutside) {
+    const Strings folders = {"C:\\out\\output",      "C:\\out\\person",    "C:\\out\\T",
+                             "C:\\out\\T\\output",   "C:\\out\\T\\person", "C:\\out\\T\\G",
+                             "C:\\out\\T\\G\\output"};
+    const auto runOverACompleteProject = [](EarlierProjectRun& run) {
+        EXPECT_FALSE(run.write().has_value());
+        run.platform.probes.clear();
+        return run.write();
+    };
+    EarlierProjectRun undisturbed;
+    ASSERT_FALSE(runOverACompleteProject(undisturbed).has_value());
+    const std::size_t steps = undisturbed.platform.probes.size();
+
+    int swapped = 0;
+    int refused = 0;
+    for (std::size_t step = 1; step <= steps; ++step) {
+        for (const std::string& folder : folders) {
+            SCOPED_TRACE(folder + " swapped before " + undisturbed.platform.probes[step - 1]);
+            EarlierProjectRun run;
+            std::size_t seen = 0;
+            run.platform.beforeProbe = [&](const std::string&) {
+                if (++seen == steps + step) {  // the first run's probes are cleared
+                    (run.platform.swapForLink(folder, "C:\\outside") ? swapped : refused) += 1;
+                }
+            };
+            runOverACompleteProject(run);
+            EXPECT_EQ(run.platform.entriesOf("C:\\outside"), Strings{"precious.txt"});
+            EXPECT_EQ(run.platform.fileContent("C:\\outside\\precious.txt"), "precious");
+        }
+    }
+    EXPECT_GT(swapped, refused) << "most swaps meet a folder the run does not hold";
+    EXPECT_GT(refused, 0) << "the folders on the run's way are held";
+}
+
+// An interrupt at any write of any file ends the run with Interrupted: no
+// temporary file is left, the project file (replaced last) is the earlier
+// one, and every other file the earlier or the new one.
+TEST(ProjectWriterChecks, AnInterruptLeavesNoTemporaryFile) {
+    EarlierProjectRun complete;
+    ASSERT_FALSE(complete.write().has_value());
+    const auto writes =
+        std::count_if(complete.platform.probes.begin(), complete.platform.probes.end(),
+                      [](const std::string& probe) { return probe.starts_with("write "); });
+    for (int write = 1; write <= writes; ++write) {
+        SCOPED_TRACE("interrupted at write " + std::to_string(write));
+        EarlierProjectRun run;
+        run.platform.interruptWrite(write);
+        EXPECT_THROW(run.write(), Interrupted);
+        EXPECT_EQ(run.temporaryFilesLeft(), Strings{});
+        EXPECT_EQ(run.platform.fileContent(run.files[0]), "earlier");
+        for (const std::string& file : run.files) {
+            const auto content = run.platform.fileContent(file);
+            EXPECT_TRUE(!content || content == "earlier" ||
+                        content == complete.platform.fileContent(file))
+                << file;
+        }
+    }
 }
 
 // Below the destination, links (on Windows also junctions) and hard links

@@ -3,17 +3,27 @@
 #include <algorithm>
 
 #include "output/ascii_case.h"
+#include "platform/interrupts.h"
 #include "support/memory_file.h"
 
 namespace tessaly::testing {
 
 // Writes straight into the platform's file, failing at the step the
-// platform was told to.
+// platform was told to. The file is held while the object lives.
 class FakeOutputFile final : public OutputFile {
   public:
-    FakeOutputFile(FakePlatform& platform, std::uint64_t identity, int number)
-        : platform_(platform), identity_(identity), number_(number) {}
+    FakeOutputFile(FakePlatform& platform, std::string path, std::uint64_t identity, int number)
+        : platform_(platform), path_(std::move(path)), identity_(identity), number_(number) {
+        platform_.heldFiles_.insert(identity_);
+    }
+    ~FakeOutputFile() override { platform_.heldFiles_.erase(identity_); }
+
     bool write(std::string_view bytes) override {
+        platform_.probe("write " + path_);
+        if (++platform_.writes_ == platform_.interruptedWrite_) {
+            noteInterrupt();
+        }
+        throwIfInterrupted();
         ok_ = ok_ && !platform_.fails(number_, WriteStep::Write);
         if (ok_) {
             platform_.contents_[identity_].append(bytes);
@@ -21,14 +31,39 @@ class FakeOutputFile final : public OutputFile {
         return ok_;
     }
     bool flush() override { return ok_ = ok_ && !platform_.fails(number_, WriteStep::Flush); }
-    bool close() override { return ok_ = ok_ && !platform_.fails(number_, WriteStep::Close); }
+    bool sync() override {
+        platform_.probe("sync " + path_);
+        return ok_ = ok_ && !platform_.fails(number_, WriteStep::Sync);
+    }
+    bool close() override {
+        platform_.probe("close " + path_);
+        return ok_ = ok_ && !platform_.fails(number_, WriteStep::Close);
+    }
 
   private:
     FakePlatform& platform_;
+    std::string path_;
     std::uint64_t identity_;
     int number_;
     bool ok_ = true;
 };
+
+FakeFolderHandle::FakeFolderHandle(FakePlatform& platform, std::string path)
+    : platform_(&platform), path_(std::move(path)) {
+    platform_->heldFolders_.insert(path_);
+}
+
+FakeFolderHandle& FakeFolderHandle::operator=(FakeFolderHandle&& other) noexcept {
+    std::swap(platform_, other.platform_);
+    std::swap(path_, other.path_);
+    return *this;
+}
+
+FakeFolderHandle::~FakeFolderHandle() {
+    if (platform_ != nullptr) {
+        platform_->heldFolders_.erase(platform_->heldFolders_.find(path_));
+    }
+}
 
 namespace {
 
@@ -43,6 +78,51 @@ std::string nameOf(const std::string& path, char separator) {
 }
 
 }  // namespace
+
+// Below a held folder, a folder is opened only where a real folder stands.
+FakePlatform::FakePlatform(PathStyle style)
+    : style_(style),
+      held_(
+          [this](const FakeFolderHandle& parent, const std::string& name, const std::string&) {
+              const std::string path = parent.path() + separator() + name;
+              return kindAt(path) == EntryKind::Folder ? FakeFolderHandle(*this, path)
+                                                       : FakeFolderHandle();
+          },
+          style == PathStyle::Windows ? "\\/" : "/", static_cast<std::size_t>(-1)) {}
+
+void FakePlatform::probe(std::string text) {
+    probes.push_back(text);
+    if (beforeProbe) {
+        beforeProbe(text);
+    }
+}
+
+std::optional<std::string> FakePlatform::entryPath(const std::string& path) {
+    if (auto entry = held_.entryAt(path)) {
+        if (entry->folder == nullptr) {
+            return std::nullopt;
+        }
+        return entry->folder->path() + separator() + entry->name;
+    }
+    return resolveParent(path);
+}
+
+bool FakePlatform::swapForLink(const std::string& folder, const std::string& target) {
+    const std::string entry = resolveParent(folder);
+    if (!isFolder(entry) || heldFolders_.count(entry) != 0) {
+        return false;
+    }
+    const auto inside = [&](const std::string& path) {
+        return path == entry || path.starts_with(entry + separator());
+    };
+    std::erase_if(folders_, [&](const auto& item) { return inside(item.first); });
+    std::erase_if(identities_, [&](const auto& item) { return inside(item.first); });
+    std::erase_if(files_, [&](const auto& item) { return inside(item.first); });
+    std::erase_if(links_, [&](const auto& item) { return inside(item.first); });
+    removeEntry(entry);
+    addLink(entry, target);
+    return true;
+}
 
 void FakePlatform::addEntry(const std::string& path) {
     const std::string parent = parentOf(path, separator());
@@ -185,13 +265,13 @@ bool FakePlatform::changeDirectory(const std::string& path) {
 }
 
 bool FakePlatform::exists(const std::string& path) {
-    probes.push_back("exists " + path);
+    probe("exists " + path);
     const std::string resolved = resolve(path);
     return files_.count(resolved) != 0 || isFolder(resolved);
 }
 
 std::optional<FolderFacts> FakePlatform::directoryFacts(const std::string& path) {
-    probes.push_back("status " + path);
+    probe("status " + path);
     if (!isFolder(resolve(path))) {
         return std::nullopt;
     }
@@ -201,11 +281,12 @@ std::optional<FolderFacts> FakePlatform::directoryFacts(const std::string& path)
 // Like the system: only below an existing folder, and never where anything
 // stands, a link included.
 MakeDirectoryResult FakePlatform::makeDirectory(const std::string& path) {
-    probes.push_back("mkdir " + path);
-    const std::string folder = resolveParent(path);
-    if (refused_.count(path) != 0) {
+    probe("mkdir " + path);
+    const auto entry = entryPath(path);
+    if (!entry || refused_.count(path) != 0) {
         return MakeDirectoryResult::Failed;
     }
+    const std::string& folder = *entry;
     if (kindAt(folder) != EntryKind::Missing) {
         return MakeDirectoryResult::AlreadyExists;
     }
@@ -218,7 +299,7 @@ MakeDirectoryResult FakePlatform::makeDirectory(const std::string& path) {
 }
 
 bool FakePlatform::listDirectory(const std::string& folder, std::vector<std::string>& names) {
-    probes.push_back("list " + folder);
+    probe("list " + folder);
     auto found = folders_.find(resolve(folder));
     if (found == folders_.end()) {
         return false;
@@ -258,8 +339,9 @@ std::string FakePlatform::folderNameKey(const std::string& name) {
 }
 
 EntryKind FakePlatform::entryKind(const std::string& path) {
-    probes.push_back("kind " + path);
-    return kindAt(resolveParent(path));
+    probe("kind " + path);
+    const auto entry = entryPath(path);
+    return entry ? kindAt(*entry) : EntryKind::Missing;
 }
 
 EntryKind FakePlatform::kindAt(const std::string& entry) const {
@@ -277,13 +359,13 @@ EntryKind FakePlatform::kindAt(const std::string& entry) const {
 }
 
 std::unique_ptr<InputFile> FakePlatform::openForReading(const std::string& path) {
-    probes.push_back("open " + path);
+    probe("open " + path);
     auto found = files_.find(resolve(path));
     return found != files_.end() ? memoryFile(contents_.at(found->second)) : nullptr;
 }
 
 std::unique_ptr<InputFile> FakePlatform::openRegularFile(const std::string& path) {
-    probes.push_back("open " + path);
+    probe("open " + path);
     auto found = files_.find(resolve(path));
     if (found == files_.end() || devices_.count(found->second) != 0) {
         return nullptr;
@@ -292,51 +374,87 @@ std::unique_ptr<InputFile> FakePlatform::openRegularFile(const std::string& path
 }
 
 // A file is made in a folder that exists, where nothing stands.
-NewFile FakePlatform::createNewFile(const std::string& path) {
-    probes.push_back("create " + path);
-    const std::string entry = resolveParent(path);
-    if (kindAt(entry) != EntryKind::Missing) {
+NewFile FakePlatform::createNewFile(const std::string& path, const std::string&) {
+    probe("create " + path);
+    const auto entry = entryPath(path);
+    if (entry && kindAt(*entry) != EntryKind::Missing) {
         return NewFile{nullptr, true};
     }
     const int number = ++creations_;
-    if (!isFolder(parentOf(entry, separator())) || fails(number, WriteStep::Create)) {
+    if (!entry || !isFolder(parentOf(*entry, separator())) || fails(number, WriteStep::Create)) {
         return NewFile{};
     }
-    addFile(entry);
-    createdFiles_[entry] = number;
-    return NewFile{std::make_unique<FakeOutputFile>(*this, files_.at(entry), number)};
+    addFile(*entry);
+    createdFiles_[*entry] = number;
+    return NewFile{std::make_unique<FakeOutputFile>(*this, path, files_.at(*entry), number)};
 }
 
 // The file takes the place of whatever stands at `to`, a link included; a
 // folder or a read-only file stays.
 bool FakePlatform::replaceFile(const std::string& from, const std::string& to) {
-    probes.push_back("replace " + from + " " + to);
-    const std::string source = resolveParent(from);
-    const std::string target = resolveParent(to);
-    const auto created = createdFiles_.find(source);
+    probe("replace " + from + " " + to);
+    const auto source = entryPath(from);
+    const auto target = entryPath(to);
+    if (!source || !target) {
+        return false;
+    }
+    const auto created = createdFiles_.find(*source);
     const int number = created != createdFiles_.end() ? created->second : 0;
-    if (files_.count(source) == 0 || isFolder(target) || readOnly_.count(target) != 0 ||
+    if (files_.count(*source) == 0 || isFolder(*target) || readOnly_.count(*target) != 0 ||
         fails(number, WriteStep::Replace)) {
         return false;
     }
-    if (links_.erase(target) != 0 || files_.count(target) != 0) {
-        removeEntry(target);
+    if (links_.erase(*target) != 0 || files_.count(*target) != 0) {
+        removeEntry(*target);
     }
-    files_[target] = files_.at(source);
-    files_.erase(source);
-    removeEntry(source);
-    addEntry(target);
+    files_[*target] = files_.at(*source);
+    files_.erase(*source);
+    removeEntry(*source);
+    addEntry(*target);
+    replacedFiles_[*target] = number;
     return true;
 }
 
+bool FakePlatform::syncFolderOf(const std::string& path) {
+    probe("syncfolder " + path);
+    const auto entry = entryPath(path);
+    const auto replaced = entry ? replacedFiles_.find(*entry) : replacedFiles_.end();
+    return entry && isFolder(parentOf(*entry, separator())) &&
+           (replaced == replacedFiles_.end() || !fails(replaced->second, WriteStep::SyncFolder));
+}
+
 bool FakePlatform::removeFile(const std::string& path) {
-    probes.push_back("remove " + path);
-    const std::string entry = resolveParent(path);
-    if (links_.erase(entry) == 0 && files_.erase(entry) == 0) {
+    probe("remove " + path);
+    const auto entry = entryPath(path);
+    if (!entry || (links_.erase(*entry) == 0 && files_.erase(*entry) == 0)) {
         return false;
     }
-    removeEntry(entry);
+    removeEntry(*entry);
     return true;
+}
+
+bool FakePlatform::removeAbandonedFile(const std::string& path) {
+    probe("abandoned " + path);
+    const auto entry = entryPath(path);
+    const auto file = entry ? files_.find(*entry) : files_.end();
+    if (file == files_.end() || heldFiles_.count(file->second) != 0) {
+        return false;
+    }
+    files_.erase(file);
+    removeEntry(*entry);
+    return true;
+}
+
+// The folder given is held with links followed.
+void FakePlatform::holdFolder(const std::string& path) {
+    probe("hold " + path);
+    const std::string folder = withoutFinalSeparator(resolve(path));
+    held_.hold(path, isFolder(folder) ? FakeFolderHandle(*this, folder) : FakeFolderHandle());
+}
+
+void FakePlatform::releaseFolder() {
+    probe("release");
+    held_.release();
 }
 
 std::optional<std::string> FakePlatform::registryValue(const std::string& subkey) {

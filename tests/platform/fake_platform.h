@@ -3,22 +3,46 @@
 // is recorded, so a test can assert exactly which probes a rule made.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/held_folders.h"
 #include "platform/platform.h"
 
 namespace tessaly::testing {
 
 // The steps of writing a file, each of which can be made to fail.
-enum class WriteStep { Create, Write, Flush, Close, Replace };
+enum class WriteStep { Create, Write, Flush, Sync, Close, Replace, SyncFolder };
+
+class FakePlatform;
+
+// A folder held open by the run: with Windows conventions, no other program
+// may rename or replace it meanwhile (see swapForLink).
+class FakeFolderHandle {
+  public:
+    FakeFolderHandle() = default;
+    FakeFolderHandle(FakePlatform& platform, std::string path);
+    FakeFolderHandle(FakeFolderHandle&& other) noexcept { *this = std::move(other); }
+    FakeFolderHandle& operator=(FakeFolderHandle&& other) noexcept;
+    ~FakeFolderHandle();
+    bool valid() const { return platform_ != nullptr; }
+    // The folder's path, links on the way followed.
+    const std::string& path() const { return path_; }
+
+  private:
+    FakePlatform* platform_ = nullptr;
+    std::string path_;
+};
 
 class FakePlatform : public Platform {
   public:
-    explicit FakePlatform(PathStyle style = PathStyle::Windows) : style_(style) {}
+    explicit FakePlatform(PathStyle style = PathStyle::Windows);
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
 
     // Set-up. Folders are registered with their parents' listings in the
     // order they are added; a folder's parent is the text before its last
@@ -41,10 +65,23 @@ class FakePlatform : public Platform {
     void failFile(int number, WriteStep step) { failure_ = {number, step}; }
     // Whether the failing step was reached.
     bool failureMet() const { return failureMet_; }
+    // Makes the `number`-th write (1 for the first, of any file) meet an
+    // interrupt, as the system platform does after SIGINT or SIGTERM.
+    void interruptWrite(int number) { interruptedWrite_ = number; }
+
+    // Another program's doing: takes the folder at the path (links on the
+    // way followed) away with everything in it and puts a link to `target`
+    // in its place. False, and nothing changed, when the run holds the
+    // folder: Windows renames no folder that is open without delete sharing.
+    bool swapForLink(const std::string& folder, const std::string& target);
+    // Called with each probe before it is answered.
+    std::function<void(const std::string& probe)> beforeProbe;
 
     // Each probe as "exists PATH", "status PATH", "kind PATH", "mkdir PATH",
-    // "list PATH", "open PATH" (for reading), "create PATH",
-    // "replace FROM TO", "remove PATH".
+    // "list PATH", "open PATH" (for reading), "create PATH", "write PATH",
+    // "sync PATH", "close PATH", "replace FROM TO", "syncfolder PATH",
+    // "remove PATH", "abandoned PATH" (removeAbandonedFile), "hold PATH",
+    // "release".
     std::vector<std::string> probes;
     std::set<std::string> madeDirectories() const;
     // The content of the file the path reaches; nullopt when there is none.
@@ -69,13 +106,18 @@ class FakePlatform : public Platform {
     EntryKind entryKind(const std::string& path) override;
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<InputFile> openRegularFile(const std::string& path) override;
-    NewFile createNewFile(const std::string& path) override;
+    NewFile createNewFile(const std::string& path, const std::string& replacing) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
+    bool syncFolderOf(const std::string& path) override;
     bool removeFile(const std::string& path) override;
+    bool removeAbandonedFile(const std::string& path) override;
+    void holdFolder(const std::string& path) override;
+    void releaseFolder() override;
     std::optional<std::string> registryValue(const std::string& subkey) override;
 
   private:
     friend class FakeOutputFile;
+    friend class FakeFolderHandle;
     struct Failure {
         int number;
         WriteStep step;
@@ -85,6 +127,11 @@ class FakePlatform : public Platform {
     std::string resolve(const std::string& path) const;
     // Links followed up to the last name, which is taken as it is.
     std::string resolveParent(const std::string& path) const;
+    // The same through the held folders for a path below them; nullopt when
+    // no chain of real folders leads there.
+    std::optional<std::string> entryPath(const std::string& path);
+    // Records the probe and lets the hook act first.
+    void probe(std::string text);
     std::string withoutFinalSeparator(const std::string& path) const;
     // What stands at a path whose links are already resolved.
     EntryKind kindAt(const std::string& entry) const;
@@ -109,6 +156,12 @@ class FakePlatform : public Platform {
     std::optional<Failure> failure_;
     bool failureMet_ = false;
     int creations_ = 0;
+    std::map<std::string, int> replacedFiles_;  // path -> number of the file now there
+    std::multiset<std::string> heldFolders_;
+    std::set<std::uint64_t> heldFiles_;  // files being written
+    int writes_ = 0;
+    int interruptedWrite_ = 0;
+    HeldFolders<FakeFolderHandle> held_;
     std::map<std::string, std::string> driveDirectories_;  // "C:" -> its current directory
     std::string currentDrive_ = "C:";
     std::string posixCurrent_ = "/";

@@ -21,7 +21,7 @@ class SystemPlatformTest : public ::testing::Test {
     std::string at(const std::string& name) const { return (temp.path() / name).string(); }
     // Writes the text to a new file through the platform.
     bool create(const std::string& name, const std::string& text) {
-        auto file = platform.createNewFile(at(name)).file;
+        auto file = platform.createNewFile(at(name), "").file;
         return file && file->write(text) && file->close();
     }
     TempFolder temp;
@@ -45,11 +45,11 @@ TEST_F(SystemPlatformTest, ANewFileNeverReplacesOne) {
     writeFile(temp.path() / "earlier", "earlier");
     fs::create_directory(temp.path() / "folder");
     for (const std::string name : {"earlier", "folder"}) {
-        const NewFile refused = platform.createNewFile(at(name));
+        const NewFile refused = platform.createNewFile(at(name), "");
         EXPECT_FALSE(refused.file) << name;
         EXPECT_TRUE(refused.nameInUse) << name;
     }
-    const NewFile inMissingFolder = platform.createNewFile(at("missing") + separator + "f");
+    const NewFile inMissingFolder = platform.createNewFile(at("missing") + separator + "f", "");
     EXPECT_FALSE(inMissingFolder.file);
     EXPECT_FALSE(inMissingFolder.nameInUse);
     EXPECT_EQ(readFile(temp.path() / "earlier"), "earlier");
@@ -92,7 +92,7 @@ TEST_F(SystemPlatformTest, LinksAreNotFollowed) {
 
     EXPECT_EQ(platform.entryKind(at("file link")), EntryKind::Link);
     EXPECT_EQ(platform.entryKind(at("folder link") + separator), EntryKind::Link);
-    EXPECT_TRUE(platform.createNewFile(at("dangling")).nameInUse);
+    EXPECT_TRUE(platform.createNewFile(at("dangling"), "").nameInUse);
     EXPECT_FALSE(fs::exists(temp.path() / "made"));
 
     ASSERT_TRUE(create("new", "new"));
@@ -103,6 +103,63 @@ TEST_F(SystemPlatformTest, LinksAreNotFollowed) {
     EXPECT_TRUE(platform.removeFile(at("folder link") + separator));
     EXPECT_EQ(platform.entryKind(at("folder link")), EntryKind::Missing);
     EXPECT_TRUE(fs::is_directory(temp.path() / "folder"));
+}
+
+// A file being written is held: removing abandoned files leaves it. Once
+// let go (as a killed run lets go of its files), it is removed; a folder is
+// not.
+TEST_F(SystemPlatformTest, OnlyAbandonedFilesAreRemoved) {
+    NewFile made = platform.createNewFile(at("tesscli-1.tmp"), "");
+    ASSERT_TRUE(made.file);
+    fs::create_directory(temp.path() / "tesscli-2.tmp");
+
+    EXPECT_FALSE(platform.removeAbandonedFile(at("tesscli-1.tmp")));
+    EXPECT_TRUE(fs::exists(temp.path() / "tesscli-1.tmp"));
+    made.file.reset();
+    EXPECT_TRUE(platform.removeAbandonedFile(at("tesscli-1.tmp")));
+    EXPECT_FALSE(fs::exists(temp.path() / "tesscli-1.tmp"));
+    EXPECT_FALSE(platform.removeAbandonedFile(at("tesscli-2.tmp")));
+}
+
+// Below a held folder every folder on the way must be a real one: a link
+// put in place of a folder leads nowhere, and neither does "..". A folder
+// reached before is held: on Windows it cannot be moved; elsewhere what is
+// made in it goes where it went, never to the link's target.
+TEST_F(SystemPlatformTest, BelowAHeldFolderNoLinkIsFollowed) {
+    for (const char* folder : {"held/reached", "held/unreached", "outside"}) {
+        fs::create_directories(temp.path() / folder);
+    }
+    const std::string held = at("held");
+    const std::string reached = held + separator + "reached";
+    const std::string unreached = held + separator + "unreached";
+    platform.holdFolder(held);
+    EXPECT_EQ(platform.makeDirectory(reached + separator + "a"), MakeDirectoryResult::Created);
+    EXPECT_EQ(platform.makeDirectory(held + separator + ".." + separator + "up"),
+              MakeDirectoryResult::Failed);
+    std::error_code error;
+    for (const char* name : {"reached", "unreached"}) {
+        fs::rename(temp.path() / "held" / name, temp.path() / (std::string(name) + " moved"),
+                   error);
+        if (!error) {
+            fs::create_directory_symlink(temp.path() / "outside", temp.path() / "held" / name,
+                                         error);
+        }
+        if (error) {
+            platform.releaseFolder();
+            GTEST_SKIP() << "this system cannot rename a folder held or create a link: "
+                         << error.message();
+        }
+    }
+
+    EXPECT_EQ(platform.makeDirectory(reached + separator + "b"), MakeDirectoryResult::Created);
+    EXPECT_EQ(platform.makeDirectory(unreached + separator + "b"), MakeDirectoryResult::Failed);
+    EXPECT_FALSE(platform.createNewFile(unreached + separator + "f", "").file);
+    EXPECT_EQ(platform.entryKind(unreached + separator + "b"), EntryKind::Missing);
+    EXPECT_EQ(platform.entryKind(unreached), EntryKind::Link);
+    platform.releaseFolder();
+    EXPECT_TRUE(fs::is_empty(temp.path() / "outside"));
+    EXPECT_TRUE(fs::is_directory(temp.path() / "reached moved" / "b"));
+    EXPECT_FALSE(fs::exists(temp.path() / "up"));
 }
 
 // Only a file on a disk opens as a regular file; a device (endless) or a

@@ -3,10 +3,12 @@
 // earlier and new entries.
 #pragma once
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "output/replaced_file.h"
 #include "support/test_files.h"
@@ -37,6 +39,17 @@ inline bool sameAt(const Entries& entries, const std::string& path, const std::s
     return found != entries.end() && found->second == value;
 }
 
+// The temporary files among the entries.
+inline std::vector<std::string> temporaryFilesIn(const Entries& entries) {
+    std::vector<std::string> found;
+    for (const auto& [path, value] : entries) {
+        if (isTemporaryFileName(std::filesystem::path(path).filename().string())) {
+            found.push_back(path);
+        }
+    }
+    return found;
+}
+
 // What is wrong with `after`, a destination that held `earlier` when a run
 // that writes `complete` began: an entry that is neither the earlier one nor
 // the complete run's, or an earlier entry that is gone. (A link where a
@@ -64,16 +77,28 @@ struct KillCounts {
     int midway = 0;         // earlier and new files side by side
 };
 
+// How each run of killAtRandomMoments ends.
+struct Ending {
+    int signal = SIGKILL;
+    // After a SIGKILL, a second run into the destination, which must leave
+    // the complete project, no temporary file of the killed run included.
+    bool secondRun = false;
+};
+
 // Starts a run `points` times over the earlier project in `destination`, put
-// back each time from the copy in `kept`, and kills it at random moments
-// spread over the time its writing takes (from its "Creating" line on).
-// `start` starts the run with its console on the given descriptor and
-// returns its process id. After each kill every entry must pass faultOf
-// against the earlier project and `complete`, and nothing in `outside` may
-// have changed; the first fault found is reported as a test failure.
+// back each time from the copy in `kept`, and sends it the ending's signal
+// at random moments spread over the time its writing takes (from its
+// "Creating" line on). `start` starts the run with its console on the given
+// descriptor and returns its process id. After each signal every entry must
+// pass faultOf against the earlier project and `complete`, and nothing in
+// `outside` may have changed. A run interrupted (SIGINT, SIGTERM) must leave
+// no temporary file and end with status 1 and "Conversion failed:
+// interrupted", unless it had completed. The first fault found is reported
+// as a test failure.
 KillCounts killAtRandomMoments(const std::function<int(int output)>& start,
                                const std::filesystem::path& destination,
                                const std::filesystem::path& kept, const Entries& complete,
-                               const std::filesystem::path& outside, int points);
+                               const std::filesystem::path& outside, int points,
+                               const Ending& ending = {});
 
 }  // namespace tessaly::testing

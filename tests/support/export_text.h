@@ -43,15 +43,16 @@ inline std::string projectOfSize(int targets, int groups, int files) {
     std::string targetList;
     std::string groupList;
     for (int t = 0; t < targets; ++t) {
-        const std::string name = "T" + std::to_string(t);
-        targetList += target(name, "D" + std::to_string(t), "1");
+        const std::string number = std::to_string(t);
+        const std::string name = 'T' + number;
+        targetList += target(name, 'D' + number, "1");
         for (int g = 0; g < groups; ++g) {
             std::string refs;
             for (int f = 0; f < files; ++f) {
                 refs += fileRef(name, "/src/" + name + "/g" + std::to_string(g) + "/f" +
                                           std::to_string(f) + (f % 2 == 0 ? ".c" : ".h"));
             }
-            groupList += group("G" + std::to_string(g), refs);
+            groupList += group('G' + std::to_string(g), refs);
         }
     }
     return project(targetList, groupList);

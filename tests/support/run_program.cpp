@@ -1,5 +1,6 @@
 // Starting the built programs, POSIX only: the end-to-end suites run on the
 // build host.
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,9 +39,22 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     }
     argv.push_back(nullptr);
 
+    // Interrupts reach the program as they would from a terminal, even when
+    // the tests run with them ignored (in the background).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    posix_spawnattr_setsigdefault(&attributes, &interrupts);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program);
     }

@@ -14,6 +14,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -532,6 +533,70 @@ TEST_F(WineTest, NothingOutsideTheDestinationChanges) {
     EXPECT_FALSE(fs::is_symlink(driveC() / "out" / "person" / "Engine.p_s"));
     EXPECT_EQ(read("out/person/Engine.p_s"), "");
     EXPECT_TRUE(read("out/Engine.prj").starts_with("VersionTag45\r\n"));
+}
+
+// The attribute letters `attrib` shows for a file.
+std::string attributesShown(const ProgramResult& attrib) {
+    return attrib.output.substr(0, attrib.output.find(':') - 1);
+}
+
+// A file replaced keeps the attributes Wine shows (hidden, system); a
+// read-only file is not replaced. Every file is flushed to the disk before
+// it is renamed over the earlier one, and every rename is written through,
+// as Wine's trace of the calls shows.
+TEST_F(WineTest, ReplacedFilesKeepTheirAttributesAndReachTheDisk) {
+    writeAppExport(driveC() / "work" / "Engine.mcp.xml");
+    const Strings arguments{"Engine.mcp.xml", "C:\\out", ""};
+    ASSERT_EQ(tesscli(arguments).exitStatus, 0);
+    cmd("attrib +h C:\\out\\person\\Engine.p_s");
+    cmd("attrib +s C:\\out\\Engine.prj");
+    const Strings relay = {"reg",
+                           "add",
+                           "HKCU\\Software\\Wine\\Debug",
+                           "/v",
+                           "RelayInclude",
+                           "/d",
+                           "KERNEL32.FlushFileBuffers;KERNEL32.MoveFileExA",
+                           "/f"};
+    runProgram(kWine, relay, kPrefix);
+    Strings traced{"-c", "WINEDEBUG=+relay exec \"$0\" \"$@\" 2> trace.txt", kWine};
+    for (const std::string& argument : underWine(arguments)) {
+        traced.push_back(argument);
+    }
+
+    const ProgramResult result = runProgram("/bin/sh", traced, driveC() / "work");
+
+    runProgram(kWine, {"reg", "delete", relay[2], "/v", "RelayInclude", "/f"}, kPrefix);
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    int renames = 0;
+    bool flushed = false;
+    std::istringstream trace(read("work/trace.txt"));
+    for (std::string line; std::getline(trace, line);) {
+        if (line.find("Call KERNEL32.FlushFileBuffers(") != std::string::npos) {
+            flushed = true;
+        } else if (line.find("Call KERNEL32.MoveFileExA(") != std::string::npos) {
+            ++renames;
+            EXPECT_TRUE(flushed) << "not flushed before its rename: " << line;
+            EXPECT_NE(line.find(",00000009)"), std::string::npos)
+                << "not replacing and written through: " << line;
+            flushed = false;
+        }
+    }
+    EXPECT_EQ(renames, 4) << "the project file, two default personalities, App's";
+    EXPECT_NE(attributesShown(cmd("attrib C:\\out\\person\\Engine.p_s")).find('H'),
+              std::string::npos);
+    EXPECT_NE(attributesShown(cmd("attrib C:\\out\\Engine.prj")).find('S'), std::string::npos);
+
+    cmd("attrib +r C:\\out\\person\\Engine.p_c");
+    writeFile(driveC() / "out" / "person" / "Engine.p_c", "mine");
+    const ProgramResult readOnly = tesscli(arguments);
+    EXPECT_EQ(readOnly.exitStatus, 1);
+    EXPECT_EQ(lastLine(readOnly.output),
+              message::failure(ErrorCode::CannotWriteFile, "C:\\out\\person\\Engine.p_c"));
+    EXPECT_EQ(read("out/person/Engine.p_c"), "mine");
+    EXPECT_NE(attributesShown(cmd("attrib C:\\out\\person\\Engine.p_c")).find('R'),
+              std::string::npos);
+    cmd("attrib -r C:\\out\\person\\Engine.p_c");
 }
 
 // Names that Windows takes for one folder (letter case) or that become one

@@ -6,7 +6,9 @@
 // one write), then behaves as TESSALY_STUB_MODE says:
 // "exit N" exits with status N, "late MS N" waits MS milliseconds first,
 // "crash" kills itself, "hang" waits (after writing TESSALY_STUB_LOG +
-// ".running") until it is killed.
+// ".running") until it is killed, "interruptible" waits so too but ends as
+// tesscli does when asked to (SIGTERM: its last line, status 1), "stubborn"
+// waits and ignores the request.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +19,12 @@
 #include <thread>
 
 namespace {
+
+volatile std::sig_atomic_t asked = 0;
+
+void askToEnd(int) {
+    asked = 1;
+}
 
 void pause(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -73,13 +81,18 @@ int main(int argc, char* argv[]) {
 #endif
         std::abort();
     }
-    if (mode == "hang") {
+    if (mode == "hang" || mode == "interruptible" || mode == "stubborn") {
+        if (mode != "hang") {
+            std::signal(SIGTERM, mode == "stubborn" ? SIG_IGN : askToEnd);
+        }
         if (log) {
             std::ofstream(std::string(log) + ".running") << "running\n";
         }
-        for (;;) {
-            pause(100);
+        while (asked == 0) {
+            pause(10);
         }
+        write("Conversion failed: interrupted\n", "");
+        return 1;
     }
     if (mode.rfind("late ", 0) == 0) {
         char* rest = nullptr;

@@ -2,6 +2,7 @@
 // as told, and once against the real converter on the bundled example.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -201,6 +202,8 @@ class TestConverterRun : public QObject {
     void anotherRunAfterGoingBack();
     void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
+    void stopAsksTheConverterToEndFirst();
+    void aConverterThatDoesNotEndIsKilled();
     void stopQuestionClosesWhenTheRunEnds_data();
     void stopQuestionClosesWhenTheRunEnds();
     void existingProjectIsReplacedOnlyWhenAsked_data();
@@ -529,6 +532,51 @@ void TestConverterRun::closingDuringARunAsksFirst() {
         run.wizard.button(QWizard::CancelButton)->click();
         QCOMPARE(process->state(), QProcess::NotRunning);
     }
+}
+
+// Stop asks the converter to end (it then removes its temporary files): its
+// last line reaches the log, and its status 1 is no failure to report.
+void TestConverterRun::stopAsksTheConverterToEndFirst() {
+    RunFixture run("interruptible");
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
+    QPointer<QProcess> process = run.wizard.currentProcess();
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
+
+    run.answerNextBox(QMessageBox::Yes);
+    run.wizard.button(QWizard::CancelButton)->click();
+
+    QVERIFY(run.wizard.isHidden());
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process->exitCode(), 1);
+    QVERIFY(run.log().endsWith(QStringLiteral(
+        "\nstub: converting\nConversion failed: interrupted\nProject Conversion stopped.")));
+    QVERIFY(run.boxes.shown.isEmpty());
+}
+
+// A converter that does not end when asked is killed once the grace time
+// has passed.
+void TestConverterRun::aConverterThatDoesNotEndIsKilled() {
+    ScratchDirectory dir;
+    const QString log = dir.filePath(QStringLiteral("stub-arguments.txt"));
+    ScopedEnv logEnv("TESSALY_STUB_LOG", QFile::encodeName(log));
+    ScopedEnv modeEnv("TESSALY_STUB_MODE", "stubborn");
+    QProcess process;
+    process.start(QStringLiteral(STUB_TESSCLI_DIR) + QStringLiteral("/") + kConverterFile, {});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log + QStringLiteral(".running")), kTimeout);
+    constexpr int kGraceMs = 300;
+    QElapsedTimer timer;
+    timer.start();
+
+    tessaly::wizard::stopConverter(process, kGraceMs, kTimeout);
+
+    QVERIFY(timer.elapsed() >= kGraceMs);
+    QCOMPARE(process.state(), QProcess::NotRunning);
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QVERIFY(tessaly::wizard::wasStopped(process));
 }
 
 void TestConverterRun::stopQuestionClosesWhenTheRunEnds_data() {

@@ -52,9 +52,15 @@ class RegistryOnlyPlatform : public tessaly::Platform {
     std::unique_ptr<tessaly::InputFile> openRegularFile(const std::string&) override {
         return nullptr;
     }
-    tessaly::NewFile createNewFile(const std::string&) override { return tessaly::NewFile{}; }
+    tessaly::NewFile createNewFile(const std::string&, const std::string&) override {
+        return tessaly::NewFile{};
+    }
     bool replaceFile(const std::string&, const std::string&) override { return false; }
+    bool syncFolderOf(const std::string&) override { return false; }
     bool removeFile(const std::string&) override { return false; }
+    bool removeAbandonedFile(const std::string&) override { return false; }
+    void holdFolder(const std::string&) override {}
+    void releaseFolder() override {}
     std::optional<std::string> registryValue(const std::string& subkey) override {
         askedFor = subkey;
         return value_;
