@@ -59,12 +59,15 @@ class HeldFolders {
     };
 
     // nullopt when nothing is held or the path is not below the held folder.
+    // A path that climbs with "." or ".." is the user's own (a project name
+    // given with path parts): it is not below, and is reached by name.
     std::optional<Entry> entryAt(const std::string& path) {
         if (!holding_ || !isBelow(path)) {
             return std::nullopt;
         }
         std::vector<std::string> names = namesAfter(path.substr(path_.size()));
-        if (names.empty()) {
+        const auto wayOut = [](const std::string& name) { return name == "." || name == ".."; };
+        if (names.empty() || std::any_of(names.begin(), names.end(), wayOut)) {
             return std::nullopt;
         }
         Entry entry;
@@ -75,10 +78,7 @@ class HeldFolders {
         for (const std::string& name : names) {
             entry.folderPath += separators_[0] + name;
         }
-        const auto wayOut = [](const std::string& name) { return name == "." || name == ".."; };
-        if (!wayOut(entry.name) && std::none_of(names.begin(), names.end(), wayOut)) {
-            entry.folder = reach(names);
-        }
+        entry.folder = reach(names);
         return entry;
     }
 

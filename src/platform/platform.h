@@ -159,7 +159,8 @@ class Platform {
     // Windows without delete sharing, so that it cannot be renamed or
     // replaced meanwhile): a folder swapped for a link during the run cannot
     // lead a write elsewhere. An entry whose way is no chain of real folders
-    // (or holds "." or "..") is missing and cannot be made.
+    // is missing and cannot be made. A path that holds "." or ".." is the
+    // user's own choice (a project name with path parts) and is used by name.
     virtual void holdFolder(const std::string& path) = 0;
     virtual void releaseFolder() = 0;
 

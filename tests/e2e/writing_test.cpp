@@ -507,17 +507,15 @@ TEST_F(Writing, AFolderSwappedForALinkNeverLeadsAWriteOutside) {
     RecordProperty("completed", completed);
 }
 
-// A project name that climbs out of the destination ("-pn ../x") leads no
-// file outside it: the run fails at its first file, and nothing is written.
-TEST_F(Writing, AProjectNameCannotLeadOutside) {
-    const Tree before = snapshotTree(work.path());
-
+// A project name is the user's own path: "-pn ../x" puts the project file
+// beside the destination, as given, while the folders stay inside it.
+TEST_F(Writing, AProjectNameWithPathPartsIsUsedAsGiven) {
     const ProgramResult result = convert({"-pn", "../x"});
 
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(lastLine(result.output),
-              message::failure(ErrorCode::CannotWriteFile, w() + "/out/../x.prj"));
-    EXPECT_EQ(snapshotTree(work.path()), before);
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_TRUE(fs::is_regular_file(work.path() / "x.prj"));
+    EXPECT_FALSE(fs::exists(out() / "x.prj"));
+    EXPECT_TRUE(fs::is_directory(out() / "person"));
 }
 
 // A name, path or value holding a line break cannot add lines of its own to
