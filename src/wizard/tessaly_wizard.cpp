@@ -142,8 +142,11 @@ void TessalyWizard::proposeName(const QString& project) {
     if (!name.isEmpty() && name != proposedName) {
         return;
     }
-    const std::string proposal = tessaly::defaultProjectName(project.toLocal8Bit().toStdString(),
-                                                             QDir::separator().toLatin1());
+    // The rule cuts at the system's separator, while Qt's paths (a dialog's,
+    // a typed one) may hold "/" on Windows too.
+    const std::string proposal =
+        tessaly::defaultProjectName(QDir::toNativeSeparators(project).toLocal8Bit().toStdString(),
+                                    QDir::separator().toLatin1());
     proposedName = QString::fromLocal8Bit(proposal.data(), qsizetype(proposal.size()));
     VexaNameEdit->setText(proposedName);
 }

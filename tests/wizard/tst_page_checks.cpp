@@ -128,6 +128,7 @@ void TestPageChecks::nameProposedFromExport_data() {
     QTest::newRow("both extensions go") << "work" + sep + "Engine.mcp.xml" << "Engine";
     QTest::newRow("one extension")      << "work" + sep + "Engine.xml"     << "Engine";
     QTest::newRow("no extension")       << "work" + sep + "Engine"         << "Engine";
+    QTest::newRow("Qt's separators")    << "C:/work/Engine.mcp.xml"        << "Engine";
     QTest::newRow("blanks and accents") << "My D\u00e9mo.mcp.xml"           << "My D\u00e9mo";
     QTest::newRow("no export")          << ""                              << "";
     // clang-format on

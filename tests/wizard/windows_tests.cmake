@@ -1,0 +1,23 @@
+# The Windows build of the wizard's tests runs under Wine on the build host,
+# in a Wine prefix of its own, with the DLLs of Qt and of the compiler's
+# runtime found through Wine's PATH. Included before the tests are made:
+# every test program's command then starts under Wine.
+find_program(WINE_PROGRAM wine REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+# Wine shows the build host's root as drive Z:.
+set(host_drive "Z:")
+
+set(wine_path "")
+foreach(folder ${TESSALY_WINDOWS_DLL_FOLDERS})
+  string(APPEND wine_path "${host_drive}${folder}\\;")
+endforeach()
+list(APPEND wizard_test_environment
+  WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEPATH=${wine_path}")
+
+# The prefix is made once, before the first test.
+set(wizard_test_fixture wine_prefix)
+add_test(NAME wizard_wine_prefix COMMAND ${WINE_PROGRAM} wineboot -i)
+set_tests_properties(wizard_wine_prefix PROPERTIES
+  ENVIRONMENT "${wizard_test_environment}"
+  FIXTURES_SETUP wine_prefix
+  TIMEOUT 300)
