@@ -1,5 +1,6 @@
 // Finish runs tesscli: against a stand-in that records its arguments and ends
-// as told, and once against the real converter on the bundled example.
+// as told, and once against the real converter on the bundled example, whose
+// tree must be the one tesscli writes when run by hand.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -44,6 +45,19 @@ class ScopedEnv {
     bool had_;
     QByteArray old_;
 };
+
+// Every file below a folder, by its path relative to the folder, with its
+// bytes.
+QMap<QString, QByteArray> filesBelow(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files[QDir(folder).relativeFilePath(file.fileName())] =
+            file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+    return files;
+}
 
 struct FailureBoxes {
     QList<QPair<QString, QString>> shown;
@@ -354,7 +368,7 @@ void TestConverterRun::crashShowsNothing() {
 void TestConverterRun::ownFolderComesBeforePath() {
     ScratchDirectory other;
     // A PATH whose only tesscli is not the stand-in: the own folder must win.
-    const QString decoy = other.makeFile(QStringLiteral("tesscli"), "#!/bin/sh\nexit 3\n");
+    const QString decoy = other.makeFile(kConverterFile, "#!/bin/sh\nexit 3\n");
     QFile::setPermissions(decoy, QFile::permissions(decoy) | QFile::ExeOwner);
     ScopedEnv path("PATH", QFile::encodeName(other.path()));
     const QString found = tessaly::wizard::findConverter(QStringLiteral(STUB_TESSCLI_DIR));
@@ -387,7 +401,7 @@ void TestConverterRun::converterThatCannotStart() {
     RunFixture run("exit 0");
     ScratchDirectory folder;
     // Executable by its mode bits but not by its content.
-    const QString broken = folder.makeFile(QStringLiteral("tesscli"), QByteArray(16, '\x01'));
+    const QString broken = folder.makeFile(kConverterFile, QByteArray(16, '\x01'));
     QFile::setPermissions(broken, QFile::permissions(broken) | QFile::ExeOwner);
     run.wizard.setConverterSearchFolder(folder.path());
     QDir::setCurrent(run.dir.path());
@@ -612,6 +626,19 @@ void TestConverterRun::realConverterOnTheExample() {
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
     QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("Close"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
+
+    // tesscli run by hand with the same arguments writes the same tree.
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QMap<QString, QByteArray> fromWizard = filesBelow(out);
+    QVERIFY(QDir(out).removeRecursively() && QDir().mkpath(out));
+    QProcess byHand;
+    byHand.start(tessaly::wizard::findConverter(QStringLiteral(TESSCLI_DIR)),
+                 {QDir::toNativeSeparators(example), QDir::toNativeSeparators(out),
+                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("cw"))),
+                  QStringLiteral("-pn"), QStringLiteral("demo")});
+    QVERIFY(byHand.waitForFinished(kTimeout));
+    QCOMPARE(byHand.exitCode(), 0);
+    QCOMPARE(filesBelow(out), fromWizard);
 }
 
 QTEST_MAIN(TestConverterRun)
