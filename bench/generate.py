@@ -105,13 +105,13 @@ def setting(name, value, indent):
     return f"{indent}<SETTING><NAME>{name}</NAME><VALUE>{value}</VALUE></SETTING>"
 
 
-def search_path(path, root, recursive, indent):
+def search_path(path, root, recursive, indent, path_format="Unix"):
     i1, i2 = indent + "\t", indent + "\t\t"
     return NL.join([
         f"{indent}<SETTING>",
         f"{i1}<SETTING><NAME>SearchPath</NAME>",
         setting("Path", path, i2),
-        setting("PathFormat", "Unix", i2),
+        setting("PathFormat", path_format, i2),
         setting("PathRoot", root, i2),
         f"{i1}</SETTING>",
         setting("Recursive", "true" if recursive else "false", i1),

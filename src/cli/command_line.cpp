@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/export_command.h"
 #include "cli/path_normalisation.h"
 #include "platform/messages.h"
 
@@ -62,6 +63,9 @@ std::unique_ptr<ProjectConverter> makeConverter(const std::vector<std::string>& 
 namespace {
 
 int convert(const std::vector<std::string>& arguments, Platform& platform, Console& console) {
+    if (!arguments.empty() && arguments[0] == kExportOption) {
+        return exportBinaryProject({arguments.begin() + 1, arguments.end()}, platform, console);
+    }
     if (arguments.size() < 3) {
         printUsage(console);
         return 0;

@@ -1,5 +1,7 @@
 #include "cli/project_converter.h"
 
+#include "mcp/byte_view.h"
+#include "mcp/project_source.h"
 #include "output/ascii_case.h"
 #include "output/io_error.h"
 #include "output/project_writer.h"
@@ -51,7 +53,7 @@ bool ProjectConverter::acceptFile(const std::string& path) const {
 
 int ProjectConverter::run() {
     try {
-        xmlReader.open(platform_.openForReading(sourceProjectPath));
+        xmlReader.open(openProjectSource(platform_, sourceProjectPath, console_));
         const bool ok = readProject();
         if (!ok && xmlReader.good()) {
             print(message::unexpectedToken(xmlReader.currentText()));
@@ -61,6 +63,8 @@ int ProjectConverter::run() {
         print(message::failure(error.code(), sourceProjectPath));
     } catch (const IOERROR& error) {
         print(message::failure(error.code, error.path()));
+    } catch (const DamagedProjectError& error) {
+        print(message::damagedProject(error.reason()));
     }
     return 0;
 }

@@ -29,6 +29,21 @@ bool isFolder(Platform& platform, const std::string& path) {
     return platform.directoryFacts(path).has_value();
 }
 
+// Where the longest tail of `pieces` no longer than `limit`, joined with one
+// separator between pieces, starts; pieces.size() when none fits. Tails only
+// grow towards the front, so the first that is too long ends the search.
+std::size_t firstPieceThatFits(const std::vector<std::string>& pieces, std::size_t limit) {
+    std::size_t first = pieces.size();
+    for (std::size_t length = 0; first > 0; --first) {
+        const std::size_t separator = first < pieces.size() ? 1 : 0;
+        if (pieces[first - 1].size() + separator > limit - length) {
+            break;
+        }
+        length += pieces[first - 1].size() + separator;
+    }
+    return first;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> movedFolderPieces(std::string_view text,
@@ -52,24 +67,31 @@ std::optional<std::vector<std::string>> movedFolderPieces(std::string_view text,
     return std::nullopt;
 }
 
+// The longest tail that fits is joined once; each shorter one is its end,
+// so a candidate costs its own length and the search no more than the
+// limit allows, however many pieces the text has.
 std::string findMovedFolder(Platform& platform, const std::string& joined,
                             const std::vector<std::string>& pieces,
                             const std::string& projectRoot) {
     if (isFolder(platform, joined)) {
         return joined;
     }
-    const char separator = platform.separator();
-    for (std::size_t first = 0; first < pieces.size(); ++first) {
-        std::string candidate = projectRoot;
-        for (std::size_t i = first; i < pieces.size(); ++i) {
-            candidate += pieces[i];
-            if (i + 1 < pieces.size()) {
-                candidate += separator;
-            }
+    const std::size_t first = firstPieceThatFits(pieces, platform.maxPathLength());
+    std::string tail;
+    for (std::size_t i = first; i < pieces.size(); ++i) {
+        tail += pieces[i];
+        if (i + 1 < pieces.size()) {
+            tail += platform.separator();
         }
+    }
+    std::string_view rest = tail;
+    for (std::size_t i = first; i < pieces.size(); ++i) {
+        std::string candidate = projectRoot;
+        candidate += rest;
         if (isFolder(platform, candidate)) {
             return candidate;
         }
+        rest.remove_prefix(std::min(pieces[i].size() + 1, rest.size()));
     }
     return joined;
 }

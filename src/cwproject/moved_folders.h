@@ -27,7 +27,8 @@ std::optional<std::vector<std::string>> movedFolderPieces(std::string_view text,
 // The access path `joined` when it names an existing folder; otherwise the
 // longest tail of `pieces` that names an existing folder below
 // `projectRoot` (which ends in a separator); otherwise `joined`. One folder
-// probe per path tried.
+// probe per path tried; a tail longer than the platform's longest path is
+// no folder and is not tried.
 std::string findMovedFolder(Platform& platform, const std::string& joined,
                             const std::vector<std::string>& pieces, const std::string& projectRoot);
 

@@ -3,10 +3,15 @@
 namespace tessaly {
 
 std::string FolderNames::takeDistinct(const std::string& safeName) {
-    std::string name = safeName;
-    for (int number = 2; !used_.insert(platform_->folderNameKey(name)).second; ++number) {
-        name = safeName + "_" + std::to_string(number);
+    if (used_.insert(platform_->folderNameKey(safeName)).second) {
+        return safeName;
     }
+    int& number =
+        nextNumber_.try_emplace(platform_->folderNameKey(safeName + "_"), 2).first->second;
+    std::string name;
+    do {
+        name = safeName + "_" + std::to_string(number++);
+    } while (!used_.insert(platform_->folderNameKey(name)).second);
     return name;
 }
 

@@ -3,10 +3,13 @@
 // an earlier, different child already has, or that the converter itself uses
 // in that folder ("output", "person"), gets "_2", "_3", ... appended, the
 // first that is free. Names are compared as the file system compares them
-// (on Windows ignoring letter case).
+// (on Windows ignoring letter case). Each name's numbers are counted on from
+// where its last search ended, so a name shared by many siblings costs no
+// more per sibling than a name of its own.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/platform.h"
@@ -29,6 +32,10 @@ class FolderNames {
   private:
     Platform* platform_;
     std::unordered_set<std::string> used_;
+    // The next number to try for a name, below which every number is taken;
+    // kept by the key of the name with its "_", which its numbered forms
+    // extend by digits alone, so names of one key share their numbers.
+    std::unordered_map<std::string, int> nextNumber_;
 };
 
 }  // namespace tessaly

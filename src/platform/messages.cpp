@@ -68,4 +68,29 @@ std::string conversionFailed(std::string_view reason) {
     return withText("Conversion failed: ", reason);
 }
 
+std::string damagedProject(std::string_view reason) {
+    return withText("CW Project file is damaged: ", reason);
+}
+
+std::string exportUsage() {
+    return "Usage: tesscli --export-xml <source_proj> <export_file>";
+}
+
+std::string notBinaryProject(std::string_view path) {
+    return withText("Not a binary CW Project file: ", path);
+}
+
+std::string exportWritten(std::string_view path) {
+    return withText("CW Project export written: ", path);
+}
+
+std::string partNotRead(std::string_view what, std::string_view target) {
+    std::string line = withText("CW Project file part not read: ", what);
+    if (!target.empty()) {
+        line += " of target ";
+        line += target;
+    }
+    return line;
+}
+
 }  // namespace tessaly::message

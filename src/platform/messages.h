@@ -32,6 +32,15 @@ std::string projectCompleted();
 // The analyser personality given on the command line cannot be read.
 std::string cannotOpenGivenPersonality();
 std::string conversionFailed(std::string_view reason);
+// A binary project file that fails a structural check.
+std::string damagedProject(std::string_view reason);
+// The export of a binary project file, written on its own.
+std::string exportUsage();
+std::string notBinaryProject(std::string_view path);
+std::string exportWritten(std::string_view path);
+// A part of a binary project file that is not read, of a target or (target
+// empty) of the whole project.
+std::string partNotRead(std::string_view what, std::string_view target);
 
 }  // namespace message
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -149,6 +150,9 @@ class PosixPlatform final : public Platform {
     }
 
     std::string folderNameKey(const std::string& name) override { return name; }
+
+    // PATH_MAX counts the terminating NUL.
+    std::size_t maxPathLength() const override { return PATH_MAX - 1; }
 
     EntryKind entryKind(const std::string& path) override {
         const std::string entry = withoutFinalSeparators(path);

@@ -185,6 +185,11 @@ class Win32Platform final : public Platform {
                            upper.size() * sizeof(wchar_t));
     }
 
+    // The narrow calls take MAX_PATH characters, the terminating NUL
+    // included, after the path is converted to UTF-16; an ANSI code page
+    // (UTF-8 at most) spends up to three bytes on each.
+    std::size_t maxPathLength() const override { return (MAX_PATH - 1) * 3; }
+
     EntryKind entryKind(const std::string& path) override {
         const DWORD attributes = attributesOf(path);
         if (attributes == INVALID_FILE_ATTRIBUTES) {

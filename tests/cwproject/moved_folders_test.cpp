@@ -179,6 +179,39 @@ TEST(MovedFoldersTest, FoundBelowTheProjectFolder) {
     }
 }
 
+// A text of twice as many pieces as the platform's longest path holds: the
+// search starts at the longest tail that fits, one probe per tail, and
+// never tries a longer one, though the double has it.
+TEST(MovedFoldersTest, NoTailLongerThanThePlatformsLongestPath) {
+    for (const PathStyle style : {PathStyle::Windows, PathStyle::Posix}) {
+        const bool windows = style == PathStyle::Windows;
+        SCOPED_TRACE(windows ? "Windows form" : "Mac OS form, on POSIX");
+        // Pieces "abc" and their separators: the tail of `fits` pieces is
+        // exactly as long as the longest path.
+        const std::size_t fits = (FakePlatform(style).maxPathLength() + 1) / 4;
+        std::string text = windows ? "C:" : "Disk";
+        for (std::size_t i = 0; i < 2 * fits; ++i) {
+            text += windows ? "\\abc" : ":abc";
+        }
+        const auto tail = [&](std::size_t pieces) {
+            std::string path = windows ? "C:\\work\\demo\\abc" : "/work/demo/abc";
+            for (std::size_t i = 1; i < pieces; ++i) {
+                path += windows ? "\\abc" : "/abc";
+            }
+            return path;
+        };
+        auto result = parseAccessPath(text, windows ? "Windows" : "MacOS", "Absolute", style,
+                                      {tail(fits + 1), tail(fits - 2)});
+        EXPECT_EQ(result->converter->rootGroup->children.at(0)->userIncludePaths,
+                  Strings{tail(fits - 2)});
+        const Strings probes = statusProbes(*result);
+        ASSERT_EQ(probes.size(), 4u);
+        EXPECT_EQ(Strings(probes.begin() + 1, probes.end()),
+                  (Strings{"status " + tail(fits), "status " + tail(fits - 1),
+                           "status " + tail(fits - 2)}));
+    }
+}
+
 TEST(MovedFoldersTest, RecursiveWalksTheFolderFound) {
     const std::string settings = settingGroup(
         "SystemSearchPaths",

@@ -98,7 +98,7 @@ TEST(ProjectGrammarTest, TargetSections) {
     const std::string packages = element("PACKAGEACTIONLIST", element("PACKAGEACTION", "x"));
     const std::string packagesOsX =
         "<PACKAGEACTIONSLIST><PACKAGEACTION PACKAGEACTIONTYPE = \"Root\"><NAME>Q</NAME>"
-        "<PACKAGECONTAINER><PACKAGEACTION PACKAGEACTIONTYPE = \"Symlink\"><NAME>H</NAME>"
+        "<PACKAGECONTAINER><PACKAGEACTION PACKAGEACTIONTYPE = \"Symlink\"><NAME>H</NAME><A/><B/>"
         "</PACKAGEACTION></PACKAGECONTAINER></PACKAGEACTION></PACKAGEACTIONSLIST>";
     const GrammarCase cases[] = {
         {"every section",

@@ -46,7 +46,9 @@ const std::string kLongFolder =
     std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
 
 struct Case {
-    std::string name;  // tests/data/<name>/: input/ (copied into the work folder), expected/
+    // tests/data/<name>/: input/ (copied into the work folder, over the
+    // inputs below), expected/
+    std::string name;
     std::vector<Input> inputs;
     std::vector<std::string> arguments;
     int exitStatus = 0;
@@ -55,6 +57,8 @@ struct Case {
     // When set, tesscli runs once before the compared run, and this runs
     // between the two.
     std::function<void(const fs::path& work)> afterFirstRun = nullptr;
+    // The case whose expected/ this run must match, when not its own.
+    std::string expectedOf = {};
 };
 
 void writeExtraPersonality(const fs::path& work) {
@@ -83,6 +87,16 @@ const std::vector<Case>& cases() {
         // Default personalities, an empty CodeWarrior folder (no registry on
         // POSIX), and a destination given with "..", which stays uncleaned.
         {"demo_defaults", {kDemo}, {"demo.mcp.xml", "../out", ""}, 0, "demo"},
+        // The demo's export with CR line ends, as Mac OS wrote them: a CR is
+        // whitespace like an LF, so the project is the demo's, byte for byte.
+        {"demo_cr",
+         {kDemo},
+         {"demo.mcp.xml", "../out", ""},
+         0,
+         "demo",
+         nullptr,
+         nullptr,
+         "demo_defaults"},
         {"usage", {}, {"only", "two"}, 0},
         {"usage_no_arguments", {}, {}, 0},
         // Values of options are themselves examined as options; an option
@@ -227,12 +241,13 @@ ProgramResult runTesscli(const std::vector<std::string>& arguments, const fs::pa
 }
 
 void prepareWork(const Case& c, const fs::path& work) {
-    const fs::path ownInput = kTestData / c.name / "input";
-    if (fs::exists(ownInput)) {
-        fs::copy(ownInput, work, fs::copy_options::recursive);
-    }
     for (const Input& input : c.inputs) {
         fs::copy(kSourceDir / input.from, work / input.to, fs::copy_options::recursive);
+    }
+    const fs::path ownInput = kTestData / c.name / "input";
+    if (fs::exists(ownInput)) {
+        fs::copy(ownInput, work,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
     fs::create_directory(work / "out");
     if (c.setup) {
@@ -255,8 +270,8 @@ TEST_P(EndToEnd, MatchesExpectedOutputAndTree) {
     const ProgramResult result = runTesscli(c.arguments, folder);
 
     EXPECT_EQ(result.exitStatus, c.exitStatus) << result.output;
-    compareWithGolden(kTestData / c.name / "expected", result.output, work.path() / "out",
-                      work.path());
+    compareWithGolden(kTestData / (c.expectedOf.empty() ? c.name : c.expectedOf) / "expected",
+                      result.output, work.path() / "out", work.path());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(cases()),

@@ -1,6 +1,9 @@
 // libFuzzer target: arbitrary bytes as the exported project, through the whole
 // run (reader, grammar, settings, groups, writer), once with every file
-// accepted and once with the extension filter "c,h". Each run writes into a
+// accepted and once with the extension filter "c,h". Built a second time as
+// fuzz_binary_project (TESSALY_FUZZ_BINARY), which makes every input a
+// binary project file: one that does not start like one gets the magic of
+// the order its first byte's low bit picks. Each run writes into a
 // fresh, empty destination folder inside a temporary folder of this process.
 // Besides the sanitizers' findings, a run that breaks one of the rules of
 // conversion_checks.h is a finding.
@@ -15,6 +18,8 @@
 
 #include "cli/project_converter.h"
 #include "conversion_checks.h"
+#include "mcp/apple_single.h"
+#include "mcp/container.h"
 #include "platform/console.h"
 #include "platform/platform.h"
 
@@ -82,8 +87,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+#ifdef TESSALY_FUZZ_BINARY
+    if (!tessaly::isBinaryProject(bytes) && !tessaly::isAppleSingle(bytes)) {
+        bytes.insert(0, size > 0 && (data[0] & 1) != 0 ? "looc" : "cool");
+    }
+#endif
     std::FILE* file = std::fopen(workspace->source.c_str(), "wb");
-    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        std::fclose(file) != 0) {
         std::perror("writing the export");
         std::abort();
     }

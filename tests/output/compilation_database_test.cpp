@@ -60,7 +60,7 @@ TEST(CompilationDatabaseTest, InvalidUtf8BytesReadAsLatin1) {
 }
 
 TEST(CompilationDatabaseTest, JsonReadsBackEveryText) {
-    const std::string awkward = std::string("q\"b\\s\x01\x1f\tn\n\xE9 \xC3\xA9", 15);
+    const std::string awkward = std::string("q\"b\\s\x01\x1f\tn\n\xE9 \xC3\xA9\xC1\xBF", 17);
     const std::vector<CompileEntry> entries{
         {"C:\\work\\demo", "C:\\work\\demo\\" + awkward + ".c", {"cc", "-I" + awkward, "-c"}},
         {"/p", "/p/b.cpp", {"c++", "-c", "/p/b.cpp"}},

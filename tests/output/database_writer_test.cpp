@@ -37,16 +37,21 @@ TEST_F(DatabaseWriterTest, EntriesPerTargetWithTheirPrefixes) {
          {"C:\\src\\a.c", "", "C:\\src\\b.CPP", "C:\\src\\c.h", "C:\\src\\r.rsrc"}) {
         sources.addFile(file);
     }
-    // A target whose prefix file is found nowhere, with a prefix text and no
-    // personality of its own.
+    // A target whose prefix file is found nowhere, with a prefix text, that
+    // compiles C as C.
     GroupNode& tool = root.findOrAddChild("Tool");
-    tool.defines["MWFrontEnd_C_prefixname"] = "Gone.h";
+    tool.defines = {{"MWFrontEnd_C_cplusplus", "0"}, {"MWFrontEnd_C_prefixname", "Gone.h"}};
     root.children.back()->prefixText = "#define TOOL 1\n";
     tool.findOrAddChild("G").addFile("C:\\src\\a.c");
+    // A target with a prefix text alone: its header's "person" folder is
+    // taken, though it has no personality.
+    GroupNode& lib = root.findOrAddChild("Lib");
+    lib.prefixText = "#define LIB 1\n";
+    lib.findOrAddChild("person").addFile("C:\\src\\l.c");
 
     const nlohmann::json database = writeWithDatabase(root);
 
-    ASSERT_EQ(database.size(), 3u) << database.dump(1);
+    ASSERT_EQ(database.size(), 4u) << database.dump(1);
     const std::string appHeader = at("App/person/App.prefix.h");
     EXPECT_EQ(database[0]["directory"], "C:\\work\\demo");
     EXPECT_EQ(database[0]["file"], "C:\\src\\a.c");
@@ -54,13 +59,16 @@ TEST_F(DatabaseWriterTest, EntriesPerTargetWithTheirPrefixes) {
               (Strings{"cc", "-x", "c++", "-IC:\\work\\demo\\inc", "-isystemC:\\CW\\MSL",
                        "-D__option(x)=0", "-include", "C:\\inc\\AppPrefix.h", "-include", appHeader,
                        "-c", "C:\\src\\a.c"}));
-    EXPECT_EQ(database[1]["arguments"].front(), "c++");
+    EXPECT_EQ(database[1]["arguments"][0], "c++");
+    EXPECT_EQ(database[1]["arguments"][1], "-IC:\\work\\demo\\inc");
     EXPECT_EQ(database[1]["file"], "C:\\src\\b.CPP");
     EXPECT_EQ(database[2]["arguments"],
               (Strings{"cc", "-D__option(x)=0", "-include", at("Tool/person/Tool.prefix.h"), "-c",
                        "C:\\src\\a.c"}));
     EXPECT_EQ(readFile("App/person/App.prefix.h"), "#define APP 1\r\n");
     EXPECT_EQ(readFile("Tool/person/Tool.prefix.h"), "#define TOOL 1\r\n");
+    EXPECT_EQ(database[3]["arguments"][3], at("Lib/person/Lib.prefix.h"));
+    EXPECT_TRUE(isFolder("Lib/person_2/output"));
     EXPECT_EQ(console.lines.back(), message::projectCompleted());
 }
 

@@ -28,7 +28,8 @@ Strings valuesOf(const std::string& text, const std::string& key) {
 // Children whose folders would be the same, after making their names safe
 // or ignoring letter case on Windows, or that would take a name the
 // converter uses itself, get "_2", "_3", ...; the project file keeps their
-// names. Groups of one name under one node are one node.
+// names. Groups of one name under one node are one node. COM0 is no device
+// name: it stays.
 TEST(ProjectPlanTest, EveryNodeGetsAFolderOfItsOwn) {
     GroupNode root("root");
     GroupNode& debug = root.findOrAddChild("Debug");
@@ -41,8 +42,9 @@ TEST(ProjectPlanTest, EveryNodeGetsAFolderOfItsOwn) {
     root.findOrAddChild("a_b_2");
     root.addChild(std::make_unique<GroupNode>("a_b"));  // a second target of the same name
     root.findOrAddChild("Person").findOrAddChild("person");
-    const Strings names = {"Engine", "Debug", "person", "Output", "debug", "a/b",
-                           "a_b",    "a_b_2", "a_b",    "Person", "person"};
+    root.findOrAddChild("COM0");
+    const Strings names = {"Engine", "Debug", "person", "Output", "debug",  "a/b",
+                           "a_b",    "a_b_2", "a_b",    "Person", "person", "COM0"};
     struct Case {
         PathStyle style;
         std::string dest;
@@ -52,11 +54,11 @@ TEST(ProjectPlanTest, EveryNodeGetsAFolderOfItsOwn) {
         {PathStyle::Windows,
          "C:\\out",
          {"", "Debug", "Debug\\person_2", "Debug\\Output_2", "debug_2", "a_b", "a_b_2", "a_b_2_2",
-          "a_b_3", "Person_2", "Person_2\\person"}},
+          "a_b_3", "Person_2", "Person_2\\person", "COM0"}},
         {PathStyle::Posix,
          "/out",
          {"", "Debug", "Debug/person_2", "Debug/Output", "debug", "a_b", "a_b_2", "a_b_2_2",
-          "a_b_3", "Person", "Person/person"}},
+          "a_b_3", "Person", "Person/person", "COM0"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);

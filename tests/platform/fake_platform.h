@@ -63,6 +63,9 @@ class FakePlatform : public Platform {
     bool isFileSystemRoot(const std::string& path) override;
     // With Windows conventions, the letters A to Z in upper case.
     std::string folderNameKey(const std::string& name) override;
+    // The narrow Windows calls' MAX_PATH, or POSIX's PATH_MAX, less the
+    // terminating NUL: 259 or 4095.
+    std::size_t maxPathLength() const override { return style_ == PathStyle::Windows ? 259 : 4095; }
     EntryKind entryKind(const std::string& path) override;
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<InputFile> openRegularFile(const std::string& path) override;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -409,6 +410,57 @@ INSTANTIATE_TEST_SUITE_P(Genuine, WineSourceTrees,
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+// Binary project files beside their export, in their repository's tree on
+// drive C: both byte orders convert, under Windows rules, exactly as the
+// IDE's export of the same state.
+struct WinePair {
+    std::string name;
+    std::string treePaths;
+    std::string place;
+};
+
+class WineBinaryPairs : public WineTest, public ::testing::WithParamInterface<WinePair> {};
+
+TEST_P(WineBinaryPairs, BinaryProjectsConvertLikeTheirExport) {
+    const WinePair& pair = GetParam();
+    const fs::path root = driveC() / "repo";
+    fs::remove_all(root);
+    buildRepositoryTree(fs::path(TESSALY_TEST_DATA) / "real-trees" / pair.treePaths, root);
+    const fs::path kept = fs::path(TESSALY_TEST_DATA) / "binary-projects" / "pairs";
+    for (const std::string& file : {pair.name + ".mcp", pair.name + ".mcp.xml"}) {
+        fs::copy_file(kept / file, root / pair.place / file);
+    }
+    std::string place = pair.place;
+    std::replace(place.begin(), place.end(), '/', '\\');
+    std::vector<std::pair<ProgramResult, std::map<std::string, std::string>>> runs;
+    for (const std::string& source : {pair.name + ".mcp", pair.name + ".mcp.xml"}) {
+        fs::remove_all(driveC() / "out");
+        fs::create_directories(driveC() / "out");
+        const ProgramResult result = tesscli({"C:\\repo\\" + place + "\\" + source, "C:\\out", "",
+                                              "-cdb", "C:\\out\\compile_commands.json"},
+                                             root);
+        runs.emplace_back(result, snapshotTree(driveC() / "out"));
+    }
+    EXPECT_EQ(runs[0].first.exitStatus, 0);
+    EXPECT_EQ(lastLine(runs[0].first.output), message::projectCompleted());
+    EXPECT_EQ(runs[0].first.output, runs[1].first.output);
+    EXPECT_EQ(runs[0].second, runs[1].second);
+    EXPECT_GT(addedFilePaths(runs[0].first.output).size(), 10u);
+    fs::remove_all(root);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kept, WineBinaryPairs,
+    ::testing::Values(WinePair{"quesa-win-2007-03-02", "quesa-Quesa-win32-ide50-cr.paths",
+                               "Development/Projects/Windows"},
+                      WinePair{"w2c2-CoreMark-2023-01-22", "w2c2-CoreMark-mac-ide42-cr.paths",
+                               "examples/coremark/CW7"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
+
 // Writing: nothing lost, nothing outside the destination. Wine cannot make
 // symbolic links or junctions, and shows the host's own links only in part
 // (a link to a file looks like the file); these cases use hard links and

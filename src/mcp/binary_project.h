@@ -1,0 +1,84 @@
+// What is read of a binary project file: the parts of the project that the
+// export of the same project carries and that are understood, in the
+// export's own terms and order. Texts are the file's bytes (Mac OS Roman
+// from the Mac OS IDE), unconverted, and most are views into the file's
+// bytes, which must outlive what is read: a name that a thousand entries
+// share is then held once, whatever its length.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+struct BinaryFile {
+    std::uint32_t reference = 0;  // top byte: the target that created it
+    std::string_view name;
+    std::uint8_t pathType = 0;    // 2 "Name"; 1 a path relative to the project folder
+    std::uint8_t pathFormat = 0;  // 1 MacOS, 2 Windows, 3 Unix
+    std::uint8_t kind = 0;        // 0 Unknown, 1 Text, 2 Project, 3 Library, 4 Resource
+    std::uint32_t flags = 0;      // bit 0 Debug, bit 2 WeakImport
+};
+
+struct BinaryAccessPath {
+    std::uint16_t root = 0;  // 0 Absolute, 1 Project, 2 CodeWarrior, 3 System, 4 a source tree
+    std::uint16_t format = 0;
+    std::string_view path;
+    std::string_view treeName;  // for root 4
+    bool recursive = false;
+};
+
+struct BinaryAccessPaths {
+    bool alwaysSearchUserPaths = false;
+    bool interpretDosAndUnixPaths = false;
+    std::vector<BinaryAccessPath> user;
+    std::vector<BinaryAccessPath> system;
+};
+
+struct BinarySetting {
+    std::string name;
+    std::string value;
+};
+
+struct BinaryTarget {
+    std::string_view name;
+    std::optional<BinaryAccessPaths> accessPaths;
+    std::optional<std::vector<std::string_view>> environment;  // "NAME=value" texts
+    std::optional<std::vector<BinarySetting>> compilerSettings;
+    std::optional<std::string> prefixText;
+    std::vector<BinaryFile> files;
+    std::vector<std::uint32_t> linkOrder;  // file references
+    std::vector<std::string_view> subTargets;
+};
+
+// The group tree in document order, as the export writes it.
+struct GroupItem {
+    enum class Kind { Open, Close, File };
+    Kind kind = Kind::File;
+    std::string_view name;        // of an opened group
+    std::uint32_t reference = 0;  // of a file
+};
+
+// What a reader found in the file but could not read: told to the user, so
+// that nothing is dropped unseen.
+struct UnreadPart {
+    std::string_view target;  // empty for the project as a whole
+    std::string what;
+};
+
+struct BinaryProject {
+    std::vector<BinaryTarget> targets;
+    std::vector<std::string_view> targetOrder;
+    std::vector<GroupItem> groups;
+    std::vector<UnreadPart> unread;
+    std::size_t fileSize = 0;
+};
+
+// Reads a binary project file (starting with "cool" or "looc"); throws
+// DamagedProjectError when a structural check fails.
+BinaryProject readBinaryProject(std::string_view file);
+
+}  // namespace tessaly

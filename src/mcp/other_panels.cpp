@@ -1,0 +1,69 @@
+// The smaller panels: "C/C++ Preprocessor" (the prefix text, from +0x16,
+// ended by a NUL, with the Mac OS IDE's CR line ends), "Debugger Runtime"
+// (versions 2 and 3: a 16-bit count at +0x02, the variables from +0x410,
+// each ended by a NUL) and "Source Trees" (a 16-bit count at +0x02; no file
+// seen so far defines a tree, so their layout is not known).
+#include <string>
+
+#include "mcp/panel_readers.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kPrefixTextAt = 0x16;
+constexpr std::size_t kVariablesAt = 0x410;
+
+// CR LF and lone CR become LF, as an export's text reads.
+std::string withLfLineEnds(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            result += text[i];
+        } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+            result += '\n';
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string readPreprocessorPanel(const ByteView& panel) {
+    panel.bytes(kPrefixTextAt, 0, "prefix text");  // where the text starts lies in the record
+    return withLfLineEnds(panel.cText(kPrefixTextAt, panel.size() - kPrefixTextAt, "prefix text"));
+}
+
+std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
+                                               std::vector<std::string>& unread) {
+    const std::uint16_t version = panel.u16(0, "panel version");
+    const std::size_t count = panel.u16(2, "environment variable count");
+    std::vector<std::string_view> variables;
+    if (count == 0) {
+        return variables;
+    }
+    if (version != 2 && version != 3) {
+        unread.push_back(std::to_string(count) +
+                         " environment variables (Debugger Runtime panel version " +
+                         std::to_string(version) + ")");
+        return variables;
+    }
+    std::size_t at = kVariablesAt;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t room = at < panel.size() ? panel.size() - at : 0;
+        const std::string_view text = panel.cText(at, room, "environment variable");
+        if (text.size() == room) {
+            panel.bytes(at, room + 1, "environment variable");  // no NUL: reports the damage
+        }
+        variables.push_back(text);
+        at += text.size() + 1;
+    }
+    return variables;
+}
+
+std::size_t sourceTreeCount(const ByteView& panel) {
+    return panel.u16(2, "source tree count");
+}
+
+}  // namespace tessaly

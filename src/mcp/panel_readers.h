@@ -1,0 +1,30 @@
+// The settings panels of a target that the conversion uses, each stored as
+// its own record (a "pref" chunk) that starts with a 16-bit panel version;
+// each version has its own layout.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "mcp/binary_project.h"
+#include "mcp/byte_view.h"
+#include "mcp/string_table.h"
+
+namespace tessaly {
+
+// "Access Paths": the user and system access paths.
+BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable& names,
+                                       std::vector<std::string>& unread);
+// "C/C++ Compiler": the front end's settings, named and valued as the
+// export names them.
+std::vector<BinarySetting> readCompilerPanel(const ByteView& panel,
+                                             std::vector<std::string>& unread);
+// "C/C++ Preprocessor": the prefix text, with LF line ends.
+std::string readPreprocessorPanel(const ByteView& panel);
+// "Debugger Runtime": the environment variables, "NAME=value" each.
+std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
+                                               std::vector<std::string>& unread);
+// "Source Trees": how many trees the panel defines (their layout is not known).
+std::size_t sourceTreeCount(const ByteView& panel);
+
+}  // namespace tessaly

@@ -1,0 +1,157 @@
+#include "mcp/project_source.h"
+
+#include <cstring>
+#include <limits>
+
+#include "mcp/apple_single.h"
+#include "mcp/binary_project.h"
+#include "mcp/container.h"
+#include "mcp/export_xml.h"
+#include "platform/messages.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kMagicSize = 4;
+// Offsets in a binary project are 32-bit: nothing past this can be part
+// of one.
+constexpr std::size_t kMaxBinarySize = std::numeric_limits<std::uint32_t>::max();
+
+// Room set aside for a whole binary project, so that reading one moves no
+// bytes (only what is read is ever touched); larger files grow as needed.
+constexpr std::size_t kExpectedBinarySize = 16 << 20;
+
+// Reads until `size` bytes are had or the file ends.
+std::string readUpTo(InputFile& file, std::size_t size) {
+    std::string bytes;
+    bytes.reserve(std::min(size, kExpectedBinarySize));
+    char buffer[64 * 1024];
+    while (bytes.size() < size) {
+        const std::size_t got = file.read(buffer, std::min(sizeof buffer, size - bytes.size()));
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+// Copies what `buffer` takes of `text` from `pos` on, and moves `pos` past it.
+std::size_t copyOut(std::string_view text, std::size_t& pos, char* buffer, std::size_t size) {
+    const std::size_t count = std::min(size, text.size() - pos);
+    std::memcpy(buffer, text.data() + pos, count);
+    pos += count;
+    return count;
+}
+
+class MemoryInput final : public InputFile {
+  public:
+    explicit MemoryInput(std::string text) : text_(std::move(text)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        return copyOut(text_, pos_, buffer, size);
+    }
+    bool failed() const override { return false; }
+
+  private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// The file with the bytes already taken from its start given back first.
+class ReplayedInput final : public InputFile {
+  public:
+    ReplayedInput(std::string start, std::unique_ptr<InputFile> rest)
+        : start_(std::move(start)), rest_(std::move(rest)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        return pos_ < start_.size() ? copyOut(start_, pos_, buffer, size)
+                                    : rest_->read(buffer, size);
+    }
+    bool failed() const override { return rest_->failed(); }
+
+  private:
+    std::string start_;
+    std::size_t pos_ = 0;
+    std::unique_ptr<InputFile> rest_;
+};
+
+void tellUnread(const BinaryProject& project, Console& console) {
+    for (const UnreadPart& part : project.unread) {
+        console.line(message::partNotRead(exportText(part.what), exportText(part.target)));
+    }
+}
+
+// The export of a binary project, made a part at a time as it is read.
+class ExportInput final : public InputFile {
+  public:
+    ExportInput(std::string bytes, Console& console)
+        : bytes_(std::move(bytes)), project_(readBinaryProject(bytes_)), writer_(project_) {
+        tellUnread(project_, console);
+    }
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (pos_ == part_.size()) {
+            pos_ = 0;
+            if (!writer_.next(part_)) {
+                part_.clear();
+                return 0;
+            }
+        }
+        return copyOut(part_, pos_, buffer, size);
+    }
+    bool failed() const override { return false; }
+
+  private:
+    std::string bytes_;  // what project_ refers to
+    BinaryProject project_;
+    ExportWriter writer_;
+    std::string part_;
+    std::size_t pos_ = 0;
+};
+
+bool isWrapped(std::string_view start) {
+    return isBinaryProject(start) || isAppleSingle(start);
+}
+
+// The whole file, its data fork when it is an AppleSingle container.
+std::string unwrapped(std::string start, InputFile& rest) {
+    std::string bytes = std::move(start) + readUpTo(rest, kMaxBinarySize);
+    if (isAppleSingle(bytes)) {
+        bytes = std::string(appleSingleDataFork(bytes));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::string& path,
+                                             Console& console) {
+    std::unique_ptr<InputFile> file = platform.openForReading(path);
+    if (!file) {
+        return nullptr;
+    }
+    std::string start = readUpTo(*file, kMagicSize);
+    if (!isWrapped(start)) {
+        return std::make_unique<ReplayedInput>(std::move(start), std::move(file));
+    }
+    std::string bytes = unwrapped(std::move(start), *file);
+    if (isBinaryProject(bytes)) {
+        return std::make_unique<ExportInput>(std::move(bytes), console);
+    }
+    return std::make_unique<MemoryInput>(std::move(bytes));
+}
+
+std::optional<std::string> binaryProjectExport(InputFile& file, Console& console) {
+    std::string start = readUpTo(file, kMagicSize);
+    if (!isWrapped(start)) {
+        return std::nullopt;
+    }
+    const std::string bytes = unwrapped(std::move(start), file);
+    if (!isBinaryProject(bytes)) {
+        return std::nullopt;
+    }
+    const BinaryProject project = readBinaryProject(bytes);
+    tellUnread(project, console);
+    return exportXml(project);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,270 @@
+// Binary project files (.mcp) converted by the built tesscli: each binary
+// project beside the IDE's export of the same state converts to the same
+// console lines and the same tree, where their repository's tree is known
+// inside it; binary projects without an export convert, or are refused as
+// damaged, as each one's content says.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/golden_run.h"
+#include "platform/messages.h"
+#include "support/source_trees.h"
+#include "support/test_files.h"
+
+namespace tessaly::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Kept in tests/data/binary-projects, or read from the shared folder of
+// binary projects, which other machines may lack (the licence of some
+// repositories does not let this project redistribute their files).
+fs::path binaryProject(const std::string& folder, const std::string& file, bool kept) {
+    const fs::path root = kept ? fs::path(TESSALY_TEST_DATA) / "binary-projects"
+                               : fs::path(TESSALY_REAL_EXPORTS).parent_path() / "binary-projects";
+    return root / folder / file;
+}
+
+struct Conversion {
+    int exitStatus = -1;
+    std::string console;
+    std::map<std::string, std::string> tree;
+};
+
+// Converts `source` from a fresh work folder: the repository's tree (when
+// one is named) with the source and its companions at `place`, the
+// destination beside it. Work paths in the output read "@W".
+Conversion convertPlaced(const std::vector<fs::path>& files, const std::string& source,
+                         const std::string& treePaths, const std::string& place,
+                         std::vector<std::string> options) {
+    TempFolder work;
+    const fs::path repo = work.path() / "repo";
+    if (!treePaths.empty()) {
+        buildRepositoryTree(fs::path(TESSALY_TEST_DATA) / "real-trees" / treePaths, repo);
+    }
+    const fs::path at = repo / place;
+    fs::create_directories(at);
+    for (const fs::path& file : files) {
+        fs::copy_file(file, at / file.filename());
+    }
+    fs::create_directories(work.path() / "out");
+    writeFile(work.path() / "given.p_a", "-i \"given\"\n");
+    const std::string workPath = fs::canonical(work.path()).string();
+    std::vector<std::string> arguments = {source, workPath + "/out", ""};
+    for (std::string& option : options) {
+        arguments.push_back(replaceAll(option, "@W", workPath));
+    }
+    const ProgramResult result = runProgram(TESSCLI_PATH, arguments, at);
+    Conversion run{result.exitStatus, replaceAll(result.output, workPath, "@W"), {}};
+    for (auto& [path, content] : snapshotTree(work.path() / "out")) {
+        run.tree[path] = replaceAll(content, workPath, "@W");
+    }
+    return run;
+}
+
+void expectSameRun(const Conversion& binary, const Conversion& exported) {
+    EXPECT_EQ(binary.exitStatus, exported.exitStatus);
+    EXPECT_EQ(binary.console, exported.console);
+    EXPECT_EQ(binary.tree.size(), exported.tree.size());
+    for (const auto& [path, content] : exported.tree) {
+        const auto it = binary.tree.find(path);
+        ASSERT_NE(it, binary.tree.end()) << path;
+        EXPECT_EQ(it->second, content) << path;
+    }
+}
+
+struct Pair {
+    std::string name;
+    bool kept;
+    std::string treePaths;  // a repository tree of tests/data/real-trees, or none
+    std::string place;      // the project's folder in it
+};
+
+void PrintTo(const Pair& pair, std::ostream* out) {
+    *out << pair.name;
+}
+
+class BinaryPairs : public ::testing::TestWithParam<Pair> {};
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {},
+    {"-ext", "c,cpp,h", "-pn", "Renamed", "-ap", "@W/given.p_a", "-cdb",
+     "@W/out/compile_commands.json"},
+};
+
+TEST_P(BinaryPairs, ConvertLikeTheirExport) {
+    const Pair& pair = GetParam();
+    const fs::path binary = binaryProject("pairs", pair.name + ".mcp", pair.kept);
+    if (!fs::exists(binary)) {
+        GTEST_SKIP() << binary << " is not on this machine";
+    }
+    const std::vector<fs::path> files = {binary, fs::path(binary.string() + ".xml")};
+    for (const std::vector<std::string>& options : kOptionSets) {
+        SCOPED_TRACE(options.size());
+        const Conversion fromBinary =
+            convertPlaced(files, pair.name + ".mcp", pair.treePaths, pair.place, options);
+        const Conversion fromExport =
+            convertPlaced(files, pair.name + ".mcp.xml", pair.treePaths, pair.place, options);
+        EXPECT_EQ(fromBinary.exitStatus, 0);
+        EXPECT_NE(fromBinary.console.find(message::projectCompleted()), std::string::npos);
+        expectSameRun(fromBinary, fromExport);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, BinaryPairs,
+    ::testing::Values(Pair{"w2c2-CoreMark-2023-01-22", true, "w2c2-CoreMark-mac-ide42-cr.paths",
+                           "examples/coremark/CW7"},
+                      Pair{"w2c2-python-2023-01-23", true, "w2c2-CoreMark-mac-ide42-cr.paths",
+                           "examples/python/CW7"},
+                      Pair{"w2c2-rustwasi-2023-01-22", true, "w2c2-CoreMark-mac-ide42-cr.paths",
+                           "examples/rust-wasi/CW7"},
+                      Pair{"quesa-mac-2007-03-02", true, "quesa-Quesa-mac-ide50.paths",
+                           "Development/Projects/Mac"},
+                      Pair{"quesa-win-2007-03-02", true, "quesa-Quesa-win32-ide50-cr.paths",
+                           "Development/Projects/Windows"},
+                      Pair{"alephone-2001-12-13", false, "", "proj"},
+                      Pair{"alephone-2002-06-17", false, "", "proj"},
+                      Pair{"alephone-2002-08-03", false, "", "proj"},
+                      Pair{"alephone-2003-01-20", false, "", "proj"},
+                      Pair{"alephone-2003-05-08", false, "", "proj"},
+                      Pair{"alephone-2003-05-28", false, "", "proj"},
+                      Pair{"classilla-ScriptablePluginIDL", false, "", "proj"}));
+
+// What a binary project without an export must give: its files (one
+// "adding file" line per file node of its group tree that a target holds),
+// a damage line, or, for an export stored under a .mcp name, the export's
+// own conversion.
+struct Lone {
+    std::string file;
+    bool kept;
+    int filesAdded = -1;    // converts
+    std::string damage{};   // refused
+    bool isExport = false;  // read as the export it is
+};
+
+void PrintTo(const Lone& lone, std::ostream* out) {
+    *out << lone.file;
+}
+
+class BinaryWithoutExport : public ::testing::TestWithParam<Lone> {};
+
+int countLines(const std::string& text, const std::string& prefix) {
+    int count = 0;
+    for (std::size_t at = 0; (at = text.find(prefix, at)) != std::string::npos; ++at) {
+        count += at == 0 || text[at - 1] == '\n';
+    }
+    return count;
+}
+
+TEST_P(BinaryWithoutExport, ConvertsOrIsRefusedAsDamaged) {
+    const Lone& lone = GetParam();
+    const fs::path file = binaryProject("no-export", lone.file, lone.kept);
+    if (!fs::exists(file)) {
+        GTEST_SKIP() << file << " is not on this machine";
+    }
+    const Conversion run = convertPlaced({file}, lone.file, "", "proj", {});
+    const std::string unexpected = message::unexpectedToken("");
+    if (lone.filesAdded >= 0) {
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(countLines(run.console, message::addingFile("")), lone.filesAdded);
+        EXPECT_EQ(run.console.find(unexpected), std::string::npos);
+    } else if (!lone.damage.empty()) {
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.console, message::damagedProject(lone.damage) + "\n");
+        EXPECT_TRUE(run.tree.empty());
+    } else {
+        const TempFolder copy;
+        const fs::path asXml = copy.path() / (lone.file + ".xml");
+        fs::copy_file(file, asXml);
+        expectSameRun(run, convertPlaced({asXml}, asXml.filename().string(), "", "proj", {}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, BinaryWithoutExport,
+    ::testing::Values(
+        Lone{"Quesa-Development-Projects-Mac-Quesa_Viewer.mcp", true, 28},
+        Lone{"Quesa-SDK-Examples-Camera_Test-Camera_Test.mcp", true, 15},
+        Lone{"Quesa-SDK-Extras-OBJ.Reader-OBJ.Reader.mcp", true, 12},
+        Lone{"Quesa-SDK-Extras-Rayshade-Projects-MacOS-Rayshade.mcp", true, 174},
+        Lone{"Quesa-SDK-Extras-SampleImporter-SampleImporter.mcp", true, 2},
+        // Two of its 31 file nodes belong to a target deleted long ago.
+        Lone{"freetype-builds-netware-freetype2.mcp", true, 29},
+        Lone{"classilla-mozilla-editor-txmgr-tests-macbuild-txmgrTEST.mcp", true, 11},
+        Lone{"classilla-mozilla-security-nss-lib-macbuild-NSS-NSS-NSS.mcp", true, -1,
+             "chunk index past the end of the file"},
+        Lone{"alephone-Aleph_One_Classic_SDL.mcp", false, -1,
+             "chunk pref 1065011 overlaps chunk pref 1066808"},
+        Lone{"alephone-Expat-ExpatLib.mcp", false, 4}, Lone{"alephone-FaderClassic.mcp", false, 5},
+        Lone{"alephone-Pfhormz.mcp", false, 38}, Lone{"alephone-tools-MapChunker.mcp", false, 25},
+        Lone{"classilla-mozilla-build-mac-test-test.mcp", false, 1},
+        Lone{"classilla-mozilla-extensions-irc-macbuild-irc.mcp", false, 21},
+        Lone{"classilla-mozilla-gc-boehm-macbuild-gc.mcp", false, 27},
+        Lone{"classilla-mozilla-js-src-macbuild-JSRef.mcp", false, 43},
+        Lone{"classilla-mozilla-js-src-macbuild-JSRefOSX.mcp", false, 39},
+        Lone{"classilla-mozilla-mailnews-db-mork-macbuild-mork.mcp", false, 67},
+        Lone{"classilla-mozilla-plugin-oji-MRJ-testing-ConsoleApplet-ConsoleApplet.mcp", false, 4},
+        Lone{"classilla-mozilla-xpcom-tests-StringFactoringTests-StringTest.mcp", false, 42},
+        Lone{"classilla-mozilla-xpcom-typelib-xpt-macbuild-libxpt.mcp", false, 24},
+        Lone{"macsurf-browser-netsurf-frontends-macos9-MacSurf.mcp", false, -1, "", true}));
+
+// Damage as repositories show it, made from an intact file: every CR byte
+// turned into LF by a text conversion, and the file cut off anywhere.
+TEST(BinaryDamage, ConvertedLineEndsAndCutsAreRefusedAndNothingIsWritten) {
+    const std::string intact =
+        readFile(binaryProject("pairs", "w2c2-CoreMark-2023-01-22.mcp", true));
+    std::string converted = intact;
+    std::replace(converted.begin(), converted.end(), '\r', '\n');
+    std::vector<std::string> damaged = {converted};
+    for (std::size_t cut = 4; cut < intact.size(); cut += 7919) {
+        damaged.push_back(intact.substr(0, cut));
+    }
+    for (const std::string& bytes : damaged) {
+        TempFolder work;
+        writeFile(work.path() / "Damaged.mcp", bytes);
+        const Conversion run =
+            convertPlaced({work.path() / "Damaged.mcp"}, "Damaged.mcp", "", "p", {});
+        EXPECT_EQ(run.exitStatus, 1) << bytes.size();
+        EXPECT_TRUE(run.console.starts_with(message::damagedProject(""))) << run.console;
+        EXPECT_EQ(std::count(run.console.begin(), run.console.end(), '\n'), 1);
+        EXPECT_TRUE(run.tree.empty());
+    }
+}
+
+TEST(BinaryExport, IsWrittenOnItsOwnAndConvertsAsTheBinary) {
+    TempFolder work;
+    const fs::path binary = work.path() / "Quesa.mcp";
+    fs::copy_file(binaryProject("pairs", "quesa-win-2007-03-02.mcp", true), binary);
+    const std::string written = (work.path() / "Quesa.mcp.xml").string();
+    const ProgramResult result =
+        runProgram(TESSCLI_PATH, {"--export-xml", binary.string(), written}, work.path());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, message::exportWritten(written) + "\n");
+    expectSameRun(convertPlaced({binary}, "Quesa.mcp", "", "p", {}),
+                  convertPlaced({written}, "Quesa.mcp.xml", "", "p", {}));
+
+    const std::string before = readFile(binary);
+    for (const auto& [source, target, line] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {binary.string(), binary.string(),
+              message::failure(ErrorCode::CannotWriteFile, binary.string())},
+             {written, (work.path() / "again.xml").string(), message::notBinaryProject(written)},
+         }) {
+        const ProgramResult refused =
+            runProgram(TESSCLI_PATH, {"--export-xml", source, target}, work.path());
+        EXPECT_EQ(refused.exitStatus, 1);
+        EXPECT_EQ(refused.output, line + "\n");
+    }
+    EXPECT_EQ(readFile(binary), before);
+    EXPECT_FALSE(fs::exists(work.path() / "again.xml"));
+}
+
+}  // namespace
+}  // namespace tessaly::testing
