@@ -4,10 +4,11 @@
 # not the system's (Qt's own and the compiler's runtime), found by reading
 # the import tables, as windeployqt would.
 #   cmake -DPROGRAMS=a.exe;b.exe -DQT_PREFIX=<Qt> -DPLUGINS=platforms/qwindows.dll;...
-#         -DSEARCH=<folders holding DLLs> -DOBJDUMP=<objdump> -DDESTINATION=<folder>
-#         -P deploy-windows.cmake
+#         -DSEARCH=<folders holding DLLs> -DOBJDUMP=<objdump> -DSTRIP=<strip>
+#         -DDESTINATION=<folder> -P deploy-windows.cmake
 # The folder is made afresh beside DESTINATION and then moved into place.
-foreach(variable PROGRAMS QT_PREFIX PLUGINS SEARCH OBJDUMP DESTINATION)
+cmake_minimum_required(VERSION 3.25)
+foreach(variable PROGRAMS QT_PREFIX PLUGINS SEARCH OBJDUMP STRIP DESTINATION)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "deploy-windows.cmake: ${variable} is not set")
   endif()
@@ -25,17 +26,46 @@ foreach(plugin ${PLUGINS})
   list(APPEND plugin_files "${QT_PREFIX}/plugins/${plugin}")
 endforeach()
 
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND "${OBJDUMP}")
-# A DLL found in none of the folders searched is the system's.
-file(GET_RUNTIME_DEPENDENCIES
-  EXECUTABLES ${PROGRAMS}
-  LIBRARIES ${plugin_files}
-  DIRECTORIES ${SEARCH}
-  RESOLVED_DEPENDENCIES_VAR dlls
-  UNRESOLVED_DEPENDENCIES_VAR system_dlls)
+# Every DLL in the folders searched, by its name in lower case: Windows
+# matches DLL names without regard to case, this file system does not.
+foreach(folder ${SEARCH})
+  file(GLOB candidates "${folder}/*.dll")
+  foreach(candidate ${candidates})
+    get_filename_component(name "${candidate}" NAME)
+    string(TOLOWER "${name}" key)
+    if(NOT DEFINED found_${key})
+      set(found_${key} "${candidate}")
+    endif()
+  endforeach()
+endforeach()
+
+# The imports of each file, followed through the DLLs found; a DLL found in
+# none of the folders searched is the system's.
+set(pending ${PROGRAMS} ${plugin_files})
+set(dlls "")
+while(pending)
+  list(POP_FRONT pending file)
+  execute_process(COMMAND ${OBJDUMP} -p "${file}" OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cannot read the imports of ${file}")
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+  foreach(import ${imports})
+    string(REPLACE "DLL Name: " "" name "${import}")
+    string(TOLOWER "${name}" key)
+    if(DEFINED found_${key} AND NOT "${found_${key}}" IN_LIST dlls)
+      list(APPEND dlls "${found_${key}}")
+      list(APPEND pending "${found_${key}}")
+    endif()
+  endforeach()
+endwhile()
 file(COPY ${dlls} DESTINATION "${staging}")
+# The compiler runtime comes with its debugging symbols: a third of the size.
+file(GLOB_RECURSE copied "${staging}/*.dll" "${staging}/*.exe")
+execute_process(COMMAND ${STRIP} --strip-unneeded ${copied} RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot strip the deployed files")
+endif()
 
 file(REMOVE_RECURSE "${DESTINATION}")
 file(RENAME "${staging}" "${DESTINATION}")

@@ -243,9 +243,12 @@ void TessalyWizard::leaveExtensionsPage() {
 }
 
 ConverterFields TessalyWizard::fields() const {
-    return {CWProjectEdit->text(), VexaProjectEdit->text(), CWInstallDirEdit->text(),
-            VexaNameEdit->text(),  MsgPersonEdit->text(),   AnalPersonEdit->text(),
-            CmpPersonEdit->text(), extensionList,           cdbCheck->isChecked()};
+    // Paths in the system's own form: tesscli takes only "\" for a separator
+    // on Windows, where a path Qt accepts may hold "/".
+    const auto path = [](const QLineEdit* edit) { return QDir::toNativeSeparators(edit->text()); };
+    return {path(CWProjectEdit),  path(VexaProjectEdit), path(CWInstallDirEdit),
+            VexaNameEdit->text(), path(MsgPersonEdit),   path(AnalPersonEdit),
+            path(CmpPersonEdit),  extensionList,         cdbCheck->isChecked()};
 }
 
 void TessalyWizard::accept() {

@@ -221,6 +221,10 @@ void TestConverterRun::argumentsReachTheConverterUnchanged_data() {
                        "-ext", "cpp,res"};
     QTest::newRow("analyser only")
         << "" << " a " << "" << "" << QStringList{"-pn", "Engine", "-ap", " a "};
+    // A path is handed over in the system's form ("\" on Windows).
+    QTest::newRow("typed with /")
+        << "p/m.p_s" << "" << "" << ""
+        << QStringList{"-pn", "Engine", "-mp", QDir::toNativeSeparators("p/m.p_s")};
     // clang-format on
 }
 
@@ -245,10 +249,10 @@ void TestConverterRun::argumentsReachTheConverterUnchanged() {
     QVERIFY(run.finishAndWait());
     const QList<QStringList> runs = run.recordedRuns();
     QCOMPARE(runs.size(), 1);
-    QCOMPARE(runs[0],
-             (QStringList{run.wizard.CWProjectEdit->text(), run.wizard.VexaProjectEdit->text(),
-                          run.wizard.CWInstallDirEdit->text()} +
-              options));
+    QCOMPARE(runs[0], (QStringList{QDir::toNativeSeparators(run.wizard.CWProjectEdit->text()),
+                                   QDir::toNativeSeparators(run.wizard.VexaProjectEdit->text()),
+                                   QDir::toNativeSeparators(run.wizard.CWInstallDirEdit->text())} +
+                       options));
 }
 
 void TestConverterRun::successShowsOutputAndOffersClose() {

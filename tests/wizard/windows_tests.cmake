@@ -4,15 +4,20 @@
 # every test program's command then starts under Wine.
 find_program(WINE_PROGRAM wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
-# Wine shows the build host's root as drive Z:.
+# Wine shows the build host's root as drive Z:, and hands the programs it
+# starts no QT_ variable of the build host's: WINEQT_X becomes their QT_X.
 set(host_drive "Z:")
+set(qt_variable WINE)
 
 set(wine_path "")
 foreach(folder ${TESSALY_WINDOWS_DLL_FOLDERS})
   string(APPEND wine_path "${host_drive}${folder}\\;")
 endforeach()
-list(APPEND wizard_test_environment
-  WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEPATH=${wine_path}")
+# The offscreen platform draws text with the fonts of a folder: the build
+# host's DejaVu fonts, which it uses on Linux too.
+set(wizard_test_environment
+  WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEPATH=${wine_path}"
+  WINEQT_QPA_FONTDIR=${host_drive}/usr/share/fonts/truetype/dejavu)
 
 # The prefix is made once, before the first test.
 set(wizard_test_fixture wine_prefix)
