@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
         << "system_s=" << seconds(after.ru_stime) - seconds(before.ru_stime) << '\n'
         << "log_lines=" << log.count(QLatin1Char('\n')) + 1 << '\n'
         << "succeeded="
-        << (!failed && log.endsWith(QStringLiteral("Project Converted Successfully!")) ? 1 : 0)
+        << (!failed && log.contains(QStringLiteral("\nProject Converted Successfully!\n")) ? 1 : 0)
         << '\n';
     return 0;
 }

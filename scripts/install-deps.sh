@@ -10,7 +10,7 @@ set -euo pipefail
 converter=(cmake ninja-build g++ nlohmann-json3-dev)
 fuzz=(cmake ninja-build clang libclang-rt-14-dev)
 all=("${converter[@]}" "${fuzz[@]}" libgtest-dev libgmock-dev qt6-base-dev g++-mingw-w64-x86-64
-     fonts-dejavu-core wine cppcheck)
+     fonts-dejavu-core wine cppcheck lintian dpkg-dev groff-base)
 qt_mingw=(cmake ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64)
 bench=("${converter[@]}" python3 libbenchmark-dev libxml2-utils)
 

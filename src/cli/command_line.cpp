@@ -66,6 +66,10 @@ int convert(const std::vector<std::string>& arguments, Platform& platform, Conso
     if (!arguments.empty() && arguments[0] == kExportOption) {
         return exportBinaryProject({arguments.begin() + 1, arguments.end()}, platform, console);
     }
+    if (!arguments.empty() && arguments[0] == "--version") {
+        console.line(message::version());
+        return 0;
+    }
     if (arguments.size() < 3) {
         printUsage(console);
         return 0;

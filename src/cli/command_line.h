@@ -24,9 +24,10 @@ std::unique_ptr<ProjectConverter> makeConverter(const std::vector<std::string>& 
                                                 Platform& platform, Console& console);
 
 // Runs tesscli on the arguments after the program name; returns the exit
-// status (0 success or usage, 1 reported failure, or a console that could
-// not be written). Every failure, expected or not, ends in one line on the
-// console.
+// status (0 success, usage or version, 1 reported failure, or a console that
+// could not be written). "--version" as the first argument prints the
+// version and nothing else. Every failure, expected or not, ends in one line
+// on the console.
 int runCommandLine(const std::vector<std::string>& arguments, Platform& platform, Console& console);
 
 }  // namespace tessaly

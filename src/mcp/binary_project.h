@@ -78,7 +78,9 @@ struct BinaryProject {
 };
 
 // Reads a binary project file (starting with "cool" or "looc"); throws
-// DamagedProjectError when a structural check fails.
-BinaryProject readBinaryProject(std::string_view file);
+// DamagedProjectError when a structural check fails. What is read refers to
+// `file`, so a temporary is refused.
+BinaryProject readBinaryProject(const std::string& file);
+BinaryProject readBinaryProject(std::string&& file) = delete;
 
 }  // namespace tessaly

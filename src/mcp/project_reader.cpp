@@ -273,7 +273,7 @@ class Reader {
 
 }  // namespace
 
-BinaryProject readBinaryProject(std::string_view file) {
+BinaryProject readBinaryProject(const std::string& file) {
     return Reader(file).read();
 }
 

@@ -1,5 +1,7 @@
 #include "platform/messages.h"
 
+#include "version.h"
+
 namespace tessaly::message {
 
 namespace {
@@ -20,6 +22,10 @@ std::string usageLine1() {
 std::string usageLine2() {
     return "[-mp message_personality] [-ap analyser_personality] [-cp compiler_personality] [-ext "
            "file_extension]";
+}
+
+std::string version() {
+    return "tesscli " TESSALY_VERSION;
 }
 
 std::string addingFile(std::string_view path) {

@@ -20,6 +20,8 @@ namespace message {
 
 std::string usageLine1();
 std::string usageLine2();
+// The answer to --version: the program's name and Tessaly's version.
+std::string version();
 std::string addingFile(std::string_view path);
 std::string unexpectedToken(std::string_view token);
 // The line for a failure; `path` is the file or folder concerned (unused for

@@ -7,7 +7,34 @@ namespace tessaly::wizard {
 
 namespace {
 const QString kConverterName = QStringLiteral("tesscli");
+
+// An extension as tesscli compares it: ASCII letters in either case alike.
+QString comparedForm(QStringView extension) {
+    QString form = extension.toString();
+    for (QChar& c : form) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    return form;
 }
+
+// The list with each extension once, as first written. Empty entries stay:
+// they are no extension, and the list must not become empty (all files).
+QString withoutRepeats(const QString& list) {
+    QStringList kept;
+    QStringList seen;
+    for (const QString& extension : list.split(QLatin1Char(','))) {
+        const QString form = comparedForm(extension);
+        if (form.isEmpty() || !seen.contains(form)) {
+            seen << form;
+            kept << extension;
+        }
+    }
+    return kept.join(QLatin1Char(','));
+}
+
+}  // namespace
 
 QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom) {
     QString list;
@@ -20,22 +47,33 @@ QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& cus
     if (list.endsWith(QLatin1Char(','))) {
         list.chop(1);
     }
-    return list;
+    return withoutRepeats(list);
 }
 
 QString compilationDatabasePath(const QString& destination) {
     return destination + QDir::separator() + QStringLiteral("compile_commands.json");
 }
 
+QString projectFilePath(const QString& destination, const QString& name) {
+    return destination + QDir::separator() + name + QStringLiteral(".prj");
+}
+
 QString buildSummary(const ConverterFields& fields) {
     const QString kEnd = QStringLiteral("\n\n");
-    return QStringLiteral("Code Warrior Project:\n") + fields.project + kEnd +
+    const auto personality = [](const QString& path) {
+        return path.isEmpty() ? QStringLiteral("empty default") : path;
+    };
+    return QStringLiteral("Code Warrior Install Location:\n") + fields.codeWarriorDir + kEnd +
+           QStringLiteral("Code Warrior Project:\n") + fields.project + kEnd +
            QStringLiteral("Vexa / Vexa++ Project Directory:\n") + fields.destination + kEnd +
            QStringLiteral("Vexa / Vexa++ Project Name:\n") + fields.name + kEnd +
-           QStringLiteral("Message Personality:\n") + fields.messagePersonality + kEnd +
-           QStringLiteral("Tamplate Analyser Personality:\n") + fields.analyserPersonality + kEnd +
-           QStringLiteral("Compiler Personality:\n") + fields.compilerPersonality + kEnd +
-           QStringLiteral("File Extensions:\n") + fields.extensions + QStringLiteral("\n") +
+           QStringLiteral("Message Personality:\n") + personality(fields.messagePersonality) +
+           kEnd + QStringLiteral("Tamplate Analyser Personality:\n") +
+           personality(fields.analyserPersonality) + kEnd +
+           QStringLiteral("Compiler Personality:\n") + personality(fields.compilerPersonality) +
+           kEnd + QStringLiteral("File Extensions:\n") +
+           (fields.extensions.isEmpty() ? QStringLiteral("all files") : fields.extensions) +
+           QStringLiteral("\n") +
            (fields.compilationDatabase
                 ? QStringLiteral("\nCompilation Database:\n") +
                       compilationDatabasePath(fields.destination) + QStringLiteral("\n")

@@ -29,15 +29,20 @@ inline constexpr std::array<const char*, 8> kExtensionLiterals = {"cpp", "cc", "
                                                                   "h",   "hh", "hpp", "hxx"};
 
 // Ticked extensions (in the order of kExtensionLiterals), each followed by a
-// comma, then the custom text as typed; one trailing comma is dropped.
-// Duplicates and blanks stay.
+// comma, then the custom text as typed; one trailing comma is dropped. Each
+// extension is kept once, where it first stands, ignoring the case of ASCII
+// letters as tesscli does; blanks stay.
 QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom);
 
 // Where the compilation database goes: compile_commands.json in the
 // destination folder.
 QString compilationDatabasePath(const QString& destination);
 
-// The plain-text summary shown on the last page before a run; it names the
+// The project file tesscli writes: <name>.prj in the destination folder.
+QString projectFilePath(const QString& destination, const QString& name);
+
+// The plain-text summary shown on the last page before a run: every field,
+// what an empty personality or extension list stands for, and the
 // compilation database when one is asked for.
 QString buildSummary(const ConverterFields& fields);
 

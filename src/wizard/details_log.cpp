@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QTextCursor>
 #include <chrono>
 
@@ -17,6 +18,43 @@ constexpr std::chrono::milliseconds kBatchInterval(50);
 // much again as an average output line: output lines are kept up to this
 // many to a paragraph, separated by line breaks within it.
 constexpr int kLinesPerBlock = 100;
+
+// Whether the system's 8-bit code page is UTF-8 itself (always on POSIX
+// systems with Qt 6, and on Windows set to UTF-8): then there is no other
+// 8-bit code page to fall back on.
+bool systemCodePageIsUtf8() {
+    static const bool utf8 = QString::fromLocal8Bit("\xc3\xa9") == QStringView(u"\u00e9");
+    return utf8;
+}
+
+// A line of valid UTF-8 is UTF-8; any other line is in the system's 8-bit
+// code page, or Latin-1 where there is none: an export's names reach the
+// output as the export's bytes, whatever its encoding.
+QString decodeLine(QByteArrayView line) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    return systemCodePageIsUtf8() ? QString::fromLatin1(line) : QString::fromLocal8Bit(line);
+}
+
+// Whole lines, each ending in a line feed; in one step when all of them are
+// UTF-8, as the converter's output usually is.
+QString decodeLines(QByteArrayView lines) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(lines);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    text.clear();
+    for (qsizetype start = 0; start < lines.size();) {
+        const qsizetype end = lines.indexOf('\n', start) + 1;
+        text += decodeLine(lines.sliced(start, end - start));
+        start = end;
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -60,8 +98,9 @@ void DetailsLog::showLines(qsizetype end) {
     if (end <= 0) {
         return;
     }
-    // Whole lines only: no character of the encoding is cut at a line feed.
-    const QString lines = QString::fromLocal8Bit(pending.constData(), end);
+    // Whole lines only: no character is cut at a line feed, and each line is
+    // decoded by itself.
+    const QString lines = decodeLines(QByteArrayView(pending.constData(), end));
     pending.remove(0, end);
     QString text;
     text.reserve(lines.size() + 1);

@@ -25,8 +25,9 @@ class DetailsLog : public QObject {
     void appendParagraph(const QString& text);
     // Takes bytes of the converter's output as they arrive, however they are
     // cut: each complete line is shown once, on a line of its own, within a
-    // batch interval. The bytes are text in the system's 8-bit encoding; a
-    // line may end in LF or CR LF.
+    // batch interval. A line of valid UTF-8 is read as UTF-8, any other in
+    // the system's 8-bit code page (Latin-1 where that is UTF-8); a line may
+    // end in LF or CR LF.
     void appendOutput(const QByteArray& bytes);
     // Shows all output received so far, an unfinished last line included.
     void flushOutput();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -17,6 +18,8 @@
 #include "cli/command_line.h"
 #include "converter_run.h"
 #include "details_log.h"
+#include "field_checks.h"
+#include "field_mark.h"
 #include "platform/platform.h"
 #include "wizard_settings.h"
 
@@ -27,24 +30,65 @@ namespace {
 // How long the wizard waits for a converter it has stopped to end.
 constexpr int kStopTimeoutMs = 5000;
 
-enum class PathKind { File, Folder };
-
-bool pathIsA(const QString& path, PathKind kind) {
-    if (path.isEmpty()) {
-        return false;
-    }
-    const QFileInfo info(path);
-    return kind == PathKind::Folder ? info.isDir() : info.isFile();
+tessaly::PathStyle hostStyle() {
+    return tessaly::systemPlatform().pathStyle();
 }
 
-// Colours the edit's text black when it names an existing file or folder,
-// as the field asks, and red otherwise.
+// What a field shows when it is not accepted.
+QString problemText(FieldProblem problem, PathKind kind) {
+    switch (problem) {
+        case FieldProblem::None:
+            return QString();
+        case FieldProblem::NoPath:
+            return kind == PathKind::File ? TessalyWizard::tr("A file is needed")
+                                          : TessalyWizard::tr("A folder is needed");
+        case FieldProblem::NoSuchFile:
+            return TessalyWizard::tr("No such file");
+        case FieldProblem::NoSuchFolder:
+            return TessalyWizard::tr("No such folder");
+        case FieldProblem::FolderNotFile:
+            return TessalyWizard::tr("This is a folder, not a file");
+        case FieldProblem::FileNotFolder:
+            return TessalyWizard::tr("This is a file, not a folder");
+        case FieldProblem::NotAFile:
+            return TessalyWizard::tr("This is not a file");
+        case FieldProblem::NotAFolder:
+            return TessalyWizard::tr("This is not a folder");
+        case FieldProblem::NoName:
+            return TessalyWizard::tr("A name is needed");
+        case FieldProblem::NameWithSeparator:
+            return hostStyle() == tessaly::PathStyle::Windows
+                       ? TessalyWizard::tr("A name cannot contain / or \\")
+                       : TessalyWizard::tr("A name cannot contain /");
+        case FieldProblem::NameWithDots:
+            return TessalyWizard::tr("A name cannot contain ..");
+    }
+    return QString();
+}
+
+// Marks the edit black when it names an existing file or folder, as the
+// field asks, and red, saying why, otherwise.
 bool checkPath(QLineEdit* edit, PathKind kind) {
-    const bool valid = pathIsA(edit->text(), kind);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, valid ? QColor(0, 0, 0) : QColor(255, 0, 0));
-    edit->setPalette(palette);
-    return valid;
+    const FieldProblem problem = pathProblem(edit->text(), kind);
+    markField(edit, problemText(problem, kind));
+    return problem == FieldProblem::None;
+}
+
+// The same for the project's name.
+bool checkName(QLineEdit* edit) {
+    const FieldProblem problem = nameProblem(edit->text(), hostStyle());
+    markField(edit, problemText(problem, PathKind::File));
+    return problem == FieldProblem::None;
+}
+
+// An Alt chord that would type a character: one that no control takes as
+// its mnemonic would otherwise put its letter into the field. Ctrl+Alt is
+// AltGr on Windows and types; Alt with an editing key (Alt+Backspace undoes
+// on Windows) keeps its meaning.
+bool typesWithAlt(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+           !event->text().isEmpty() && event->text().at(0).isPrint();
 }
 
 }  // namespace
@@ -78,10 +122,13 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     }
 
     for (QLineEdit* edit : {CWInstallDirEdit, CWProjectEdit, VexaProjectEdit, VexaNameEdit,
-                            MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
+                            MsgPersonEdit, AnalPersonEdit, CmpPersonEdit, CustExtEdit}) {
         edit->installEventFilter(this);
     }
+    groupBox7->installEventFilter(this);
 
+    // Every field says at once what it lacks, before any is filled.
+    Page0LineEdit_textchanged(QString());
     CWInstallDirEdit->setText(codeWarriorDirFromRegistry(tessaly::systemPlatform(), stdout));
 
     for (QWizard::WizardButton which :
@@ -113,6 +160,16 @@ TessalyWizard::~TessalyWizard() {
 }
 
 bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) &&
+        typesWithAlt(static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
+    // The extensions frame's mnemonic leads to its first box, wherever the
+    // focus was (the toolkit's would return to the box focused last, or stay).
+    if (event->type() == QEvent::Shortcut && watched == groupBox7) {
+        cppCheck->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
     if (event->type() == QEvent::KeyRelease) {
         if (watched == CWInstallDirEdit || watched == CWProjectEdit || watched == VexaProjectEdit ||
             watched == VexaNameEdit) {
@@ -131,13 +188,13 @@ void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
     bool valid = checkPath(CWInstallDirEdit, PathKind::Folder);
     valid = checkPath(CWProjectEdit, PathKind::File) && valid;
     valid = checkPath(VexaProjectEdit, PathKind::Folder) && valid;
-    // A name of blanks only would make a project file named " .prj".
-    Page0->setComplete(valid && !VexaNameEdit->text().trimmed().isEmpty());
+    valid = checkName(VexaNameEdit) && valid;
+    Page0->setComplete(valid);
 }
 
 void TessalyWizard::proposeName(const QString& project) {
-    // The name follows the export, as tesscli names a project by default,
-    // until the user types a name of their own.
+    // The name follows the project (its .mcp file or its export), as tesscli
+    // names a project by default, until the user types a name of their own.
     const QString name = VexaNameEdit->text();
     if (!name.isEmpty() && name != proposedName) {
         return;
@@ -156,7 +213,9 @@ void TessalyWizard::Page1LineEdit_textchanged(const QString&) {
     // must be a file.
     bool valid = true;
     for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
-        if (!edit->text().isEmpty()) {
+        if (edit->text().isEmpty()) {
+            markField(edit, QString());
+        } else {
             valid = checkPath(edit, PathKind::File) && valid;
         }
     }
@@ -200,8 +259,8 @@ void TessalyWizard::CWInstallBrowseBtn_clicked() {
 }
 
 void TessalyWizard::CWProjectBrowseBtn_clicked() {
-    browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Exported Project"),
-           tr("CW Projects (*.mcp.xml)"), CWProjectEdit);
+    browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Project or Export"),
+           tr("CodeWarrior project or export (*.mcp *.xml)"), CWProjectEdit);
 }
 
 void TessalyWizard::VexaProjectBrowseBtn_clicked() {
@@ -257,9 +316,19 @@ void TessalyWizard::accept() {
     if (isRunning()) {
         return;
     }
+    const ConverterFields run = fields();
+    const QString project = projectFilePath(run.destination, run.name);
+    if (QFileInfo::exists(project) && !askYesNo(tr("%1 already exists in this folder. Replace it?")
+                                                    .arg(QFileInfo(project).fileName()))) {
+        return;
+    }
     auto* process = new QProcess(this);
     converterProcess = process;
-    const QStringList arguments = converterArguments(fields());
+    const QStringList arguments = converterArguments(run);
+    writtenFiles = {project};
+    if (run.compilationDatabase) {
+        writtenFiles << compilationDatabasePath(run.destination);
+    }
 
     detailsLog->setText(tr("Initialising Project Conversion ...\n"));
 
@@ -269,16 +338,17 @@ void TessalyWizard::accept() {
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(process, &QProcess::readyReadStandardOutput, this, &TessalyWizard::readFromStdout);
     connect(process, &QProcess::finished, this, &TessalyWizard::processExit);
-    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    const QString program = findConverter(converterSearchFolder);
+    connect(process, &QProcess::errorOccurred, this, [this, program](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            reportStartFailure();
+            reportStartFailure(
+                tr("%1 could not be started.").arg(QDir::toNativeSeparators(program)));
         }
     });
 
     Page3->setComplete(false);
-    const QString program = findConverter(converterSearchFolder);
     if (program.isEmpty()) {
-        reportStartFailure();
+        reportStartFailure(notFoundText());
     } else {
         setRunning(true);
         process->start(program, arguments);
@@ -295,19 +365,43 @@ void TessalyWizard::setRunning(bool running) {
     setOption(QWizard::DisabledBackButtonOnLastPage, running);
 }
 
-void TessalyWizard::reportStartFailure() {
+QString TessalyWizard::notFoundText() const {
+    const QString program = converterFileName(hostStyle());
+    return converterSearchFolder.isEmpty()
+               ? tr("%1 was looked for in the folders of the PATH.").arg(program)
+               : tr("%1 was looked for in %2 and in the folders of the PATH.")
+                     .arg(program, QDir::toNativeSeparators(converterSearchFolder));
+}
+
+void TessalyWizard::reportStartFailure(const QString& reason) {
     setRunning(false);
-    detailsLog->appendParagraph(
+    const QString text =
         tr("Project Conversion could not be executed: Please ensure %1 is set on the path.\n")
-            .arg(converterFileName(tessaly::systemPlatform().pathStyle())));
+            .arg(converterFileName(hostStyle())) +
+        reason;
+    detailsLog->appendParagraph(text);
+    showFailure(tr("Tessaly"), text);
+}
+
+bool TessalyWizard::askYesNo(const QString& text) {
+    // No is the default, for Enter as for Esc: neither stops or replaces
+    // anything by accident.
+    QMessageBox box(QMessageBox::Question, tr("Tessaly"), text, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowIcon(windowIcon());
+    openQuestion = &box;
+    const int answer = box.exec();
+    openQuestion = nullptr;
+    return answer == QMessageBox::Yes;
 }
 
 void TessalyWizard::reject() {
     if (isRunning()) {
-        const auto answer =
-            QMessageBox::question(this, tr("Tessaly"), tr("A conversion is running. Stop it?"),
-                                  QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
+        // The run may end while the question is open: the question then
+        // closes as if answered No, and the wizard stays.
+        if (!askYesNo(tr("A conversion is running. Stop it?")) || !isRunning()) {
             return;
         }
         stopConverter();
@@ -334,12 +428,16 @@ void TessalyWizard::readFromStdout() {
 
 void TessalyWizard::processExit() {
     setRunning(false);
+    if (openQuestion) {
+        openQuestion->done(QMessageBox::No);
+    }
     if (converterProcess) {
         detailsLog->appendOutput(converterProcess->readAllStandardOutput());
         detailsLog->flushOutput();
         if (converterProcess->exitStatus() == QProcess::NormalExit) {
             if (converterProcess->exitCode() == 0) {
                 detailsLog->appendParagraph(tr("Project Converted Successfully!"));
+                reportWrittenFiles();
                 Page3->setButtonText(QWizard::CancelButton, tr("Close"));
             } else {
                 showFailure(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
@@ -352,6 +450,14 @@ void TessalyWizard::processExit() {
             tr("The settings could not be saved in %1.")
                 .arg(QDir::toNativeSeparators(
                     QFileInfo(QLatin1String(kSettingsFileName)).absoluteFilePath())));
+    }
+}
+
+void TessalyWizard::reportWrittenFiles() {
+    const QStringList texts{tr("Project file written: %1"), tr("Compilation database written: %1")};
+    for (qsizetype i = 0; i < writtenFiles.size(); ++i) {
+        detailsLog->appendParagraph(texts.value(i).arg(
+            QDir::toNativeSeparators(QFileInfo(writtenFiles[i]).absoluteFilePath())));
     }
 }
 

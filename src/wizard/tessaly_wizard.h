@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QStringList>
 #include <functional>
 
 #include "tessaly_wizard_base.h"
@@ -13,6 +14,8 @@ namespace tessaly::wizard {
 struct ConverterFields;
 class DetailsLog;
 }  // namespace tessaly::wizard
+
+class QMessageBox;
 
 class TessalyWizard : public TessalyWizardBase {
     Q_OBJECT
@@ -81,7 +84,11 @@ class TessalyWizard : public TessalyWizardBase {
     bool isRunning() const;
     void setRunning(bool running);
     void stopConverter();
-    void reportStartFailure();
+    QString notFoundText() const;
+    void reportStartFailure(const QString& reason);
+    void reportWrittenFiles();
+    // Asks a question with Yes and No, No the default; true for Yes.
+    bool askYesNo(const QString& text);
     void readSettings();
     bool writeSettings();
     void showFailure(const QString& caption, const QString& text);
@@ -94,5 +101,7 @@ class TessalyWizard : public TessalyWizardBase {
     QString converterSearchFolder;
     BrowseDialog browseDialog;
     MessageBox failureBox;
-    QString cancelText;  // the Cancel button's own text
+    QString cancelText;                  // the Cancel button's own text
+    QStringList writtenFiles;            // what the latest run writes, the project first
+    QPointer<QMessageBox> openQuestion;  // a question being asked, if any
 };

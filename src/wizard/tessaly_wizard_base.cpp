@@ -13,6 +13,7 @@
 #include <initializer_list>
 
 #include "banner_images.h"
+#include "version.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ TessalyWizardBase::~TessalyWizardBase() = default;
 void TessalyWizardBase::languageChange() {
     // Mnemonic letters differ on each page, and from the wizard's own
     // buttons (Back, Next, Finish, Help).
-    setWindowTitle(tr("Tessaly 1.1"));
+    setWindowTitle(tr("Tessaly %1").arg(QStringLiteral(TESSALY_VERSION)));
     for (QWizardPage* page : {Page0, Page1, Page2, Page3}) {
         page->setTitle(QString());
     }
@@ -323,18 +324,18 @@ void TessalyWizardBase::languageChange() {
     }
 
     textLabel1_3_3->setText(tr("Welcome to the Norvane :: Tessaly"));
-    textLabel2_2->setText(
-        tr("This wizard will take you through the steps required to convert your CodeWarrior "
-           "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior exported project "
-           "(.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
-           "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
-           "named according to the name specified."));
+    textLabel2_2->setText(tr(
+        "This wizard will take you through the steps required to convert your CodeWarrior "
+        "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior project (.mcp) or its "
+        "export (.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
+        "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
+        "named according to the name specified."));
     groupBox1->setTitle(tr("CodeWarrior"));
     textLabel1_3_2->setText(tr("&Install Location"));
     CWInstallDirEdit->setToolTip(tr("Location of CodeWarrior install directory."));
     CWInstallBrowseBtn->setText(tr("B&rowse"));
-    textLabel1_3->setText(tr("&Exported Project"));
-    CWProjectEdit->setToolTip(tr("Path to the CW .mcp.xml file."));
+    textLabel1_3->setText(tr("Project/&Export"));
+    CWProjectEdit->setToolTip(tr("Path to the CW .mcp file or its .mcp.xml export."));
     CWProjectBrowseBtn->setText(tr("Br&owse"));
     groupBox2->setTitle(tr("Vexa / Vexa++ Project"));
     textLabel1->setText(tr("Fol&der"));

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "platform/fake_platform.h"
 #include "platform/messages.h"
 #include "support/recording_console.h"
+#include "version.h"
 
 namespace tessaly {
 namespace {
@@ -27,17 +30,33 @@ class CommandLineTest : public ::testing::Test {
     RecordingConsole console;
 };
 
-TEST_F(CommandLineTest, FewerThanThreeArgumentsPrintUsage) {
-    for (const Strings& arguments : {Strings{}, Strings{"a"}, Strings{"a", "b"}}) {
+// Fewer than three arguments print the usage; "--version" first, whatever
+// follows, prints the version. Neither looks at the file system.
+TEST_F(CommandLineTest, UsageAndVersion) {
+    const Strings usage{
+        "Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> "
+        "[-pn dest_proj_name]",
+        "[-mp message_personality] [-ap analyser_personality] "
+        "[-cp compiler_personality] [-ext file_extension]"};
+    const Strings version{"tesscli " TESSALY_VERSION};
+    const std::pair<Strings, Strings> cases[] = {
+        {{}, usage},
+        {{"a"}, usage},
+        {{"a", "b"}, usage},
+        {{"--version"}, version},
+        {{"--version", "p.mcp.xml", "out", "cw"}, version},
+        {{"a", "--version"}, usage},
+        {{"-version"}, usage},
+        {{"--Version"}, usage},
+    };
+    for (const auto& [arguments, lines] : cases) {
         console.lines.clear();
         EXPECT_EQ(runCommandLine(arguments, platform, console), 0);
-        EXPECT_EQ(console.lines,
-                  (Strings{"Usage: tesscli <source_proj> <dest_folder> <codewarrior_install_dir> "
-                           "[-pn dest_proj_name]",
-                           "[-mp message_personality] [-ap analyser_personality] "
-                           "[-cp compiler_personality] [-ext file_extension]"}));
+        EXPECT_EQ(console.lines, lines);
         EXPECT_TRUE(platform.probes.empty());
     }
+    // The version is the project's, two or three numbers.
+    EXPECT_TRUE(std::regex_match(TESSALY_VERSION, std::regex("[0-9]+\\.[0-9]+(\\.[0-9]+)?")));
 }
 
 TEST_F(CommandLineTest, PositionalArgumentsAndDefaults) {

@@ -37,36 +37,48 @@ struct Conversion {
     std::map<std::string, std::string> tree;
 };
 
-// Converts `source` from a fresh work folder: the repository's tree (when
-// one is named) with the source and its companions at `place`, the
-// destination beside it. Work paths in the output read "@W".
-Conversion convertPlaced(const std::vector<fs::path>& files, const std::string& source,
-                         const std::string& treePaths, const std::string& place,
-                         std::vector<std::string> options) {
-    TempFolder work;
-    const fs::path repo = work.path() / "repo";
-    if (!treePaths.empty()) {
-        buildRepositoryTree(fs::path(TESSALY_TEST_DATA) / "real-trees" / treePaths, repo);
+// A work folder: the repository's tree (when one is named) with the given
+// files at `place`, and an empty destination beside it that every
+// conversion starts from, so that each sees the same folders.
+class Workspace {
+  public:
+    Workspace(const std::vector<fs::path>& files, const std::string& treePaths,
+              const std::string& place)
+        : at_(work_.path() / "repo" / place) {
+        if (!treePaths.empty()) {
+            buildRepositoryTree(fs::path(TESSALY_TEST_DATA) / "real-trees" / treePaths,
+                                work_.path() / "repo");
+        }
+        fs::create_directories(at_);
+        for (const fs::path& file : files) {
+            fs::copy_file(file, at_ / file.filename());
+        }
+        writeFile(work_.path() / "given.p_a", "-i \"given\"\n");
     }
-    const fs::path at = repo / place;
-    fs::create_directories(at);
-    for (const fs::path& file : files) {
-        fs::copy_file(file, at / file.filename());
+
+    // Converts `source` from the project's folder. Work paths in the output
+    // read "@W".
+    Conversion convert(const std::string& source, std::vector<std::string> options = {}) {
+        const fs::path out = work_.path() / "out";
+        fs::remove_all(out);
+        fs::create_directories(out);
+        const std::string workPath = fs::canonical(work_.path()).string();
+        std::vector<std::string> arguments = {source, workPath + "/out", ""};
+        for (std::string& option : options) {
+            arguments.push_back(replaceAll(option, "@W", workPath));
+        }
+        const ProgramResult result = runProgram(TESSCLI_PATH, arguments, at_);
+        Conversion run{result.exitStatus, replaceAll(result.output, workPath, "@W"), {}};
+        for (auto& [path, content] : snapshotTree(out)) {
+            run.tree[path] = replaceAll(content, workPath, "@W");
+        }
+        return run;
     }
-    fs::create_directories(work.path() / "out");
-    writeFile(work.path() / "given.p_a", "-i \"given\"\n");
-    const std::string workPath = fs::canonical(work.path()).string();
-    std::vector<std::string> arguments = {source, workPath + "/out", ""};
-    for (std::string& option : options) {
-        arguments.push_back(replaceAll(option, "@W", workPath));
-    }
-    const ProgramResult result = runProgram(TESSCLI_PATH, arguments, at);
-    Conversion run{result.exitStatus, replaceAll(result.output, workPath, "@W"), {}};
-    for (auto& [path, content] : snapshotTree(work.path() / "out")) {
-        run.tree[path] = replaceAll(content, workPath, "@W");
-    }
-    return run;
-}
+
+  private:
+    TempFolder work_;
+    fs::path at_;
+};
 
 void expectSameRun(const Conversion& binary, const Conversion& exported) {
     EXPECT_EQ(binary.exitStatus, exported.exitStatus);
@@ -104,13 +116,11 @@ TEST_P(BinaryPairs, ConvertLikeTheirExport) {
     if (!fs::exists(binary)) {
         GTEST_SKIP() << binary << " is not on this machine";
     }
-    const std::vector<fs::path> files = {binary, fs::path(binary.string() + ".xml")};
+    Workspace work({binary, fs::path(binary.string() + ".xml")}, pair.treePaths, pair.place);
     for (const std::vector<std::string>& options : kOptionSets) {
         SCOPED_TRACE(options.size());
-        const Conversion fromBinary =
-            convertPlaced(files, pair.name + ".mcp", pair.treePaths, pair.place, options);
-        const Conversion fromExport =
-            convertPlaced(files, pair.name + ".mcp.xml", pair.treePaths, pair.place, options);
+        const Conversion fromBinary = work.convert(pair.name + ".mcp", options);
+        const Conversion fromExport = work.convert(pair.name + ".mcp.xml", options);
         EXPECT_EQ(fromBinary.exitStatus, 0);
         EXPECT_NE(fromBinary.console.find(message::projectCompleted()), std::string::npos);
         expectSameRun(fromBinary, fromExport);
@@ -169,7 +179,7 @@ TEST_P(BinaryWithoutExport, ConvertsOrIsRefusedAsDamaged) {
     if (!fs::exists(file)) {
         GTEST_SKIP() << file << " is not on this machine";
     }
-    const Conversion run = convertPlaced({file}, lone.file, "", "proj", {});
+    const Conversion run = Workspace({file}, "", "proj").convert(lone.file);
     const std::string unexpected = message::unexpectedToken("");
     if (lone.filesAdded >= 0) {
         EXPECT_EQ(run.exitStatus, 0);
@@ -183,7 +193,7 @@ TEST_P(BinaryWithoutExport, ConvertsOrIsRefusedAsDamaged) {
         const TempFolder copy;
         const fs::path asXml = copy.path() / (lone.file + ".xml");
         fs::copy_file(file, asXml);
-        expectSameRun(run, convertPlaced({asXml}, asXml.filename().string(), "", "proj", {}));
+        expectSameRun(run, Workspace({asXml}, "", "proj").convert(asXml.filename().string()));
     }
 }
 
@@ -230,7 +240,7 @@ TEST(BinaryDamage, ConvertedLineEndsAndCutsAreRefusedAndNothingIsWritten) {
         TempFolder work;
         writeFile(work.path() / "Damaged.mcp", bytes);
         const Conversion run =
-            convertPlaced({work.path() / "Damaged.mcp"}, "Damaged.mcp", "", "p", {});
+            Workspace({work.path() / "Damaged.mcp"}, "", "p").convert("Damaged.mcp");
         EXPECT_EQ(run.exitStatus, 1) << bytes.size();
         EXPECT_TRUE(run.console.starts_with(message::damagedProject(""))) << run.console;
         EXPECT_EQ(std::count(run.console.begin(), run.console.end(), '\n'), 1);
@@ -247,8 +257,8 @@ TEST(BinaryExport, IsWrittenOnItsOwnAndConvertsAsTheBinary) {
         runProgram(TESSCLI_PATH, {"--export-xml", binary.string(), written}, work.path());
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output, message::exportWritten(written) + "\n");
-    expectSameRun(convertPlaced({binary}, "Quesa.mcp", "", "p", {}),
-                  convertPlaced({written}, "Quesa.mcp.xml", "", "p", {}));
+    Workspace both({binary, written}, "", "p");
+    expectSameRun(both.convert("Quesa.mcp"), both.convert("Quesa.mcp.xml"));
 
     const std::string before = readFile(binary);
     for (const auto& [source, target, line] :

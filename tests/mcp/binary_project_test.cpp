@@ -165,7 +165,8 @@ TEST(BinaryProject, DeepGroupTreesAreRead) {
         nodes += project.groupNode("g", 1);
     }
     project.groups(1, nodes + project.fileNode(0x01000001));
-    const BinaryProject read = readBinaryProject(project.build().bytes);
+    const std::string bytes = project.build().bytes;  // what is read refers to it
+    const BinaryProject read = readBinaryProject(bytes);
     EXPECT_EQ(read.groups.size(), 2u * kDepth + 1);
 }
 
@@ -197,7 +198,8 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     project.panel("T", "Source Trees", project.bytes().u16(2).u16(2).u32(1).str());
     project.panel("T", "Debugger Runtime", project.bytes().u16(1).u16(3).padTo(516).str());
     project.groups(1, project.fileNode(0x05000009));
-    const BinaryProject read = readBinaryProject(project.build().bytes);
+    const std::string bytes = project.build().bytes;  // what is read refers to it
+    const BinaryProject read = readBinaryProject(bytes);
     std::vector<std::string> told;
     for (const UnreadPart& part : read.unread) {
         told.push_back(std::string(part.target) + ": " + part.what);

@@ -1,7 +1,8 @@
 // Renders the wizard's pages to PNG files:
 //   render_wizard_pages OUTPUT_FOLDER EXAMPLE_FOLDER TESSCLI_FOLDER
-// writes OUTPUT_FOLDER/page0.png .. page3.png, the four pages filled in, and
-// page3-run.png, the last page's log after tesscli (found in TESSCLI_FOLDER)
+// writes OUTPUT_FOLDER/page0-start.png, the first page as a new wizard shows
+// it with a name that is a path, page0.png .. page3.png, the four pages
+// filled in, and page3-run.png, the last page's log after tesscli (found in TESSCLI_FOLDER)
 // has converted the example (EXAMPLE_FOLDER, the bundled demo export). Meant
 // for the offscreen platform (QT_QPA_PLATFORM=offscreen);
 // scripts/render-wizard-pages.sh runs it.
@@ -90,6 +91,13 @@ int main(int argc, char* argv[]) {
 
     TessalyWizard wizard;
     wizard.setConverterSearchFolder(converterFolder);
+    wizard.show();
+    // Each field says what it lacks.
+    wizard.CWProjectEdit->setText(here + QStringLiteral("projects/demo.mcp.xml"));
+    wizard.VexaNameEdit->setText(QStringLiteral("../demo"));
+    bool ok = save(wizard, output, QStringLiteral("page0-start.png"));
+    wizard.VexaNameEdit->clear();
+
     wizard.CWInstallDirEdit->setText(here + QStringLiteral("projects/demo/cw"));
     wizard.CWProjectEdit->setText(here + QStringLiteral("projects/demo/demo.mcp.xml"));
     wizard.VexaProjectEdit->setText(here + QStringLiteral("analysis"));
@@ -99,9 +107,7 @@ int main(int argc, char* argv[]) {
     wizard.CmpPersonEdit->setText(here + QStringLiteral("personalities/missing.p_c"));
     wizard.cCheck->setChecked(true);
     wizard.hCheck->setChecked(true);
-    wizard.show();
 
-    bool ok = true;
     for (int page = 0; page < 4; ++page) {
         ok = save(wizard, output, QStringLiteral("page%1.png").arg(page)) && ok;
         if (page == 1) {

@@ -54,9 +54,10 @@ int main(int argc, char* argv[]) {
             out << argv[i] << '\n';
         }
     }
-    // Markup at the start, which a rich-text view would take for HTML, and
-    // a non-ASCII character in UTF-8, the system's encoding here.
-    std::string output = "<b>not bold</b> caf\xc3\xa9\nstub: converting\n";
+    // Markup at the start, which a rich-text view would take for HTML, a
+    // non-ASCII character in UTF-8, the system's encoding here, and a line
+    // in Latin-1, as a Latin-1 export's names come out.
+    std::string output = "<b>not bold</b> caf\xc3\xa9\nSourc\xe9s Latin\nstub: converting\n";
     const int extraLines =
         std::getenv("TESSALY_STUB_LINES") ? std::atoi(std::getenv("TESSALY_STUB_LINES")) : 0;
     for (int i = 0; i < extraLines; ++i) {

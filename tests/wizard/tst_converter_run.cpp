@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -69,6 +70,14 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+// How a test answers a message box: a button's click, or a key.
+struct Answer {
+    QMessageBox::StandardButton button = QMessageBox::NoButton;
+    int key = 0;  // when no button
 };
 
 // A wizard on its last page, ready to run, with the stand-in found first.
@@ -136,9 +145,10 @@ class RunFixture {
         return runs;
     }
 
-    // Answers the next message box the wizard shows with the given button,
-    // from inside the box's own event loop, and records what it showed.
-    void answerNextBox(QMessageBox::StandardButton answer) {
+    // Answers the next message box the wizard shows with the given button
+    // (or key), from inside the box's own event loop, and records what it
+    // showed. Without an answer, the box is only recorded.
+    void answerNextBox(Answer answer) {
         auto* poll = new QTimer(&wizard);
         QObject::connect(poll, &QTimer::timeout, poll, [this, poll, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -147,18 +157,25 @@ class RunFixture {
             }
             poll->stop();
             poll->deleteLater();
-            boxesSeen.append(
-                {box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-            if (QAbstractButton* button = box->button(answer)) {
+            boxesSeen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                              box->standardButton(box->defaultButton()),
+                              box->standardButton(box->escapeButton())});
+            if (answer.key != 0) {
+                QTest::keyClick(box, Qt::Key(answer.key));
+            } else if (QAbstractButton* button = box->button(answer.button)) {
                 button->click();
-            } else {
-                box->reject();
             }
         });
         poll->start(10);
     }
+    void answerNextBox(QMessageBox::StandardButton button) { answerNextBox(Answer{button}); }
 
     QString log() const { return wizard.DetailsText->toPlainText(); }
+    // The log's last lines after a successful run into out/ under that name.
+    QString successEnd(const QString& name = QStringLiteral("Engine")) const {
+        return QStringLiteral("Project Converted Successfully!\nProject file written: ") +
+               QDir::toNativeSeparators(dir.filePath(QStringLiteral("out/") + name + ".prj"));
+    }
     // What the Cancel button reads on the page shown.
     QString cancelText() const { return wizard.button(QWizard::CancelButton)->text(); }
     QString logFile() const { return log_; }
@@ -198,6 +215,11 @@ class TestConverterRun : public QObject {
     void anotherRunAfterGoingBack();
     void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
+    void stopQuestionClosesWhenTheRunEnds_data();
+    void stopQuestionClosesWhenTheRunEnds();
+    void existingProjectIsReplacedOnlyWhenAsked_data();
+    void existingProjectIsReplacedOnlyWhenAsked();
+    void logNamesTheCompilationDatabase();
     void noSecondRunWhileOneGoesOn();
     void closeAfterSuccessEndsTheWizard();
     void closeOnlyOnTheLastPageAfterSuccess();
@@ -268,12 +290,12 @@ void TestConverterRun::successShowsOutputAndOffersClose() {
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
     QVERIFY(run.waitForEnd());
     QCOMPARE(finished.size(), 0);  // Finish does not close the wizard
-    QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(QStringLiteral("Project Converted Successfully!")),
-                             kTimeout);
-    // Output is decoded as the system's 8-bit encoding (UTF-8 here) and
-    // shown as it is, markup included.
+    // The log ends naming the project file written.
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(QStringLiteral("\n") + run.successEnd()), kTimeout);
+    // Output is decoded line by line, UTF-8 or else Latin-1 here, and shown
+    // as it is, markup included.
     QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
-    QVERIFY(run.log().contains(QStringLiteral("<b>not bold</b> caf\u00e9\n")));
+    QVERIFY(run.log().contains(QStringLiteral("<b>not bold</b> caf\u00e9\nSourc\u00e9s Latin\n")));
     // The view follows the log to its end while output arrives.
     const QScrollBar* bar = run.wizard.DetailsText->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
@@ -304,16 +326,17 @@ void TestConverterRun::logShowsEachConverterLineOnce() {
     run.fill();
     run.toLastPage();
     QVERIFY(run.finishAndWait());
+    // Each line decoded by itself, however the pipe cut it.
     QStringList expected{QStringLiteral("<b>not bold</b> caf\u00e9"),
-                         QStringLiteral("stub: converting")};
+                         QStringLiteral("Sourc\u00e9s Latin"), QStringLiteral("stub: converting")};
     for (int i = 0; i < extraLines; ++i) {
         expected << QStringLiteral("stub: line %1").arg(i);
     }
     // The header ends in a line feed, so an empty line follows it.
     QTRY_COMPARE_WITH_TIMEOUT(run.log(),
                               QStringLiteral("Initialising Project Conversion ...\n\n") +
-                                  expected.join(QLatin1Char('\n')) +
-                                  QStringLiteral("\nProject Converted Successfully!"),
+                                  expected.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                                  run.successEnd(),
                               kTimeout);
 }
 
@@ -393,12 +416,27 @@ void TestConverterRun::converterNotFound() {
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
     QTest::qWait(200);
-    QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n\nProject Conversion "
-                                       "could not be executed: Please ensure ") +
-                            kConverterFile + QStringLiteral(" is set on the path.\n"));
+    // The box of a failed conversion says it too, and where the wizard
+    // looked.
+    const QString text =
+        QStringLiteral("Project Conversion could not be executed: Please ensure ") +
+        kConverterFile + QStringLiteral(" is set on the path.\n") + kConverterFile +
+        QStringLiteral(" was looked for in ") + QDir::toNativeSeparators(empty.path()) +
+        QStringLiteral(" and in the folders of the PATH.");
+    QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n\n") + text);
+    QCOMPARE(run.boxes.shown, (QList<QPair<QString, QString>>{{QStringLiteral("Tessaly"), text}}));
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
-    QVERIFY(run.boxes.shown.isEmpty());
     QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
+
+    // Without a folder of its own, only the PATH is searched.
+    run.wizard.setConverterSearchFolder(QString());
+    run.wizard.back();
+    run.wizard.next();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QTRY_COMPARE(run.boxes.shown.size(), 2);
+    QVERIFY(run.boxes.shown[1].second.endsWith(
+        QStringLiteral("\n") + kConverterFile +
+        QStringLiteral(" was looked for in the folders of the PATH.")));
 }
 
 void TestConverterRun::converterThatCannotStart() {
@@ -412,14 +450,14 @@ void TestConverterRun::converterThatCannotStart() {
     run.fill();
     run.toLastPage();
     run.wizard.button(QWizard::FinishButton)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        run.log().contains(
-            QStringLiteral("Project Conversion could not be executed: Please ensure ") +
-            kConverterFile + QStringLiteral(" is set on the path.")),
-        kTimeout);
+    const QString text =
+        QStringLiteral("Project Conversion could not be executed: Please ensure ") +
+        kConverterFile + QStringLiteral(" is set on the path.\n") +
+        QDir::toNativeSeparators(broken) + QStringLiteral(" could not be started.");
+    QTRY_VERIFY_WITH_TIMEOUT(run.log().endsWith(text), kTimeout);
     QTest::qWait(200);
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
-    QVERIFY(run.boxes.shown.isEmpty());
+    QCOMPARE(run.boxes.shown, (QList<QPair<QString, QString>>{{QStringLiteral("Tessaly"), text}}));
     QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
 }
 
@@ -447,15 +485,20 @@ void TestConverterRun::anotherRunAfterGoingBack() {
 
 void TestConverterRun::closingDuringARunAsksFirst_data() {
     QTest::addColumn<QString>("way");
+    QTest::addColumn<int>("answer");  // a button, or a key on the box
     QTest::addColumn<bool>("stop");
     for (const char* way : {"Cancel", "Esc", "close box"}) {
-        QTest::addRow("%s, stop", way) << way << true;
-        QTest::addRow("%s, go on", way) << way << false;
+        QTest::addRow("%s, Yes", way) << way << int(QMessageBox::Yes) << true;
+        QTest::addRow("%s, No", way) << way << int(QMessageBox::No) << false;
+        // No is the default and the escape: a stray Enter stops nothing.
+        QTest::addRow("%s, Enter", way) << way << -int(Qt::Key_Return) << false;
+        QTest::addRow("%s, Esc", way) << way << -int(Qt::Key_Escape) << false;
     }
 }
 
 void TestConverterRun::closingDuringARunAsksFirst() {
     QFETCH(QString, way);
+    QFETCH(int, answer);
     QFETCH(bool, stop);
     RunFixture run("hang");
     run.fill();
@@ -469,7 +512,8 @@ void TestConverterRun::closingDuringARunAsksFirst() {
     QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
 
-    run.answerNextBox(stop ? QMessageBox::Yes : QMessageBox::No);
+    run.answerNextBox(answer > 0 ? Answer{QMessageBox::StandardButton(answer)}
+                                 : Answer{QMessageBox::NoButton, -answer});
     if (way == QLatin1String("Cancel")) {
         run.wizard.button(QWizard::CancelButton)->click();
     } else if (way == QLatin1String("Esc")) {
@@ -483,6 +527,8 @@ void TestConverterRun::closingDuringARunAsksFirst() {
     QCOMPARE(run.boxesSeen[0].text, QStringLiteral("A conversion is running. Stop it?"));
     QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Question);
     QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(run.boxesSeen[0].defaultButton, QMessageBox::No);
+    QCOMPARE(run.boxesSeen[0].escapeButton, QMessageBox::No);
     if (stop) {
         QVERIFY(run.wizard.isHidden());
         QCOMPARE(run.wizard.result(), int(QDialog::Rejected));
@@ -501,6 +547,118 @@ void TestConverterRun::closingDuringARunAsksFirst() {
         run.wizard.button(QWizard::CancelButton)->click();
         QCOMPARE(process->state(), QProcess::NotRunning);
     }
+}
+
+void TestConverterRun::stopQuestionClosesWhenTheRunEnds_data() {
+    QTest::addColumn<int>("status");
+    QTest::newRow("success") << 0;
+    QTest::newRow("failure") << 1;
+}
+
+// A run that ends while "Stop it?" is open closes the question as if
+// answered No: the wizard stays, showing the run's end.
+void TestConverterRun::stopQuestionClosesWhenTheRunEnds() {
+    QFETCH(int, status);
+    RunFixture run(QByteArray("late 1500 ") + QByteArray::number(status));
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.wizard.button(QWizard::FinishButton)->click();
+    QPointer<QProcess> process = run.wizard.currentProcess();
+    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
+    run.answerNextBox(Answer{});  // seen, never answered...
+    // ...unless it is still open long after the run: then the test fails
+    // rather than waits for ever.
+    bool leftOpen = false;
+    QTimer::singleShot(10000, &run.wizard, [&leftOpen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            leftOpen = true;
+            box->done(QMessageBox::No);
+        }
+    });
+    // Returns once the question is gone.
+    run.wizard.button(QWizard::CancelButton)->click();
+
+    QVERIFY(!leftOpen);
+    QCOMPARE(run.boxesSeen.size(), 1);
+    QCOMPARE(run.boxesSeen[0].text, QStringLiteral("A conversion is running. Stop it?"));
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(process->state(), QProcess::NotRunning);
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QVERIFY(run.wizard.isVisible());
+    QVERIFY(!run.log().contains(QStringLiteral("stopped")));
+    if (status == 0) {
+        QVERIFY(run.log().endsWith(run.successEnd()));
+        QCOMPARE(run.cancelText(), QStringLiteral("Close"));
+    } else {
+        QCOMPARE(run.boxes.shown.size(), 1);  // the failure is still reported
+    }
+}
+
+void TestConverterRun::existingProjectIsReplacedOnlyWhenAsked_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<int>("answer");  // a button, or a key on the box
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("new project") << false << 0 << true;
+    QTest::newRow("Yes") << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("No") << true << int(QMessageBox::No) << false;
+    QTest::newRow("Enter") << true << -int(Qt::Key_Return) << false;
+    QTest::newRow("Esc") << true << -int(Qt::Key_Escape) << false;
+}
+
+// Finish into a folder that holds the project asks first; No leaves the
+// project and the wizard as they were.
+void TestConverterRun::existingProjectIsReplacedOnlyWhenAsked() {
+    QFETCH(bool, exists);
+    QFETCH(int, answer);
+    QFETCH(bool, runs);
+    RunFixture run("exit 0");
+    run.fill(QStringLiteral("Demo"));
+    if (exists) {
+        run.dir.makeFile(QStringLiteral("out/Demo.prj"), "earlier");
+    }
+    run.toLastPage();
+    run.wizard.show();
+    const QString summary = run.log();
+    run.answerNextBox(answer > 0 ? Answer{QMessageBox::StandardButton(answer)}
+                                 : Answer{QMessageBox::NoButton, -answer});
+    run.wizard.button(QWizard::FinishButton)->click();
+    if (exists) {
+        QCOMPARE(run.boxesSeen.size(), 1);
+        QCOMPARE(run.boxesSeen[0].caption, QStringLiteral("Tessaly"));
+        QCOMPARE(run.boxesSeen[0].text,
+                 QStringLiteral("Demo.prj already exists in this folder. Replace it?"));
+        QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Question);
+        QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(run.boxesSeen[0].defaultButton, QMessageBox::No);
+        QCOMPARE(run.boxesSeen[0].escapeButton, QMessageBox::No);
+    } else {
+        QTest::qWait(100);
+        QVERIFY(run.boxesSeen.isEmpty());
+    }
+    if (runs) {
+        QVERIFY(run.waitForEnd());
+        QCOMPARE(run.recordedRuns().size(), 1);
+    } else {
+        QTest::qWait(200);
+        QVERIFY(!run.wizard.currentProcess());
+        QCOMPARE(run.log(), summary);
+        QVERIFY(run.wizard.button(QWizard::FinishButton)->isEnabled());
+        QCOMPARE(run.dir.read(QStringLiteral("out/Demo.prj")), QByteArray("earlier"));
+    }
+}
+
+void TestConverterRun::logNamesTheCompilationDatabase() {
+    RunFixture run("exit 0");
+    run.fill();
+    run.wizard.cdbCheck->setChecked(true);
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        run.log().endsWith(run.successEnd() + QStringLiteral("\nCompilation database written: ") +
+                           QDir::toNativeSeparators(
+                               run.dir.filePath(QStringLiteral("out/compile_commands.json")))),
+        kTimeout);
 }
 
 void TestConverterRun::noSecondRunWhileOneGoesOn() {
@@ -534,7 +692,7 @@ void TestConverterRun::noSecondRunWhileOneGoesOn() {
     QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
     run.wizard.next();
     QTest::qWait(200);
-    QVERIFY(run.log().startsWith(QStringLiteral("Code Warrior Project:\n")));
+    QVERIFY(run.log().startsWith(QStringLiteral("Code Warrior Install Location:\n")));
     QVERIFY(!run.log().contains(QStringLiteral("stub:")));
     QVERIFY(finish->isEnabled());
 }
@@ -596,10 +754,9 @@ void TestConverterRun::settingsThatCannotBeSavedAreReported() {
     QVERIFY(run.finishAndWait());
     const QString path = QDir::toNativeSeparators(run.dir.filePath(QStringLiteral("settings.txt")));
     QTRY_VERIFY_WITH_TIMEOUT(
-        run.log().endsWith(
-            QStringLiteral("\nProject Converted Successfully!\nThe settings could not "
-                           "be saved in ") +
-            path + QLatin1Char('.')),
+        run.log().endsWith(QStringLiteral("\n") + run.successEnd() +
+                           QStringLiteral("\nThe settings could not be saved in ") + path +
+                           QLatin1Char('.')),
         kTimeout);
 }
 

@@ -1,5 +1,6 @@
 // The details log: the converter's output shown line for line however the
-// pipe cuts it, decoded as the system's 8-bit encoding, in batches.
+// pipe cuts it, each line decoded as UTF-8 or else as the system's 8-bit code
+// page (Latin-1 here, where that is UTF-8), in batches.
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QtTest>
@@ -55,6 +56,12 @@ void TestDetailsLog::linesWhateverTheCuts_data() {
     QTest::newRow("unfinished last")  << QByteArray("a\nCompleted")   << QStringList{"a", "Completed"};
     QTest::newRow("UTF-8")            << QByteArray("D\xc3\xa9mo \xe2\x82\xac\n")
                                       << QStringList{"D\u00e9mo \u20ac"};
+    QTest::newRow("Latin-1")          << QByteArray("Sourc\xe9s Latin\r\n\xe9\xe8\n")
+                                      << QStringList{"Sourc\u00e9s Latin", "\u00e9\u00e8"};
+    QTest::newRow("mixed lines")      << QByteArray("D\xc3\xa9mo\nSourc\xe9s\n\xe2\x82\xac\n\xc3\n")
+                                      << QStringList{"D\u00e9mo", "Sourc\u00e9s", "\u20ac", "\u00c3"};
+    QTest::newRow("mixed in a line")  << QByteArray("\xc3\xa9 or \xe9\nok\n")
+                                      << QStringList{"\u00c3\u00a9 or \u00e9", "ok"};
     QTest::newRow("markup as text")   << QByteArray("<b>x</b> &amp;\n") << QStringList{"<b>x</b> &amp;"};
     QTest::newRow("many lines")       << manyBytes                    << many;
     // clang-format on

@@ -20,7 +20,7 @@ class TestExtensionsAndSummary : public QObject {
     void extensionList_data();
     void extensionList();
     void summaryOnLeavingExtensionsPage();
-    void emptyValuesLeaveEmptyLines();
+    void emptyValuesSayWhatTheyStandFor();
     void onlyLeavingExtensionsPageBuildsTheSummary();
     void backAndNextRebuilds();
     void arguments_data();
@@ -57,7 +57,12 @@ void TestExtensionsAndSummary::extensionList_data() {
     QTest::newRow("custom only")            << QStringList{}           << "res,xml"  << "res,xml";
     QTest::newRow("custom trailing comma")  << QStringList{}           << "res,xml," << "res,xml";
     QTest::newRow("only one comma removed") << QStringList{}           << "res,,"    << "res,";
-    QTest::newRow("duplicate kept")         << QStringList{"cppCheck"} << "cpp"      << "cpp,cpp";
+    QTest::newRow("each once")              << QStringList{"cCheck"}   << "c,h"      << "c,h";
+    QTest::newRow("each once, any case")    << QStringList{"cppCheck"} << "CPP,h,H"  << "cpp,h";
+    QTest::newRow("custom repeats")         << QStringList{}           << "res,xml,Res" << "res,xml";
+    QTest::newRow("non-ASCII case differs") << QStringList{}           << "\u00e9,\u00c9" << "\u00e9,\u00c9";
+    QTest::newRow("blank makes another")    << QStringList{"cCheck"}   << " c,c"     << "c, c";
+    QTest::newRow("empty entries stay")     << QStringList{}           << "c,,c,,"   << "c,,";
     QTest::newRow("leading blank kept")     << QStringList{"ccCheck"}  << " res"     << "cc, res";
     QTest::newRow("trailing blank kept")    << QStringList{"cCheck"}   << "s, "      << "c,s, ";
     QTest::newRow("lone comma")             << QStringList{}           << ","        << "";
@@ -78,8 +83,9 @@ void TestExtensionsAndSummary::extensionList() {
     wizard.button(QWizard::NextButton)->click();
     QCOMPARE(wizard.currentPage(), wizard.Page3);
     QCOMPARE(wizard.currentExtensionList(), list);
-    QVERIFY(wizard.DetailsText->toPlainText().endsWith(QStringLiteral("File Extensions:\n") + list +
-                                                       QLatin1Char('\n')));
+    const QString shown = list.isEmpty() ? QStringLiteral("all files") : list;
+    QVERIFY(wizard.DetailsText->toPlainText().endsWith(QStringLiteral("File Extensions:\n") +
+                                                       shown + QLatin1Char('\n')));
 }
 
 void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
@@ -96,7 +102,8 @@ void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
     wizard.next();
 
     const QString expected =
-        QStringLiteral("Code Warrior Project:\n") + wizard.CWProjectEdit->text() +
+        QStringLiteral("Code Warrior Install Location:\n") + wizard.CWInstallDirEdit->text() +
+        QStringLiteral("\n\nCode Warrior Project:\n") + wizard.CWProjectEdit->text() +
         QStringLiteral("\n\nVexa / Vexa++ Project Directory:\n") + wizard.VexaProjectEdit->text() +
         QStringLiteral(
             "\n\nVexa / Vexa++ Project Name:\nEngine\n\n"
@@ -105,23 +112,22 @@ void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
             "Compiler Personality:\nc.p_c\n\n"
             "File Extensions:\ncpp,h\n");
     QCOMPARE(wizard.DetailsText->toPlainText(), expected);
-    QVERIFY(!expected.contains(wizard.CWInstallDirEdit->text()));
     QCOMPARE(wizard.currentPage(), wizard.Page3);
     QVERIFY(wizard.Page3->isComplete());
     QVERIFY(wizard.button(QWizard::FinishButton)->isEnabled());
 }
 
-void TestExtensionsAndSummary::emptyValuesLeaveEmptyLines() {
+// An empty personality is the converter's empty default; no extension
+// means every file.
+void TestExtensionsAndSummary::emptyValuesSayWhatTheyStandFor() {
     ScratchDirectory dir;
     TessalyWizard wizard;
     reachExtensionsPage(wizard, dir);
     wizard.next();
-    const QString text = wizard.DetailsText->toPlainText();
-    QVERIFY(
-        text.contains(QStringLiteral("Message Personality:\n\n\nTamplate Analyser "
-                                     "Personality:\n\n\nCompiler Personality:\n\n\nFile "
-                                     "Extensions:\n\n")));
-    QVERIFY(text.endsWith(QStringLiteral("File Extensions:\n\n")));
+    QVERIFY(wizard.DetailsText->toPlainText().endsWith(
+        QStringLiteral("Message Personality:\nempty default\n\nTamplate Analyser "
+                       "Personality:\nempty default\n\nCompiler Personality:\nempty "
+                       "default\n\nFile Extensions:\nall files\n")));
 }
 
 void TestExtensionsAndSummary::onlyLeavingExtensionsPageBuildsTheSummary() {
@@ -188,7 +194,7 @@ void TestExtensionsAndSummary::compilationDatabaseAsked() {
     QVERIFY(!wizard.cdbCheck->isChecked());
     wizard.next();
     const QString summary = wizard.DetailsText->toPlainText();
-    QVERIFY(summary.endsWith(QStringLiteral("File Extensions:\n\n")));
+    QVERIFY(summary.endsWith(QStringLiteral("File Extensions:\nall files\n")));
 
     wizard.back();
     wizard.cdbCheck->setChecked(true);

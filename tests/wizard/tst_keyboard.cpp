@@ -1,6 +1,7 @@
 // The wizard from the keyboard: Tab follows the visual order of each page,
 // label mnemonics focus their fields, Browse mnemonics open their dialogs,
-// and no page offers one mnemonic letter twice.
+// no page offers one mnemonic letter twice, and no Alt chord types into a
+// field.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -53,6 +54,8 @@ class TestKeyboard : public QObject {
   private slots:
     void tabFollowsVisualOrder_data();
     void tabFollowsVisualOrder();
+    void altChordsNeverEditAField_data();
+    void altChordsNeverEditAField();
     void labelMnemonicsFocusTheirFields_data();
     void labelMnemonicsFocusTheirFields();
     void browseMnemonicsOpenTheirDialogs_data();
@@ -106,29 +109,110 @@ void TestKeyboard::tabFollowsVisualOrder() {
     QCOMPARE(backward, order);
 }
 
+void TestKeyboard::altChordsNeverEditAField_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("complete");  // Next enabled
+    // The last page has no field.
+    QTest::newRow("Page0, Next disabled") << 0 << false;
+    QTest::newRow("Page0, Next enabled") << 0 << true;
+    QTest::newRow("Page1, Next disabled") << 1 << false;
+    QTest::newRow("Page1, Next enabled") << 1 << true;
+    QTest::newRow("Page2") << 2 << true;
+}
+
+// Every letter with Alt, in every field of the page: a mnemonic may move the
+// focus or the page, open a dialog or press a button, but no field's text
+// changes, whether the mnemonic's target is enabled or not.
+void TestKeyboard::altChordsNeverEditAField() {
+    QFETCH(int, page);
+    QFETCH(bool, complete);
+    KeyboardFixture keyboard(0);
+    TessalyWizard& wizard = keyboard.wizard;
+    wizard.CWInstallDirEdit->setText(keyboard.dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(complete ? keyboard.dir.makeFile(QStringLiteral("p.mcp.xml"))
+                                           : QStringLiteral("nowhere.mcp.xml"));
+    wizard.VexaProjectEdit->setText(keyboard.dir.makeFolder(QStringLiteral("build/out")));
+    wizard.VexaNameEdit->setText(QStringLiteral("Demo"));
+    wizard.MsgPersonEdit->setText(complete ? keyboard.dir.makeFile(QStringLiteral("m.p_s"))
+                                           : QStringLiteral("nowhere.p_s"));
+    wizard.AnalPersonEdit->setText(keyboard.dir.makeFile(QStringLiteral("a.p_a")));
+    wizard.CustExtEdit->setText(QStringLiteral("res"));
+    for (int i = 0; i < page; ++i) {
+        wizard.next();
+    }
+    QVERIFY(keyboard.active());
+    QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), complete);
+
+    const QList<QLineEdit*> fields = wizard.findChildren<QLineEdit*>();
+    const auto texts = [&fields] {
+        QStringList all;
+        for (const QLineEdit* field : fields) {
+            all << field->text();
+        }
+        return all;
+    };
+    const QStringList before = texts();
+    for (QLineEdit* field : keyboard.page()->findChildren<QLineEdit*>()) {
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            // Back where the chord started: Alt+N and Alt+B move the page.
+            while (wizard.currentId() != page) {
+                wizard.currentId() < page ? wizard.next() : wizard.back();
+            }
+            field->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(field, letter, Qt::AltModifier);
+            QVERIFY2(texts() == before,
+                     qPrintable(QStringLiteral("Alt+%1 in %2: %3")
+                                    .arg(QString(QLatin1Char(letter)), field->objectName(),
+                                         texts().join(QLatin1Char('|')))));
+        }
+    }
+    // Typing without Alt still types.
+    QLineEdit* first = keyboard.page()->findChildren<QLineEdit*>().value(0);
+    first->setFocus();
+    first->end(false);
+    QTest::keyClick(first, 'z');
+    QVERIFY(first->text().endsWith(QLatin1Char('z')));
+}
+
 void TestKeyboard::labelMnemonicsFocusTheirFields_data() {
     QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("focused");  // in this order before the chord
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("field");
-    QTest::newRow("Install Location") << 0 << int(Qt::Key_I) << "CWInstallDirEdit";
-    QTest::newRow("Exported Project") << 0 << int(Qt::Key_E) << "CWProjectEdit";
-    QTest::newRow("Folder") << 0 << int(Qt::Key_D) << "VexaProjectEdit";
-    QTest::newRow("Name") << 0 << int(Qt::Key_M) << "VexaNameEdit";
-    QTest::newRow("Message Personality") << 1 << int(Qt::Key_M) << "MsgPersonEdit";
-    QTest::newRow("Template Analyser Personality") << 1 << int(Qt::Key_T) << "AnalPersonEdit";
-    QTest::newRow("Compiler Personality") << 1 << int(Qt::Key_C) << "CmpPersonEdit";
-    QTest::newRow("File Extensions") << 2 << int(Qt::Key_X) << "cppCheck";
-    QTest::newRow("Custom Extensions") << 2 << int(Qt::Key_C) << "CustExtEdit";
-    QTest::newRow("compilation database") << 2 << int(Qt::Key_D) << "cdbCheck";
+    const QStringList cancel{"Cancel"};
+    QTest::newRow("Install Location") << 0 << cancel << int(Qt::Key_I) << "CWInstallDirEdit";
+    QTest::newRow("project or export") << 0 << cancel << int(Qt::Key_E) << "CWProjectEdit";
+    QTest::newRow("Folder") << 0 << cancel << int(Qt::Key_D) << "VexaProjectEdit";
+    QTest::newRow("Name") << 0 << cancel << int(Qt::Key_M) << "VexaNameEdit";
+    QTest::newRow("Message Personality") << 1 << cancel << int(Qt::Key_M) << "MsgPersonEdit";
+    QTest::newRow("Template Analyser Personality")
+        << 1 << cancel << int(Qt::Key_T) << "AnalPersonEdit";
+    QTest::newRow("Compiler Personality") << 1 << cancel << int(Qt::Key_C) << "CmpPersonEdit";
+    // The frame's mnemonic leads to its first box from anywhere.
+    QTest::newRow("File Extensions") << 2 << cancel << int(Qt::Key_X) << "cppCheck";
+    QTest::newRow("File Extensions, from inside the frame")
+        << 2 << QStringList{"hhCheck"} << int(Qt::Key_X) << "cppCheck";
+    QTest::newRow("File Extensions, after the custom field")
+        << 2 << QStringList{"CustExtEdit", "Cancel"} << int(Qt::Key_X) << "cppCheck";
+    QTest::newRow("Custom Extensions") << 2 << cancel << int(Qt::Key_C) << "CustExtEdit";
+    QTest::newRow("compilation database") << 2 << cancel << int(Qt::Key_D) << "cdbCheck";
 }
 
 void TestKeyboard::labelMnemonicsFocusTheirFields() {
     QFETCH(int, page);
+    QFETCH(QStringList, focused);
     QFETCH(int, key);
     QFETCH(QString, field);
     KeyboardFixture keyboard(page);
     QVERIFY(keyboard.active());
-    keyboard.wizard.button(QWizard::CancelButton)->setFocus();
+    for (const QString& name : focused) {
+        QWidget* widget = name == QLatin1String("Cancel")
+                              ? keyboard.wizard.button(QWizard::CancelButton)
+                              : keyboard.page()->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        widget->setFocus();
+        QCOMPARE(QApplication::focusWidget(), widget);
+    }
     QTest::keyClick(&keyboard.wizard, Qt::Key(key), Qt::AltModifier);
     QVERIFY(QApplication::focusWidget());
     QCOMPARE(QApplication::focusWidget()->objectName(), field);
@@ -141,7 +225,7 @@ void TestKeyboard::browseMnemonicsOpenTheirDialogs_data() {
     QTest::addColumn<QString>("caption");
     QTest::newRow("installation") << 0 << int(Qt::Key_R)
                                   << "Specify the Code Warrior Installation Directory";
-    QTest::newRow("export") << 0 << int(Qt::Key_O) << "Select a CodeWarrior Exported Project";
+    QTest::newRow("export") << 0 << int(Qt::Key_O) << "Select a CodeWarrior Project or Export";
     QTest::newRow("destination") << 0 << int(Qt::Key_W)
                                  << "Select the Vexa/Vexa++ Project Destination Directory";
     QTest::newRow("message") << 1 << int(Qt::Key_R) << "Select a Message Personality";

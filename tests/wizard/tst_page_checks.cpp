@@ -1,12 +1,18 @@
 // The checks that decide Next on the first two pages: a path that names what
-// its field asks for (a file or a folder) black, anything else red, and the
-// key-release path that runs them too.
+// its field asks for (a file or a folder) black, anything else red and saying
+// why, the project's name a name, and the key-release path that runs them too.
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QtTest>
 
+#include "field_checks.h"
 #include "tessaly_wizard.h"
 #include "wizard_test_support.h"
+
+using tessaly::PathStyle;
+using tessaly::wizard::FieldProblem;
+
+Q_DECLARE_METATYPE(FieldProblem)
 
 namespace {
 
@@ -32,6 +38,21 @@ QColor colourFor(const QString& kind, const QString& wanted) {
     return kind == wanted ? kBlack : kRed;
 }
 
+// What a field asking for `wanted` says about a path of that kind.
+QString reasonFor(const QString& kind, const QString& wanted) {
+    if (kind == wanted) {
+        return QString();
+    }
+    if (kind.isEmpty()) {
+        return wanted == QLatin1String("file") ? "A file is needed" : "A folder is needed";
+    }
+    if (kind == QLatin1String("missing")) {
+        return wanted == QLatin1String("file") ? "No such file" : "No such folder";
+    }
+    return wanted == QLatin1String("file") ? "This is a folder, not a file"
+                                           : "This is a file, not a folder";
+}
+
 }  // namespace
 
 class TestPageChecks : public QObject {
@@ -40,6 +61,13 @@ class TestPageChecks : public QObject {
   private slots:
     void page0_data();
     void page0();
+    void fieldsSayWhyAtOnce();
+    void nameIsANameNotAPath_data();
+    void nameIsANameNotAPath();
+    void nameRules_data();
+    void nameRules();
+    void otherEntriesAreNeitherFileNorFolder();
+    void reasonFollowsTheFieldsEdge();
     void page0NameTypedAndDeleted();
     void nameProposedFromExport_data();
     void nameProposedFromExport();
@@ -92,8 +120,125 @@ void TestPageChecks::page0() {
     QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install, "folder"));
     QCOMPARE(textColour(wizard.CWProjectEdit), colourFor(project, "file"));
     QCOMPARE(textColour(wizard.VexaProjectEdit), colourFor(destination, "folder"));
+    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), reasonFor(install, "folder"));
+    QCOMPARE(reasonShown(wizard.CWProjectEdit), reasonFor(project, "file"));
+    QCOMPARE(reasonShown(wizard.VexaProjectEdit), reasonFor(destination, "folder"));
+    QCOMPARE(reasonShown(wizard.VexaNameEdit),
+             name.isEmpty() ? QStringLiteral("A name is needed") : QString());
     QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), next);
     QCOMPARE(wizard.Page0->isComplete(), next);
+}
+
+// A new wizard says what each empty field of the first page needs; the
+// second page, all optional, says nothing.
+void TestPageChecks::fieldsSayWhyAtOnce() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), QStringLiteral("A folder is needed"));
+    QCOMPARE(reasonShown(wizard.CWProjectEdit), QStringLiteral("A file is needed"));
+    QCOMPARE(reasonShown(wizard.VexaProjectEdit), QStringLiteral("A folder is needed"));
+    QCOMPARE(reasonShown(wizard.VexaNameEdit), QStringLiteral("A name is needed"));
+    for (QLineEdit* edit : {wizard.MsgPersonEdit, wizard.AnalPersonEdit, wizard.CmpPersonEdit}) {
+        QCOMPARE(reasonShown(edit), QString());
+    }
+    // A personality given and then emptied says nothing again.
+    wizard.MsgPersonEdit->setText(dir.filePath(QStringLiteral("missing.p_s")));
+    QCOMPARE(reasonShown(wizard.MsgPersonEdit), QStringLiteral("No such file"));
+    wizard.MsgPersonEdit->clear();
+    QCOMPARE(reasonShown(wizard.MsgPersonEdit), QString());
+    QCOMPARE(textColour(wizard.MsgPersonEdit), kBlack);
+}
+
+void TestPageChecks::nameIsANameNotAPath_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    // clang-format off
+    QTest::newRow("a name")             << "Demo"          << "";
+    QTest::newRow("blanks and accents") << " D\u00e9 mo "  << "";
+    QTest::newRow("a dot")              << "Demo.v2"       << "";
+    QTest::newRow("empty")              << ""              << "A name is needed";
+    QTest::newRow("blanks")             << "   "           << "A name is needed";
+    QTest::newRow("up and out")         << "../escape"     << "A name cannot contain /";
+    QTest::newRow("a folder")           << "sub/Demo"      << "A name cannot contain /";
+    QTest::newRow("absolute")           << "/tmp/Demo"     << "A name cannot contain /";
+    QTest::newRow("dot dot")            << ".."            << "A name cannot contain ..";
+    QTest::newRow("dot dot inside")     << "a..b"          << "A name cannot contain ..";
+    // clang-format on
+}
+
+// A name that is not one is red, says why, and holds Next back.
+void TestPageChecks::nameIsANameNotAPath() {
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
+    wizard.CWProjectEdit->setText(dir.makeFile(QStringLiteral("p.mcp.xml")));
+    wizard.VexaProjectEdit->setText(dir.makeFolder(QStringLiteral("out")));
+    wizard.VexaNameEdit->setText(name);
+    QCOMPARE(reasonShown(wizard.VexaNameEdit), reason);
+    QCOMPARE(wizard.Page0->isComplete(), reason.isEmpty());
+    if (!name.trimmed().isEmpty()) {
+        QCOMPARE(textColour(wizard.VexaNameEdit), reason.isEmpty() ? kBlack : kRed);
+    }
+    QCOMPARE(wizard.VexaNameEdit->text(), name);  // kept as typed
+}
+
+void TestPageChecks::nameRules_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<FieldProblem>("posix");
+    QTest::addColumn<FieldProblem>("windows");
+    // clang-format off
+    QTest::newRow("name")      << "Demo"      << FieldProblem::None    << FieldProblem::None;
+    QTest::newRow("tab")       << "\t"        << FieldProblem::NoName  << FieldProblem::NoName;
+    QTest::newRow("slash")     << "a/b"       << FieldProblem::NameWithSeparator
+                                              << FieldProblem::NameWithSeparator;
+    QTest::newRow("backslash") << "..\\x"     << FieldProblem::NameWithDots
+                                              << FieldProblem::NameWithSeparator;
+    QTest::newRow("a\\b")      << "a\\b"      << FieldProblem::None
+                                              << FieldProblem::NameWithSeparator;
+    QTest::newRow("dots")      << "x..."      << FieldProblem::NameWithDots
+                                              << FieldProblem::NameWithDots;
+    QTest::newRow("one dot")   << "."         << FieldProblem::None    << FieldProblem::None;
+    // clang-format on
+}
+
+// The separators refused are the platform's.
+void TestPageChecks::nameRules() {
+    QFETCH(QString, name);
+    QFETCH(FieldProblem, posix);
+    QFETCH(FieldProblem, windows);
+    QCOMPARE(tessaly::wizard::nameProblem(name, PathStyle::Posix), posix);
+    QCOMPARE(tessaly::wizard::nameProblem(name, PathStyle::Windows), windows);
+}
+
+// A device is neither the file nor the folder a field asks for.
+void TestPageChecks::otherEntriesAreNeitherFileNorFolder() {
+    if (!QFileInfo::exists(QStringLiteral("/dev/null"))) {
+        QSKIP("no /dev/null here");
+    }
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.CWInstallDirEdit->setText(QStringLiteral("/dev/null"));
+    wizard.CWProjectEdit->setText(QStringLiteral("/dev/null"));
+    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), QStringLiteral("This is not a folder"));
+    QCOMPARE(reasonShown(wizard.CWProjectEdit), QStringLiteral("This is not a file"));
+}
+
+// The reason stays inside the field, clear of its text, however wide the
+// window is made.
+void TestPageChecks::reasonFollowsTheFieldsEdge() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    wizard.VexaProjectEdit->setText(dir.makeFile(QStringLiteral("f.txt")));
+    QCOMPARE(reasonShown(wizard.VexaProjectEdit), QStringLiteral("This is a file, not a folder"));
+    const QLabel* label = wizard.VexaProjectEdit->findChild<QLabel*>();
+    const int gap = wizard.VexaProjectEdit->width() - label->geometry().right();
+    wizard.resize(wizard.size() + QSize(200, 0));
+    QTRY_COMPARE(wizard.VexaProjectEdit->width() - label->geometry().right(), gap);
+    QCOMPARE(reasonShown(wizard.VexaProjectEdit), QStringLiteral("This is a file, not a folder"));
 }
 
 void TestPageChecks::page0NameTypedAndDeleted() {
@@ -109,10 +254,12 @@ void TestPageChecks::page0NameTypedAndDeleted() {
 
     QTest::keyClick(wizard.VexaNameEdit, Qt::Key_A);
     QVERIFY(next->isEnabled());
-    QCOMPARE(textColour(wizard.VexaNameEdit), QLineEdit().palette().color(QPalette::Text));
+    QCOMPARE(textColour(wizard.VexaNameEdit), kBlack);
+    QCOMPARE(reasonShown(wizard.VexaNameEdit), QString());
     QTest::keyClick(wizard.VexaNameEdit, Qt::Key_Backspace);
     QVERIFY(wizard.VexaNameEdit->text().isEmpty());
     QVERIFY(!next->isEnabled());
+    QCOMPARE(reasonShown(wizard.VexaNameEdit), QStringLiteral("A name is needed"));
 
     // Next really leads on once enabled.
     wizard.VexaNameEdit->setText(QStringLiteral("demo"));
@@ -127,6 +274,7 @@ void TestPageChecks::nameProposedFromExport_data() {
     // clang-format off
     QTest::newRow("both extensions go") << "work" + sep + "Engine.mcp.xml" << "Engine";
     QTest::newRow("one extension")      << "work" + sep + "Engine.xml"     << "Engine";
+    QTest::newRow("binary project")     << "work" + sep + "Engine.mcp"     << "Engine";
     QTest::newRow("no extension")       << "work" + sep + "Engine"         << "Engine";
     QTest::newRow("Qt's separators")    << "C:/work/Engine.mcp.xml"        << "Engine";
     QTest::newRow("blanks and accents") << "My D\u00e9mo.mcp.xml"           << "My D\u00e9mo";
@@ -275,13 +423,18 @@ void TestPageChecks::page1() {
     wizard.CmpPersonEdit->setText(pathOfKind(dir, compiler, QStringLiteral("c")));
     wizard.MsgPersonEdit->setText(pathOfKind(dir, message, QStringLiteral("m")));
 
-    const QColor untouched = textColour(wizard.VexaNameEdit);
-    QCOMPARE(textColour(wizard.MsgPersonEdit),
-             message.isEmpty() ? untouched : colourFor(message, "file"));
+    // An empty personality is the default one: black, nothing to say.
+    QCOMPARE(textColour(wizard.MsgPersonEdit), colourFor(message, message.isEmpty() ? "" : "file"));
     QCOMPARE(textColour(wizard.AnalPersonEdit),
-             analyser.isEmpty() ? untouched : colourFor(analyser, "file"));
+             colourFor(analyser, analyser.isEmpty() ? "" : "file"));
     QCOMPARE(textColour(wizard.CmpPersonEdit),
-             compiler.isEmpty() ? untouched : colourFor(compiler, "file"));
+             colourFor(compiler, compiler.isEmpty() ? "" : "file"));
+    QCOMPARE(reasonShown(wizard.MsgPersonEdit),
+             reasonFor(message, message.isEmpty() ? "" : "file"));
+    QCOMPARE(reasonShown(wizard.AnalPersonEdit),
+             reasonFor(analyser, analyser.isEmpty() ? "" : "file"));
+    QCOMPARE(reasonShown(wizard.CmpPersonEdit),
+             reasonFor(compiler, compiler.isEmpty() ? "" : "file"));
     QCOMPARE(wizard.Page1->isComplete(), next);
 
     // The real Next button of page 1 follows.

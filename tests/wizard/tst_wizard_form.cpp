@@ -13,6 +13,7 @@
 
 #include "banner_images.h"
 #include "tessaly_wizard.h"
+#include "version.h"
 #include "wizard_test_support.h"
 
 class TestWizardForm : public QObject {
@@ -130,8 +131,9 @@ void TestWizardForm::texts_data() {
         {"textLabel1_3_3", "Welcome to the Norvane :: Tessaly", ""},
         {"textLabel2_2",
          "This wizard will take you through the steps required to convert your CodeWarrior "
-         "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior exported project "
-         "(.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into which "
+         "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior project (.mcp) or its "
+         "export (.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
+         "which "
          "the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be named "
          "according to the name specified.",
          ""},
@@ -139,8 +141,8 @@ void TestWizardForm::texts_data() {
         {"textLabel1_3_2", "Install Location", ""},
         {"CWInstallDirEdit", "", "Location of CodeWarrior install directory."},
         {"CWInstallBrowseBtn", "Browse", ""},
-        {"textLabel1_3", "Exported Project", ""},
-        {"CWProjectEdit", "", "Path to the CW .mcp.xml file."},
+        {"textLabel1_3", "Project/Export", ""},
+        {"CWProjectEdit", "", "Path to the CW .mcp file or its .mcp.xml export."},
         {"CWProjectBrowseBtn", "Browse", ""},
         {"groupBox2", "Vexa / Vexa++ Project", ""},
         {"textLabel1", "Folder", ""},
@@ -358,7 +360,8 @@ void TestWizardForm::startState() {
 void TestWizardForm::windowSizeAndCaption() {
     ScratchDirectory dir;
     TessalyWizard wizard;
-    QCOMPARE(wizard.windowTitle(), QStringLiteral("Tessaly 1.1"));
+    // "Tessaly 1.1" at version 1.1: the caption follows the version.
+    QCOMPARE(wizard.windowTitle(), QStringLiteral("Tessaly " TESSALY_VERSION));
     QCOMPARE(wizard.objectName(), QStringLiteral("TessalyWizardBase"));
     QCOMPARE(wizard.size(), QSize(543, 459));
     wizard.show();
@@ -392,7 +395,7 @@ void TestWizardForm::languageChangeReappliesTexts() {
     wizard.cppCheck->setText(QStringLiteral("x"));
     wizard.groupBox1_3->setTitle(QStringLiteral("x"));
     QMetaObject::invokeMethod(&wizard, "languageChange");
-    QCOMPARE(wizard.windowTitle(), QStringLiteral("Tessaly 1.1"));
+    QCOMPARE(wizard.windowTitle(), QStringLiteral("Tessaly " TESSALY_VERSION));
     QCOMPARE(wizard.cppCheck->text(), QStringLiteral("*.cpp"));
     QVERIFY(wizard.groupBox1_3->title().isNull());
 }

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -46,4 +48,18 @@ class ScratchDirectory {
 
 inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::Text);
+}
+
+// The reason a field shows for not being accepted: the text of a label
+// inside the field, clear of the field's own text; empty when it shows none.
+inline QString reasonShown(const QLineEdit* edit) {
+    for (const QLabel* label : edit->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(edit) || label->text().isEmpty()) {
+            continue;
+        }
+        const bool inside = QRect(QPoint(), edit->size()).contains(label->geometry());
+        const bool clear = edit->width() - edit->textMargins().right() <= label->x();
+        return inside && clear ? label->text() : QStringLiteral("(misplaced) ") + label->text();
+    }
+    return QString();
 }

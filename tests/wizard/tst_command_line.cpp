@@ -1,0 +1,88 @@
+// tesswiz's own command line: --help and --version print their text and end
+// the program, as Qt programs do, and the version is tesscli's.
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+constexpr int kTimeout = 30000;
+
+struct Ended {
+    bool ended = false;
+    int status = -1;
+    QString output;
+};
+
+// Runs a program to its end; one that does not end in time (a wizard
+// opened instead) is killed and reported as not ended.
+Ended run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    Ended result;
+    result.ended =
+        process.waitForFinished(kTimeout) && process.exitStatus() == QProcess::NormalExit;
+    if (!result.ended) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.status = process.exitCode();
+    result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return result;
+}
+
+}  // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void versionIsPrinted_data();
+    void versionIsPrinted();
+    void helpIsPrinted_data();
+    void helpIsPrinted();
+};
+
+void TestCommandLine::versionIsPrinted_data() {
+    QTest::addColumn<QString>("option");
+    QTest::newRow("--version") << "--version";
+    QTest::newRow("-v") << "-v";
+}
+
+void TestCommandLine::versionIsPrinted() {
+    QFETCH(QString, option);
+    const Ended wizard = run(QStringLiteral(TESSWIZ_PATH), {option});
+    QVERIFY2(wizard.ended, "the wizard opened");
+    QCOMPARE(wizard.status, 0);
+    const Ended converter = run(QStringLiteral(TESSCLI_PATH), {QStringLiteral("--version")});
+    QVERIFY(converter.ended);
+    QCOMPARE(converter.status, 0);
+    // One version, in both programs.
+    const QRegularExpression line(QStringLiteral("^(tesswiz|tesscli) ([0-9]+\\.[0-9]+)\n$"));
+    const QRegularExpressionMatch wizardVersion = line.match(wizard.output);
+    const QRegularExpressionMatch converterVersion = line.match(converter.output);
+    QVERIFY2(wizardVersion.hasMatch(), qPrintable(wizard.output));
+    QVERIFY2(converterVersion.hasMatch(), qPrintable(converter.output));
+    QCOMPARE(wizardVersion.captured(1), QStringLiteral("tesswiz"));
+    QCOMPARE(converterVersion.captured(1), QStringLiteral("tesscli"));
+    QCOMPARE(wizardVersion.captured(2), converterVersion.captured(2));
+}
+
+void TestCommandLine::helpIsPrinted_data() {
+    QTest::addColumn<QString>("option");
+    QTest::newRow("--help") << "--help";
+    QTest::newRow("-h") << "-h";
+}
+
+void TestCommandLine::helpIsPrinted() {
+    QFETCH(QString, option);
+    const Ended wizard = run(QStringLiteral(TESSWIZ_PATH), {option});
+    QVERIFY2(wizard.ended, "the wizard opened");
+    QCOMPARE(wizard.status, 0);
+    QVERIFY2(wizard.output.startsWith(QStringLiteral("Usage: ")), qPrintable(wizard.output));
+    QVERIFY(wizard.output.contains(QStringLiteral("tesswiz")));
+    QVERIFY(wizard.output.contains(QStringLiteral("--help")));
+    QVERIFY(wizard.output.contains(QStringLiteral("--version")));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_command_line.moc"
