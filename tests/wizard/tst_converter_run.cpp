@@ -350,7 +350,10 @@ void TestConverterRun::nonAsciiTextPassesBothWays() {
     QVERIFY(arguments.open(QIODevice::ReadOnly));
     QVERIFY(arguments.readAll().contains("\n-pn\n" +
                                          QFile::encodeName(QStringLiteral("D\u00e9 mo")) + "\n"));
-    QCOMPARE(QFile::encodeName(QStringLiteral("\u00e9")), QByteArray("\xc3\xa9"));  // UTF-8 here
+    // (é is no ASCII there: UTF-8 on Linux, the ANSI code page on Windows.)
+    const QByteArray accent = QFile::encodeName(QStringLiteral("\u00e9"));
+    QVERIFY(!accent.isEmpty() && quint8(accent[0]) >= 0x80);
+    QCOMPARE(QFile::decodeName(accent), QStringLiteral("\u00e9"));
     // ...and its output comes back through the same encoding.
     QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("caf\u00e9\n")), kTimeout);
     QVERIFY(!run.log().contains(QStringLiteral("\u00c3")));
