@@ -26,3 +26,13 @@ set_tests_properties(wizard_wine_prefix PROPERTIES
   ENVIRONMENT "${wizard_test_environment}"
   FIXTURES_SETUP wine_prefix
   TIMEOUT 300)
+
+# The deploy folder runs as it is, with its own DLLs and platform plugin
+# alone (no WINEPATH): a missing DLL or plugin ends the program with an
+# error status.
+add_test(NAME wizard_deploy_folder
+         COMMAND ${WINE_PROGRAM} ${PROJECT_BINARY_DIR}/deploy/tesswiz.exe --version)
+set_tests_properties(wizard_deploy_folder PROPERTIES
+  ENVIRONMENT "WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix;WINEDEBUG=-all"
+  FIXTURES_REQUIRED wine_prefix
+  TIMEOUT 120)
