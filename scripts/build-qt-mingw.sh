@@ -114,6 +114,8 @@ fetch_source() {
   fi
   rm -rf "$work/fetch"
   mkdir -p "$work/fetch"
+  # apt downloads as its own user where it may write.
+  chown _apt "$work/fetch" 2>/dev/null || true
   (cd "$work/fetch" && apt-get source --download-only -qq "qt6-base=$debian_version" >/dev/null)
   verify_source "$work/fetch"/qt6-base_*.dsc
   # dpkg-source applies Debian's patches; it checks the .dsc's sums again.
@@ -137,11 +139,19 @@ verify_source() {
 
 [ -d "$work/src" ] || fetch_source
 
+# Runs a step with its output in a log, shown in part when it fails.
+logged() {
+  local log=$1
+  shift
+  "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; echo "failed: see $log" >&2; exit 1; }
+}
+
 start=$(date +%s)
-cmake -S "$work/src" -B "$work/build" -G Ninja \
+echo "Building Qt $upstream_version for mingw-w64 in $work (once; long)" >&2
+logged "$work/configure.log" cmake -S "$work/src" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_INSTALL_PREFIX="$cache" "${options[@]}" >"$work/configure.log"
-cmake --build "$work/build"
+  -DCMAKE_INSTALL_PREFIX="$cache" "${options[@]}"
+logged "$work/build.log" cmake --build "$work/build"
 # Installed under a staging root with the final prefix, then moved whole.
 rm -rf "$work/stage"
 DESTDIR="$work/stage" cmake --install "$work/build" >/dev/null
