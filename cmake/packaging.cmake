@@ -16,7 +16,8 @@ if(WIN32)
     DEPENDS ${PROJECT_SOURCE_DIR}/docs/tesscli.1 ${PROJECT_SOURCE_DIR}/cmake/text_manual.cmake)
   add_custom_target(manual_text ALL DEPENDS ${manual_text})
   if(TARGET tesswiz)
-    set(TESSALY_ZIP_WIZARD_NOTE "tesswiz.exe, the wizard, runs tesscli.exe from this folder.")
+    set(TESSALY_ZIP_WIZARD_NOTE
+        "tesswiz.exe, the wizard, runs tesscli.exe from this folder. The DLLs and the\r\nplatforms and styles folders beside it are the Qt and compiler runtime it\r\nneeds: keep them together.")
   else()
     set(TESSALY_ZIP_WIZARD_NOTE
         "The wizard, tesswiz, is not in this zip yet: it is built for Linux only.")

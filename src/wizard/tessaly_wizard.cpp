@@ -198,8 +198,11 @@ void TessalyWizard::proposeName(const QString& project) {
     if (!name.isEmpty() && name != proposedName) {
         return;
     }
-    const std::string proposal = tessaly::defaultProjectName(project.toLocal8Bit().toStdString(),
-                                                             QDir::separator().toLatin1());
+    // The rule cuts at the system's separator, while Qt's paths (a dialog's,
+    // a typed one) may hold "/" on Windows too.
+    const std::string proposal =
+        tessaly::defaultProjectName(QDir::toNativeSeparators(project).toLocal8Bit().toStdString(),
+                                    QDir::separator().toLatin1());
     proposedName = QString::fromLocal8Bit(proposal.data(), qsizetype(proposal.size()));
     VexaNameEdit->setText(proposedName);
 }
@@ -298,9 +301,12 @@ void TessalyWizard::leaveExtensionsPage() {
 }
 
 ConverterFields TessalyWizard::fields() const {
-    return {CWProjectEdit->text(), VexaProjectEdit->text(), CWInstallDirEdit->text(),
-            VexaNameEdit->text(),  MsgPersonEdit->text(),   AnalPersonEdit->text(),
-            CmpPersonEdit->text(), extensionList,           cdbCheck->isChecked()};
+    // Paths in the system's own form: tesscli takes only "\" for a separator
+    // on Windows, where a path Qt accepts may hold "/".
+    const auto path = [](const QLineEdit* edit) { return QDir::toNativeSeparators(edit->text()); };
+    return {path(CWProjectEdit),  path(VexaProjectEdit), path(CWInstallDirEdit),
+            VexaNameEdit->text(), path(MsgPersonEdit),   path(AnalPersonEdit),
+            path(CmpPersonEdit),  extensionList,         cdbCheck->isChecked()};
 }
 
 void TessalyWizard::accept() {

@@ -27,6 +27,15 @@ done
 grep -q "USAGE\|SYNOPSIS" "$top/tesscli.txt" || fail "tesscli.txt is not the manual page"
 ! grep -qv $'\r$' "$top/README.txt" "$top/INSTALL.txt" "$top/tesscli.txt" || fail "a text file lacks Windows line ends"
 echo "Contents: $(cd "$top" && ls | tr '\n' ' ')"
+if [ -f "$build/src/tesswiz.exe" ]; then
+  # The wizard with the DLLs and plugins it needs: it starts from the
+  # unpacked zip alone (a missing DLL or plugin ends it with an error).
+  for file in tesswiz.exe Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
+    [ -f "$top/$file" ] || fail "the zip lacks $file"
+  done
+  "$wine" "$top/tesswiz.exe" --version || fail "the zipped tesswiz.exe does not start"
+  echo "The zipped tesswiz.exe starts under Wine with the zip's own DLLs"
+fi
 
 windows() { echo "Z:$1" | tr / '\\'; }
 convert() {

@@ -5,7 +5,8 @@
 // filled in, and page3-run.png, the last page's log after tesscli (found in TESSCLI_FOLDER)
 // has converted the example (EXAMPLE_FOLDER, the bundled demo export). Meant
 // for the offscreen platform (QT_QPA_PLATFORM=offscreen);
-// scripts/render-wizard-pages.sh runs it.
+// scripts/render-wizard-pages.sh runs it, and its Windows twin
+// scripts/render-wizard-pages-windows.sh the Windows build under Wine.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -89,22 +90,26 @@ int main(int argc, char* argv[]) {
         QFile(QString::fromLatin1(name)).open(QIODevice::WriteOnly);
     }
 
+    // The fields as the system writes paths ("\" on Windows).
+    const auto at = [&here](const char* relative) {
+        return QDir::toNativeSeparators(here + QLatin1String(relative));
+    };
     TessalyWizard wizard;
     wizard.setConverterSearchFolder(converterFolder);
     wizard.show();
     // Each field says what it lacks.
-    wizard.CWProjectEdit->setText(here + QStringLiteral("projects/demo.mcp.xml"));
+    wizard.CWProjectEdit->setText(at("projects/demo.mcp.xml"));
     wizard.VexaNameEdit->setText(QStringLiteral("../demo"));
     bool ok = save(wizard, output, QStringLiteral("page0-start.png"));
     wizard.VexaNameEdit->clear();
 
-    wizard.CWInstallDirEdit->setText(here + QStringLiteral("projects/demo/cw"));
-    wizard.CWProjectEdit->setText(here + QStringLiteral("projects/demo/demo.mcp.xml"));
-    wizard.VexaProjectEdit->setText(here + QStringLiteral("analysis"));
-    wizard.MsgPersonEdit->setText(here + QStringLiteral("personalities/default.p_s"));
-    wizard.AnalPersonEdit->setText(here + QStringLiteral("personalities/misra.p_a"));
+    wizard.CWInstallDirEdit->setText(at("projects/demo/cw"));
+    wizard.CWProjectEdit->setText(at("projects/demo/demo.mcp.xml"));
+    wizard.VexaProjectEdit->setText(at("analysis"));
+    wizard.MsgPersonEdit->setText(at("personalities/default.p_s"));
+    wizard.AnalPersonEdit->setText(at("personalities/misra.p_a"));
     // One missing personality, to show a field in red.
-    wizard.CmpPersonEdit->setText(here + QStringLiteral("personalities/missing.p_c"));
+    wizard.CmpPersonEdit->setText(at("personalities/missing.p_c"));
     wizard.cCheck->setChecked(true);
     wizard.hCheck->setChecked(true);
 
@@ -112,7 +117,7 @@ int main(int argc, char* argv[]) {
         ok = save(wizard, output, QStringLiteral("page%1.png").arg(page)) && ok;
         if (page == 1) {
             // Fixes the red field so that the last page can be reached.
-            wizard.CmpPersonEdit->setText(here + QStringLiteral("personalities/cw.p_c"));
+            wizard.CmpPersonEdit->setText(at("personalities/cw.p_c"));
         }
         if (page < 3) {
             wizard.next();

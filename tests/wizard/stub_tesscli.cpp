@@ -79,7 +79,9 @@ int main(int argc, char* argv[]) {
 #ifdef SIGKILL
         std::raise(SIGKILL);
 #endif
-        std::abort();
+        // Where there are no signals (Windows): an illegal instruction, which
+        // ends the process with an exception code, as a crash does.
+        __builtin_trap();
     }
     if (mode == "hang" || mode == "interruptible" || mode == "stubborn") {
         if (mode != "hang") {

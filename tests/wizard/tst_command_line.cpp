@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr int kTimeout = 30000;
@@ -56,8 +58,13 @@ void TestCommandLine::versionIsPrinted() {
     const Ended converter = run(QStringLiteral(TESSCLI_PATH), {QStringLiteral("--version")});
     QVERIFY(converter.ended);
     QCOMPARE(converter.status, 0);
-    // One version, in both programs.
-    const QRegularExpression line(QStringLiteral("^(tesswiz|tesscli) ([0-9]+\\.[0-9]+)\n$"));
+    // One version, in both programs, on a line that ends as the system's
+    // console lines do (CR LF on Windows).
+    const QString end = tessaly::systemPlatform().pathStyle() == tessaly::PathStyle::Windows
+                            ? QStringLiteral("\r\n")
+                            : QStringLiteral("\n");
+    const QRegularExpression line(QStringLiteral("^(tesswiz|tesscli) ([0-9]+\\.[0-9]+)") + end +
+                                  QLatin1Char('$'));
     const QRegularExpressionMatch wizardVersion = line.match(wizard.output);
     const QRegularExpressionMatch converterVersion = line.match(converter.output);
     QVERIFY2(wizardVersion.hasMatch(), qPrintable(wizard.output));

@@ -1,5 +1,6 @@
 // Finish runs tesscli: against a stand-in that records its arguments and ends
-// as told, and once against the real converter on the bundled example.
+// as told, and once against the real converter on the bundled example, whose
+// tree must be the one tesscli writes when run by hand.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -46,6 +47,19 @@ class ScopedEnv {
     bool had_;
     QByteArray old_;
 };
+
+// Every file below a folder, by its path relative to the folder, with its
+// bytes.
+QMap<QString, QByteArray> filesBelow(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files[QDir(folder).relativeFilePath(file.fileName())] =
+            file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+    return files;
+}
 
 struct FailureBoxes {
     QList<QPair<QString, QString>> shown;
@@ -232,6 +246,10 @@ void TestConverterRun::argumentsReachTheConverterUnchanged_data() {
                        "-ext", "cpp,res"};
     QTest::newRow("analyser only")
         << "" << " a " << "" << "" << QStringList{"-pn", "Engine", "-ap", " a "};
+    // A path is handed over in the system's form ("\" on Windows).
+    QTest::newRow("typed with /")
+        << "p/m.p_s" << "" << "" << ""
+        << QStringList{"-pn", "Engine", "-mp", QDir::toNativeSeparators("p/m.p_s")};
     // clang-format on
 }
 
@@ -256,10 +274,10 @@ void TestConverterRun::argumentsReachTheConverterUnchanged() {
     QVERIFY(run.finishAndWait());
     const QList<QStringList> runs = run.recordedRuns();
     QCOMPARE(runs.size(), 1);
-    QCOMPARE(runs[0],
-             (QStringList{run.wizard.CWProjectEdit->text(), run.wizard.VexaProjectEdit->text(),
-                          run.wizard.CWInstallDirEdit->text()} +
-              options));
+    QCOMPARE(runs[0], (QStringList{QDir::toNativeSeparators(run.wizard.CWProjectEdit->text()),
+                                   QDir::toNativeSeparators(run.wizard.VexaProjectEdit->text()),
+                                   QDir::toNativeSeparators(run.wizard.CWInstallDirEdit->text())} +
+                       options));
 }
 
 void TestConverterRun::successShowsOutputAndOffersClose() {
@@ -335,7 +353,10 @@ void TestConverterRun::nonAsciiTextPassesBothWays() {
     QVERIFY(arguments.open(QIODevice::ReadOnly));
     QVERIFY(arguments.readAll().contains("\n-pn\n" +
                                          QFile::encodeName(QStringLiteral("D\u00e9 mo")) + "\n"));
-    QCOMPARE(QFile::encodeName(QStringLiteral("\u00e9")), QByteArray("\xc3\xa9"));  // UTF-8 here
+    // (é is no ASCII there: UTF-8 on Linux, the ANSI code page on Windows.)
+    const QByteArray accent = QFile::encodeName(QStringLiteral("\u00e9"));
+    QVERIFY(!accent.isEmpty() && quint8(accent[0]) >= 0x80);
+    QCOMPARE(QFile::decodeName(accent), QStringLiteral("\u00e9"));
     // ...and its output comes back through the same encoding.
     QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("caf\u00e9\n")), kTimeout);
     QVERIFY(!run.log().contains(QStringLiteral("\u00c3")));
@@ -380,7 +401,7 @@ void TestConverterRun::crashShowsNothing() {
 void TestConverterRun::ownFolderComesBeforePath() {
     ScratchDirectory other;
     // A PATH whose only tesscli is not the stand-in: the own folder must win.
-    const QString decoy = other.makeFile(QStringLiteral("tesscli"), "#!/bin/sh\nexit 3\n");
+    const QString decoy = other.makeFile(kConverterFile, "#!/bin/sh\nexit 3\n");
     QFile::setPermissions(decoy, QFile::permissions(decoy) | QFile::ExeOwner);
     ScopedEnv path("PATH", QFile::encodeName(other.path()));
     const QString found = tessaly::wizard::findConverter(QStringLiteral(STUB_TESSCLI_DIR));
@@ -428,7 +449,7 @@ void TestConverterRun::converterThatCannotStart() {
     RunFixture run("exit 0");
     ScratchDirectory folder;
     // Executable by its mode bits but not by its content.
-    const QString broken = folder.makeFile(QStringLiteral("tesscli"), QByteArray(16, '\x01'));
+    const QString broken = folder.makeFile(kConverterFile, QByteArray(16, '\x01'));
     QFile::setPermissions(broken, QFile::permissions(broken) | QFile::ExeOwner);
     run.wizard.setConverterSearchFolder(folder.path());
     QDir::setCurrent(run.dir.path());
@@ -817,6 +838,19 @@ void TestConverterRun::realConverterOnTheExample() {
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
     QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("Close"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
+
+    // tesscli run by hand with the same arguments writes the same tree.
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QMap<QString, QByteArray> fromWizard = filesBelow(out);
+    QVERIFY(QDir(out).removeRecursively() && QDir().mkpath(out));
+    QProcess byHand;
+    byHand.start(tessaly::wizard::findConverter(QStringLiteral(TESSCLI_DIR)),
+                 {QDir::toNativeSeparators(example), QDir::toNativeSeparators(out),
+                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("cw"))),
+                  QStringLiteral("-pn"), QStringLiteral("demo")});
+    QVERIFY(byHand.waitForFinished(kTimeout));
+    QCOMPARE(byHand.exitCode(), 0);
+    QCOMPARE(filesBelow(out), fromWizard);
 }
 
 QTEST_MAIN(TestConverterRun)

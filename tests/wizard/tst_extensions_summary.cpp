@@ -101,10 +101,12 @@ void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
 
     wizard.next();
 
+    // The paths as tesscli gets them, in the system's form.
+    const auto path = [](const QLineEdit* edit) { return QDir::toNativeSeparators(edit->text()); };
     const QString expected =
-        QStringLiteral("Code Warrior Install Location:\n") + wizard.CWInstallDirEdit->text() +
-        QStringLiteral("\n\nCode Warrior Project:\n") + wizard.CWProjectEdit->text() +
-        QStringLiteral("\n\nVexa / Vexa++ Project Directory:\n") + wizard.VexaProjectEdit->text() +
+        QStringLiteral("Code Warrior Install Location:\n") + path(wizard.CWInstallDirEdit) +
+        QStringLiteral("\n\nCode Warrior Project:\n") + path(wizard.CWProjectEdit) +
+        QStringLiteral("\n\nVexa / Vexa++ Project Directory:\n") + path(wizard.VexaProjectEdit) +
         QStringLiteral(
             "\n\nVexa / Vexa++ Project Name:\nEngine\n\n"
             "Message Personality:\nm.p_s\n\n"
@@ -199,8 +201,8 @@ void TestExtensionsAndSummary::compilationDatabaseAsked() {
     wizard.back();
     wizard.cdbCheck->setChecked(true);
     wizard.next();
-    const QString database = wizard.VexaProjectEdit->text() + QDir::separator() +
-                             QStringLiteral("compile_commands.json");
+    const QString database = QDir::toNativeSeparators(wizard.VexaProjectEdit->text()) +
+                             QDir::separator() + QStringLiteral("compile_commands.json");
     QCOMPARE(wizard.DetailsText->toPlainText(),
              summary + QStringLiteral("\nCompilation Database:\n") + database + QLatin1Char('\n'));
 
