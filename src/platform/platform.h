@@ -192,10 +192,18 @@ Platform& systemPlatform();
 // and nothing is left half done. Called once, at the start.
 void reportFailedWritesAsErrors();
 
-// Makes an interrupt (SIGINT, SIGTERM; on Windows Ctrl-C, Ctrl-Break) end
+// Makes an interrupt (SIGINT, SIGTERM; on Windows Ctrl-C, Ctrl-Break and
+// askProcessToEnd's request) end
 // the run as a failure (see interrupts.h) instead of ending the process on
 // the spot, which would leave its temporary files behind. A second
 // interrupt ends the process at once. Called once, at the start.
 void reportInterruptsAsFailures();
+
+// Asks a program that reports interrupts as failures, running as the
+// process, to end as an interrupt would make it (POSIX: SIGTERM; Windows,
+// where a console program gets no window message and a console's Ctrl-Break
+// reaches only those who share it: a named event that program waits on).
+// False when the request could not be made.
+bool askProcessToEnd(long long processId);
 
 }  // namespace tessaly

@@ -460,4 +460,8 @@ void reportInterruptsAsFailures() {
     }
 }
 
+bool askProcessToEnd(long long processId) {
+    return processId > 0 && ::kill(static_cast<pid_t>(processId), SIGTERM) == 0;
+}
+
 }  // namespace tessaly

@@ -511,10 +511,42 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return TRUE;
 }
 
+// Another program's request to end (askProcessToEnd): an event named by the
+// process, in the session's own namespace.
+std::wstring endRequestName(DWORD processId) {
+    return L"Local\\tessaly-end-request-" + std::to_wstring(processId);
+}
+
+void CALLBACK onEndRequest(PVOID, BOOLEAN) {
+    noteInterrupt();
+}
+
 }  // namespace
 
+// The event and its wait last as long as the process.
 void reportInterruptsAsFailures() {
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    HANDLE request =
+        CreateEventW(nullptr, FALSE, FALSE, endRequestName(GetCurrentProcessId()).c_str());
+    HANDLE wait = nullptr;
+    if (request) {
+        RegisterWaitForSingleObject(&wait, request, onEndRequest, nullptr, INFINITE,
+                                    WT_EXECUTEONLYONCE);
+    }
+}
+
+bool askProcessToEnd(long long processId) {
+    if (processId <= 0 || processId > 0xFFFFFFFFLL) {
+        return false;
+    }
+    HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE,
+                                endRequestName(static_cast<DWORD>(processId)).c_str());
+    if (!request) {
+        return false;
+    }
+    const bool sent = SetEvent(request) != 0;
+    CloseHandle(request);
+    return sent;
 }
 
 }  // namespace tessaly

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "platform/platform.h"
+
 namespace tessaly::wizard {
 
 namespace {
@@ -117,8 +119,7 @@ QString findConverter(const QString& ownFolder) {
 
 void stopConverter(QProcess& process, int graceMs, int killedMs) {
     process.setProperty(kStoppedProperty, true);
-    process.terminate();
-    if (!process.waitForFinished(graceMs)) {
+    if (!askProcessToEnd(process.processId()) || !process.waitForFinished(graceMs)) {
         process.kill();
         process.waitForFinished(killedMs);
     }

@@ -7,8 +7,8 @@
 // "exit N" exits with status N, "late MS N" waits MS milliseconds first,
 // "crash" kills itself, "hang" waits (after writing TESSALY_STUB_LOG +
 // ".running") until it is killed, "interruptible" waits so too but ends as
-// tesscli does when asked to (SIGTERM: its last line, status 1), "stubborn"
-// waits and ignores the request.
+// tesscli does when asked to (through tesscli's own handler: its last line,
+// status 1), "stubborn" takes the request and goes on waiting.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -18,12 +18,19 @@
 #include <string>
 #include <thread>
 
+#include "platform/interrupts.h"
+#include "platform/platform.h"
+
 namespace {
 
-volatile std::sig_atomic_t asked = 0;
-
-void askToEnd(int) {
-    asked = 1;
+// Whether the run was asked to end and, in this mode, heeds it.
+bool asked(const std::string& mode) {
+    try {
+        tessaly::throwIfInterrupted();
+    } catch (const tessaly::Interrupted&) {
+        return mode == "interruptible";
+    }
+    return false;
 }
 
 void pause(int ms) {
@@ -85,12 +92,12 @@ int main(int argc, char* argv[]) {
     }
     if (mode == "hang" || mode == "interruptible" || mode == "stubborn") {
         if (mode != "hang") {
-            std::signal(SIGTERM, mode == "stubborn" ? SIG_IGN : askToEnd);
+            tessaly::reportInterruptsAsFailures();
         }
         if (log) {
             std::ofstream(std::string(log) + ".running") << "running\n";
         }
-        while (asked == 0) {
+        while (!asked(mode)) {
             pause(10);
         }
         write("Conversion failed: interrupted\n", "");
