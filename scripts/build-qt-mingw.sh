@@ -85,8 +85,12 @@ fi
 # their own, when apt knows no source package of qt6-base.
 add_debian_sources() {
   local name=/etc/apt/sources.list.d/tessaly-deb-src
-  # deb822 stanzas of Debian's archives, their type made deb-src.
-  cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+  # deb822 stanzas of Debian's archives, their type made deb-src. Each
+  # file ends its last stanza, and an earlier one of ours counts for none.
+  local file
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] && [ "$file" != "$name.sources" ] && { cat "$file"; echo; }
+  done |
     awk -v RS= -v ORS='\n\n' '/(^|\n)Types:[^\n]*deb([ \n]|$)/ && /debian\.org/ {
       sub(/Types:[^\n]*/, "Types: deb-src"); print }' >"$name.sources.new" || true
   # One-line entries likewise.

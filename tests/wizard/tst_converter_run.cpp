@@ -113,6 +113,25 @@ class RunFixture {
         QVERIFY(wizard.button(QWizard::FinishButton)->isEnabled());
     }
 
+    // Starts a run of a stand-in that waits, and waits until it converts:
+    // its process, or null when it did not come that far.
+    QPointer<QProcess> startWaitingRun() {
+        fill();
+        toLastPage();
+        wizard.show();
+        wizard.button(QWizard::FinishButton)->click();
+        const bool waiting = QTest::qWaitFor(
+            [this] { return QFile::exists(log_ + QStringLiteral(".running")); }, kTimeout);
+        QPointer<QProcess> process = wizard.currentProcess();
+        // The child may be running before the wizard has heard that it started.
+        const bool converting =
+            waiting && process &&
+            QTest::qWaitFor([&] { return process->state() == QProcess::Running; }, kTimeout) &&
+            QTest::qWaitFor([this] { return log().contains(QStringLiteral("stub: converting")); },
+                            kTimeout);
+        return converting ? process : nullptr;
+    }
+
     bool finishAndWait() {
         wizard.button(QWizard::FinishButton)->click();
         return waitForEnd();
@@ -507,16 +526,8 @@ void TestConverterRun::closingDuringARunAsksFirst() {
     QFETCH(int, answer);
     QFETCH(bool, stop);
     RunFixture run("hang");
-    run.fill();
-    run.toLastPage();
-    run.wizard.show();
-    run.wizard.button(QWizard::FinishButton)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
-    QPointer<QProcess> process = run.wizard.currentProcess();
+    QPointer<QProcess> process = run.startWaitingRun();
     QVERIFY(process);
-    // The child may be running before the wizard has heard that it started.
-    QTRY_COMPARE_WITH_TIMEOUT(process->state(), QProcess::Running, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
 
     run.answerNextBox(answer > 0 ? Answer{QMessageBox::StandardButton(answer)}
                                  : Answer{QMessageBox::NoButton, -answer});
@@ -559,13 +570,8 @@ void TestConverterRun::closingDuringARunAsksFirst() {
 // last line reaches the log, and its status 1 is no failure to report.
 void TestConverterRun::stopAsksTheConverterToEndFirst() {
     RunFixture run("interruptible");
-    run.fill();
-    run.toLastPage();
-    run.wizard.show();
-    run.wizard.button(QWizard::FinishButton)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run.logFile() + QStringLiteral(".running")), kTimeout);
-    QPointer<QProcess> process = run.wizard.currentProcess();
-    QTRY_VERIFY_WITH_TIMEOUT(run.log().contains(QStringLiteral("stub: converting")), kTimeout);
+    QPointer<QProcess> process = run.startWaitingRun();
+    QVERIFY(process);
 
     run.answerNextBox(QMessageBox::Yes);
     run.wizard.button(QWizard::CancelButton)->click();
