@@ -159,6 +159,10 @@ class ProjectConverter {
     // Whether the source tree being defined has had its Path read since its
     // Name: a PathFormat turns only that text.
     bool sourceTreePathRead_ = false;
+    // Whether the source tree, or the access path, being read is in a form
+    // written for a file system that ignores letter case.
+    bool sourceTreeAnyCase_ = false;
+    bool accessPathAnyCase_ = false;
     // The named pieces of the access path being read, when its text may name
     // a folder of the machine that wrote the export.
     std::optional<std::vector<std::string>> movedAccessPath_;

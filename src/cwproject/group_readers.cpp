@@ -8,6 +8,7 @@
 // to the next; the list itself has one for references that stand directly
 // in it.
 #include "cli/project_converter.h"
+#include "cwproject/letter_case.h"
 #include "cwproject/path_formats.h"
 #include "platform/messages.h"
 
@@ -47,9 +48,9 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
     location.accessPath =
         inHostForm(location.accessPath, location.pathFormat, platform_.pathStyle());
     location.path = inHostForm(location.path, location.pathFormat, platform_.pathStyle());
-    const std::string path =
-        pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
-                                      location.path, targetName, *rootGroup, sourceTrees);
+    const std::string path = pathRules_.resolveFileRefPath(
+        location.pathType, location.pathRoot, location.accessPath, location.path, targetName,
+        *rootGroup, sourceTrees, ignoresLetterCase(location.pathFormat));
     if (acceptFile(path)) {
         addFileToGroup(targetName, groupPath, path);
     }

@@ -9,6 +9,7 @@
 // paths may use as roots, the environment variables, and every named setting
 // of the "C/C++ Compiler" panel, the last two as macro definitions.
 #include "cli/project_converter.h"
+#include "cwproject/letter_case.h"
 #include "cwproject/moved_folders.h"
 #include "cwproject/path_formats.h"
 #include "cwproject/subfolder_expansion.h"
@@ -109,6 +110,7 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
     if (name == "Name") {
         currentSourceTreeName = value;
         sourceTreePathRead_ = false;
+        sourceTreeAnyCase_ = false;
     }
     const bool definesTree = context.inSourceTrees && !currentSourceTreeName.empty();
     if (name == "Path" && definesTree) {
@@ -118,10 +120,11 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
     if (name == "PathFormat" && definesTree && sourceTreePathRead_) {
         std::string& tree = sourceTrees[currentSourceTreeName];
         tree = inHostForm(tree, value, platform_.pathStyle());
+        sourceTreeAnyCase_ = ignoresLetterCase(value);
     }
     if (name == "PathRoot" && definesTree) {
         std::string& tree = sourceTrees[currentSourceTreeName];
-        tree = pathRules_.composeSourceTreePath(value, tree);
+        tree = pathRules_.composeSourceTreePath(value, tree, sourceTreeAnyCase_);
     }
     if (name == "Recursive" && value == "true") {
         std::vector<std::string>* list = accessPathList(target, context);
@@ -151,6 +154,7 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             // format changes.
             movedAccessPath_ = movedFolderPieces(accessPathText, value);
             accessPathText = inHostForm(accessPathText, value, platform_.pathStyle());
+            accessPathAnyCase_ = ignoresLetterCase(value);
         } else if (name == "PathRoot") {
             if (auto tree = sourceTrees.find(value); tree != sourceTrees.end()) {
                 value = tree->second;
@@ -158,16 +162,19 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             accessPathRoot = value;
         } else if (name == "SearchPath") {
             if (std::vector<std::string>* list = accessPathList(target, context)) {
-                std::string joined = pathRules_.joinAccessPath(accessPathRoot, accessPathText);
+                std::string joined =
+                    pathRules_.joinAccessPath(accessPathRoot, accessPathText, accessPathAnyCase_);
                 if (movedAccessPath_) {
-                    joined = findMovedFolder(platform_, joined, *movedAccessPath_,
-                                             pathRules_.projectRoot());
+                    joined = findMovedFolder(
+                        platform_, joined, *movedAccessPath_, pathRules_.projectRoot(),
+                        accessPathAnyCase_ ? &pathRules_.letterCase() : nullptr);
                 }
                 list->push_back(std::move(joined));
             }
             accessPathRoot.clear();
             accessPathText.clear();
             movedAccessPath_.reset();
+            accessPathAnyCase_ = false;
         }
     } else if (context.inEnvVars) {
         const auto first = value.find('=');

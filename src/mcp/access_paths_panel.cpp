@@ -2,10 +2,14 @@
 //   versions 8, 12, 13: u16 version, u8 AlwaysSearchUserPaths,
 //     u8 InterpretDOSAndUnixPaths, u16 user count, u16 system count;
 //   versions 15, 16: the same with 4 unknown bytes before the two counts;
-// then the user records, then the system records. A record is 0x210 bytes
-// (version 8) or 0x218: +0x08 u16 root, +0x0A u16 format, +0x0C the path in
-// a 512-byte field ended by a NUL, then (0x218) +0x20C u32 the source tree's
-// string number and +0x214 u8 Recursive, or (0x210) +0x20C u8 Recursive.
+// then the user records, then the system records, then 8 bytes. A record is
+// 0x210 bytes (version 8) or 0x218: +0x08 u16 root, +0x0A u16 format, +0x0C
+// the path in a 512-byte field ended by a NUL, then (0x218) +0x20C u32 the
+// source tree's string number and +0x214 u8 Recursive, or (0x210) +0x20C u8
+// Recursive. In the 0x218 layout each record's path is also named by an id,
+// the u32 4 bytes past the record's end (in the next record's first 8
+// bytes, or the 8 after the last): a file stored by path names its folder
+// by it. User paths have small ids, system paths ids with bit 30 set.
 #include <string>
 
 #include "mcp/panel_readers.h"
@@ -16,6 +20,7 @@ namespace {
 
 constexpr std::uint16_t kRootSourceTree = 4;
 constexpr std::size_t kPathField = 512;
+constexpr std::size_t kIdPastRecord = 4;
 
 struct Layout {
     std::size_t countsAt;
@@ -67,7 +72,12 @@ BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable&
     std::size_t at = layout.countsAt + 4;
     for (std::size_t i = 0; i < userCount + systemCount; ++i, at += layout.stride) {
         const ByteView record = panel.part(at, layout.stride, "access path", "access path");
-        (i < userCount ? paths.user : paths.system).push_back(readRecord(record, names));
+        BinaryAccessPath path = readRecord(record, names);
+        const std::size_t idAt = at + layout.stride + kIdPastRecord;
+        if (layout.stride == 0x218 && idAt + 4 <= panel.size()) {
+            path.id = panel.u32(idAt, "access path id");
+        }
+        (i < userCount ? paths.user : paths.system).push_back(path);
     }
     return paths;
 }

@@ -39,19 +39,31 @@ class ExportWriter {
     void writeAccessPaths(const BinaryAccessPaths& paths);
     void writePathList(std::string_view name, const std::vector<BinaryAccessPath>& paths);
     void writeFileList(const BinaryTarget& target);
-    void writeLocation(const BinaryFile& file);
+    void writeCommandLines(const BinaryTarget& target);
+    // `owner`: the target whose file list holds the file.
+    void writeLocation(const BinaryFile& file, const BinaryTarget& owner);
     void writeGroups();
-    const BinaryFile* fileOf(std::uint32_t reference) const;
+    // A file reference's file and the target that holds it.
+    struct HeldFile {
+        const BinaryFile* file;
+        const BinaryTarget* owner;
+    };
+    const HeldFile* fileOf(std::uint32_t reference) const;
 
     const BinaryProject& project_;
     std::unique_ptr<Text> xml_;
-    std::unordered_map<std::uint32_t, const BinaryFile*> files_;
+    std::unordered_map<std::uint32_t, HeldFile> files_;
     std::unordered_map<std::string_view, const std::string_view*> firstTargetWith_;
     std::size_t step_ = 0;
 };
 
 // The whole export at once.
 std::string exportXml(const BinaryProject& project);
+
+// The setting in which the export carries a microcontroller compiler's
+// command line. The IDE's own export of these panels is not known; the name
+// is this program's.
+inline constexpr std::string_view kCommandLineSetting = "TessalyCompilerCommandLine";
 
 // A text as the exporter writes it between tags: "&", "<" and ">" escaped,
 // and every byte outside ASCII as a character reference holding the byte's

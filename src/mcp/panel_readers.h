@@ -24,6 +24,15 @@ std::string readPreprocessorPanel(const ByteView& panel);
 // "Debugger Runtime": the environment variables, "NAME=value" each.
 std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
                                                std::vector<std::string>& unread);
+// The panels of the compilers for microcontrollers, each holding the
+// compiler's command line.
+inline constexpr const char* kCommandLinePanels[] = {
+    "Panel for Compiler for HC08", "Panel for Compiler for HC12", "Panel for Compiler for RS08",
+    "Panel for Compiler for XGATE"};
+// One of those panels (version 0x0101): the command line, a text ended by a
+// NUL at the offset that the u32 at +4 gives.
+std::string_view readCommandLinePanel(const ByteView& panel, std::string_view name,
+                                      std::vector<std::string>& unread);
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
 

@@ -4,7 +4,8 @@
 //   "moti" 0: u32 count, 5-byte entries (u8 kind, 0 a target; u32 name), the
 //     target order; older files have none and keep the target list's order;
 //   "mtpi"/"mtpl": u32 count / 40-byte file entries (+0x00 u32 reference,
-//     +0x04 u32 name, +0x08 u8 path type, +0x09 u8 path format, +0x12 u8
+//     +0x04 u32 name, +0x08 u8 path type, +0x09 u8 path format, +0x0C u32
+//     the id of the access path a file stored by path lies on, +0x12 u8
 //     kind, +0x1C u32 flags); "mtlo": the link order, u32 references;
 //   "mstp": u32 count, 6-byte entries whose first byte is a target number;
 //   "PLst" named "Project File List": u16 1, u32 group count, then the group
@@ -109,6 +110,7 @@ class Reader {
                 file.name = names_.text(entries.u32(at + 4, "file entry"), "file");
                 file.pathType = entries.u8(at + 8, "file entry");
                 file.pathFormat = entries.u8(at + 9, "file entry");
+                file.folder = entries.u32(at + 0x0C, "file entry");
                 file.kind = entries.u8(at + 0x12, "file entry");
                 file.flags = entries.u32(at + 0x1C, "file entry");
                 target.files.push_back(std::move(file));
@@ -140,12 +142,18 @@ class Reader {
         if (const ByteView* record = panel(target.name, "C/C++ Preprocessor")) {
             target.prefixText = readPreprocessorPanel(*record);
         }
-        const auto byPath =
-            std::count_if(target.files.begin(), target.files.end(),
-                          [](const BinaryFile& file) { return file.pathType != 2; });
-        if (byPath != 0) {
-            unread.push_back("the folder of " + std::to_string(byPath) +
-                             " files stored by path (taken as the project folder)");
+        for (const char* name : kCommandLinePanels) {
+            if (const ByteView* record = panel(target.name, name)) {
+                target.commandLines.push_back({name, readCommandLinePanel(*record, name, unread)});
+            }
+        }
+        const auto unplaced =
+            std::count_if(target.files.begin(), target.files.end(), [&](const BinaryFile& file) {
+                return file.pathType != 2 && folderOf(target, file) == nullptr;
+            });
+        if (unplaced != 0) {
+            unread.push_back("the folder of " + std::to_string(unplaced) +
+                             " files stored by path (looked for by name on the access paths)");
         }
         for (std::string& what : unread) {
             project_.unread.push_back({target.name, std::move(what)});
@@ -272,6 +280,20 @@ class Reader {
 };
 
 }  // namespace
+
+const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file) {
+    if (file.pathType == 2 || !target.accessPaths) {
+        return nullptr;
+    }
+    for (const auto* list : {&target.accessPaths->user, &target.accessPaths->system}) {
+        for (const BinaryAccessPath& path : *list) {
+            if (path.id == file.folder) {
+                return &path;
+            }
+        }
+    }
+    return nullptr;
+}
 
 BinaryProject readBinaryProject(const std::string& file) {
     return Reader(file).read();
