@@ -111,6 +111,9 @@ class ProjectConverter {
     bool readSettingChildren(GroupNode& target, const SettingContext& context, std::size_t level);
     bool readPanelData();
     void readPanelComments();
+    // The target's own macros, once its settings are read: into its macros
+    // and its defines.
+    void defineTargetMacros(GroupNode& target) const;
     void takeSettingValue(GroupNode& target, const std::string& name, const std::string& value,
                           const SettingContext& context);
     void harvestSetting(GroupNode& target, std::string name, std::string value,
@@ -163,6 +166,8 @@ class ProjectConverter {
     // written for a file system that ignores letter case.
     bool sourceTreeAnyCase_ = false;
     bool accessPathAnyCase_ = false;
+    // The compilers' command lines of the target being read.
+    std::vector<std::string> commandLines_;
     // The named pieces of the access path being read, when its text may name
     // a folder of the machine that wrote the export.
     std::optional<std::vector<std::string>> movedAccessPath_;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "cwproject/macro_definitions.h"
 #include "mcp/byte_view.h"
 
 namespace tessaly {

@@ -60,11 +60,6 @@ class ExportWriter {
 // The whole export at once.
 std::string exportXml(const BinaryProject& project);
 
-// The setting in which the export carries a microcontroller compiler's
-// command line. The IDE's own export of these panels is not known; the name
-// is this program's.
-inline constexpr std::string_view kCommandLineSetting = "TessalyCompilerCommandLine";
-
 // A text as the exporter writes it between tags: "&", "<" and ">" escaped,
 // and every byte outside ASCII as a character reference holding the byte's
 // own value ("&#170;" for Mac OS Roman's trade mark sign).
