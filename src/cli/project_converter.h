@@ -101,7 +101,7 @@ class ProjectConverter {
     // A FILEREF of the group list: resolved, filtered and placed.
     bool readGroupFileRef(std::string& targetName, const std::vector<std::string>& groupPath);
     // Places an accepted file below rootGroup: under its target's node, then
-    // its chain of groups from the outermost in.
+    // its chain of groups from the outermost in. The caller tells it.
     void addFileToGroup(const std::string& targetName, const std::vector<std::string>& groupPath,
                         const std::string& path);
 
@@ -166,6 +166,10 @@ class ProjectConverter {
     // written for a file system that ignores letter case.
     bool sourceTreeAnyCase_ = false;
     bool accessPathAnyCase_ = false;
+    // The group list's file references that the filter takes, and how many
+    // of them resolved to no path.
+    std::size_t filesConsidered_ = 0;
+    std::size_t filesMissing_ = 0;
     // The compilers' command lines of the target being read.
     std::vector<std::string> commandLines_;
     // The named pieces of the access path being read, when its text may name
