@@ -67,8 +67,13 @@ const LetterCaseMatcher::Entries& LetterCaseMatcher::entriesOf(const std::string
         return known->second;
     }
     Entries& entries = folders_[folder];
+    std::string listed = folder;  // without its final separators; a root keeps its own
+    while (listed.size() > 1 && listed.back() == platform_.separator() &&
+           listed[listed.size() - 2] != ':') {
+        listed.pop_back();
+    }
     std::vector<std::string> names;
-    platform_.listDirectory(folder, names);
+    platform_.listDirectory(listed, names);
     std::sort(names.begin(), names.end());
     for (std::string& name : names) {
         entries.byUpperCase.emplace(inUpperCase(name), name);  // the first in byte order stays

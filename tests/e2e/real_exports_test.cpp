@@ -40,18 +40,6 @@ struct RealExport {
 
 const std::string kEof = message::failure(ErrorCode::UnexpectedEnd, "");
 
-std::vector<std::string> lines(const std::string& text, const std::string& lineEnd) {
-    std::vector<std::string> result;
-    for (std::size_t start = 0, end; start < text.size(); start = end + lineEnd.size()) {
-        end = text.find(lineEnd, start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        result.push_back(text.substr(start, end - start));
-    }
-    return result;
-}
-
 int countStartingWith(const std::vector<std::string>& all, const std::string& prefix) {
     return static_cast<int>(std::count_if(
         all.begin(), all.end(), [&](const std::string& line) { return line.starts_with(prefix); }));

@@ -27,6 +27,9 @@ class TempFolder {
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
+// The lines of a text, each without its `lineEnd`.
+std::vector<std::string> lines(const std::string& text, const std::string& lineEnd);
+
 // Every file and folder below `root`, by relative path; folders map to
 // "<dir>", files to their content.
 std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root);
