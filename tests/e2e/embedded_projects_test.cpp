@@ -305,6 +305,56 @@ TEST_P(EmbeddedProjects, ConvertCompletelyWhereTheyLie) {
     }
 }
 
+// A project written on Windows, in a repository whose folders have another
+// letter case than the project gives them, on this file system that tells
+// case apart.
+TEST(LetterCaseOnThisFileSystem, AWindowsProjectFindsItsFoldersInAnyCase) {
+    TempFolder work;
+    const fs::path repo = work.path() / "repo";
+    for (const char* file : {"Source/Host/source/classes/hub.c", "Source/Host/app/b/sources/x.c",
+                             "Source/Host/app/b/Sources/Main.c"}) {
+        fs::create_directories((repo / file).parent_path());
+        writeFile(repo / file, "");
+    }
+    const auto searchPath = [](const std::string& path, const char* recursive) {
+        return "<SETTING><SETTING><NAME>SearchPath</NAME><SETTING><NAME>Path</NAME><VALUE>" + path +
+               "</VALUE></SETTING><SETTING><NAME>PathFormat</NAME><VALUE>Windows</VALUE></SETTING>"
+               "<SETTING><NAME>PathRoot</NAME><VALUE>Project</VALUE></SETTING></SETTING>"
+               "<SETTING><NAME>Recursive</NAME><VALUE>" +
+               recursive + "</VALUE></SETTING></SETTING>";
+    };
+    const auto fileRef = [](const std::string& type, const std::string& access,
+                            const std::string& path) {
+        return "<FILEREF><TARGETNAME>T</TARGETNAME><PATHTYPE>" + type +
+               "</PATHTYPE><PATHROOT>Project</PATHROOT><ACCESSPATH>" + access +
+               "</ACCESSPATH><PATH>" + path + "</PATH><PATHFORMAT>Windows</PATHFORMAT></FILEREF>";
+    };
+    writeFile(repo / "Source/Host/app/b/demo.mcp.xml",
+              "<PROJECT><TARGETLIST><TARGET><NAME>T</NAME><SETTINGLIST><SETTING><NAME>"
+              "UserSearchPaths</NAME>" +
+                  searchPath("..\\..\\SOURCE", "true") +
+                  "</SETTING></SETTINGLIST></TARGET></TARGETLIST><TARGETORDER></TARGETORDER>"
+                  "<GROUPLIST><GROUP><NAME>G</NAME>" +
+                  fileRef("Name", "", "CLASSES\\Hub.C") +
+                  fileRef("PathRelative", "SOURCES", "main.c") +
+                  fileRef("PathRelative", "sources", "X.C") + "</GROUP></GROUPLIST></PROJECT>");
+    fs::create_directory(work.path() / "out");
+    const ProgramResult run =
+        runProgram(TESSCLI_PATH, {"demo.mcp.xml", (work.path() / "out").string(), ""},
+                   repo / "Source/Host/app/b");
+    const std::string project = (repo / "Source/Host/app/b").string() + "/";
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::vector<std::string> output = lines(run.output, "\n");
+    ASSERT_GE(output.size(), 3u) << run.output;
+    EXPECT_EQ(output[0], message::addingFile(project + "/../../source/classes/hub.c"));
+    // Of "sources" and "Sources", the first in byte order, unless one is
+    // named exactly.
+    EXPECT_EQ(output[1], message::addingFile(project + "Sources/Main.c"));
+    EXPECT_EQ(output[2], message::addingFile(project + "sources/x.c"));
+    const std::string personality = readFile(work.path() / "out/T/person/T.p_a");
+    EXPECT_NE(personality.find("/../../source/classes\""), std::string::npos) << personality;
+}
+
 INSTANTIATE_TEST_SUITE_P(Shared, EmbeddedProjects, ::testing::ValuesIn(kProjects),
                          [](const ::testing::TestParamInfo<Embedded>& info) {
                              std::string name =
