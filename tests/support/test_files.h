@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,11 @@ struct CommandLine {
 // The command line that runs `program` without the power to write anywhere:
 // as root, which may write into read-only folders, it runs a copy of the
 // program inside `work` as the user "nobody" (through setpriv), with `work`
-// opened up to that user. Call it before making anything read-only.
+// opened up to that user. Call it before making anything read-only. The
+// user belongs to no group but its own, or else to `memberOf` besides.
 CommandLine withoutPrivileges(const std::string& program, std::vector<std::string> arguments,
-                              const std::filesystem::path& work);
+                              const std::filesystem::path& work,
+                              std::optional<unsigned> memberOf = std::nullopt);
 
 // Runs a program with arguments (no shell involved) in a working folder and
 // returns its exit status and standard output.
