@@ -21,7 +21,8 @@ class RulerPainter : public QObject {
         }
         auto* ruler = static_cast<QWidget*>(watched);
         QPainter painter(ruler);
-        painter.fillRect(QRectF(0, 0, ruler->width(), 1), ruler->palette().mid());
+        // As far as the toolkit draws its grey line: short of the last pixel.
+        painter.fillRect(QRectF(0, 0, ruler->width() - 1, 1), ruler->palette().mid());
         return true;
     }
 };
