@@ -52,23 +52,11 @@ QString shown(QString text) {
     return text.remove(QLatin1Char('&')).remove(QChar(0x2060));
 }
 
-// The line of a text file that starts with `start`, and else the line after
-// the one that is `start`.
-QString lineOf(const QString& path, const QString& start) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return QStringLiteral("(cannot read %1)").arg(path);
-    }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == start) {
-            return lines.value(i + 1);
-        }
-        if (lines[i].startsWith(start)) {
-            return lines[i];
-        }
-    }
-    return QString();
+// The lines of a text file of the source tree.
+QStringList linesOf(const QString& file) {
+    QFile text(QStringLiteral(TESSALY_SOURCE_DIR "/") + file);
+    return text.open(QIODevice::ReadOnly) ? QString::fromUtf8(text.readAll()).split('\n')
+                                          : QStringList();
 }
 
 }  // namespace
@@ -458,16 +446,12 @@ void TestWizardForm::browseButtonsStandBesideTheirFields() {
 
 void TestWizardForm::installedTextsNameBothKindsOfProject_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("line");
-    QTest::newRow("desktop entry")
-        << "src/wizard/tesswiz.desktop"
-        << "Comment="
-        << "Comment=Convert a CodeWarrior project or its export into a Vexa/Vexa++ analysis "
-           "project";
+    QTest::newRow("desktop entry") << "src/wizard/tesswiz.desktop"
+                                   << "Comment=Convert a CodeWarrior project or its export into "
+                                      "a Vexa/Vexa++ analysis project";
     QTest::newRow("manual page of tesscli")
         << "docs/tesscli.1"
-        << ".SH NAME"
         << "tesscli \\- convert a CodeWarrior project or its export into a Vexa/Vexa++ "
            "analysis project";
 }
@@ -475,9 +459,8 @@ void TestWizardForm::installedTextsNameBothKindsOfProject_data() {
 // Binary projects are read too: the texts that describe the programs say so.
 void TestWizardForm::installedTextsNameBothKindsOfProject() {
     QFETCH(QString, file);
-    QFETCH(QString, start);
     QFETCH(QString, line);
-    QCOMPARE(lineOf(QStringLiteral(TESSALY_SOURCE_DIR "/") + file, start), line);
+    QVERIFY2(linesOf(file).contains(line), qPrintable(file));
 }
 
 QTEST_MAIN(TestWizardForm)
