@@ -15,9 +15,9 @@ bool isBlank(QChar c) {
 }
 
 // The length of a file name as the file system counts it: UTF-16 units on
-// Windows, bytes of the system's encoding elsewhere.
+// Windows, bytes elsewhere, where Qt names files in UTF-8.
 qsizetype fileNameLength(const QString& name, PathStyle style) {
-    return style == PathStyle::Windows ? name.size() : name.toLocal8Bit().size();
+    return style == PathStyle::Windows ? name.size() : name.toUtf8().size();
 }
 
 }  // namespace
