@@ -97,8 +97,8 @@ def counted(build, meta, dest):
     counts, folders = {}, {}
     work = os.path.join(dest, "project")
     for key, export in meta["exports"].items():
-        _, _, _, err, _ = run([driver, export, fresh(work), meta["codewarrior_dir"], "-pn", "bench"],
-                              stderr_text=True)
+        argv = [driver, export, fresh(work), meta["codewarrior_dir"], "-pn", "bench"]
+        _, _, _, err, _ = run(argv, stderr_text=True)
         counts[key] = {k: int(v) for k, v in (line.split("=", 1) for line in err.split())}
         folders[key] = os.path.join(dest, key)
         os.rename(work, folders[key])
@@ -145,7 +145,8 @@ def main():
         before = best.get((label, kind, "before"))
         print(f"| {label} | {kind} | {f'{before[0]:.3f}' if before else '-'} | {after[0]:.3f} "
               f"| {f'{after[0] / before[0]:.3f}' if before else '-'} "
-              f"| {f'{before[1]:.2f}' if before else '-'} | {after[1]:.2f} | {after[2] / 1e6:.1f} |")
+              f"| {f'{before[1]:.2f}' if before else '-'} | {after[1]:.2f} "
+              f"| {after[2] / 1e6:.1f} |")
     print()
     print("| export | existence tests while reading | folder listings |")
     print("|---|---:|---:|")
@@ -170,8 +171,9 @@ def main():
     checks.append((unix["parse_exists"] == meta["expected_name_probes"]
                    and windows["parse_exists"] == case["parse_exists"] == probes,
                    f"{args.size}: existence tests {unix['parse_exists']:,} in Unix form (one per "
-                   f"folder tried by name), {windows['parse_exists']:,} and {case['parse_exists']:,} "
-                   f"in Windows form (and one per reference and access path): {probes:,}"))
+                   f"folder tried by name), {windows['parse_exists']:,} and "
+                   f"{case['parse_exists']:,} in Windows form (and one per reference and access "
+                   f"path): {probes:,}"))
     # The Unix export lists only what the recursive access paths and the
     # writing list; what the others list beyond it is the matching's.
     for key, expected in [("windows", meta["fallback_folders_as_written"]),
@@ -179,7 +181,8 @@ def main():
         extra = counts[key]["list"] - unix["list"]
         checks.append((extra == expected,
                        f"{args.size}, {FORM_NAMES[key]}: {extra:,} folder listings beyond the Unix "
-                       f"form's, each folder the matching must look into listed once: {expected:,}"))
+                       f"form's, each folder the matching must look into listed once: "
+                       f"{expected:,}"))
     for kind in ("filter accepts none", "all files accepted"):
         label = f"{args.size}, {FORM_NAMES['case']}"
         case = best[(label, kind, "after")]
