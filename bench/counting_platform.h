@@ -55,6 +55,7 @@ class CountingPlatform final : public Platform {
         ++counts.isFileSystemRoot;
         return inner_.isFileSystemRoot(path);
     }
+    bool tellsLetterCaseApart() const override { return inner_.tellsLetterCaseApart(); }
     std::size_t maxPathLength() const override { return inner_.maxPathLength(); }
     std::string folderNameKey(const std::string& name) override {
         return inner_.folderNameKey(name);

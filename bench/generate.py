@@ -26,6 +26,12 @@ Sizes:
         target): the read-and-parse row, where the folder walks cost nothing.
     W   (not in the default run) 1 target whose one module holds 32,000
         groups side by side, one reference each: the cost of wide group lists.
+    MW, LW  (not in the default run) M and L with every referenced file on
+        disk and three exports of that one tree, alike but for how they write
+        its paths: bench_SIZE_unix (Unix form), bench_SIZE (Windows form, the
+        names as on disk) and bench_SIZE_case (Windows form, every name in
+        upper case, so that each is found only by matching it without regard
+        to letter case). All three must give the same project.
 
 Everything is deterministic for a seed. The expected probe count is computed
 by walking the access paths in the order the converter expands them
@@ -58,7 +64,23 @@ SIZES = {
     # Wide: 32,000 groups side by side in one module, one reference each.
     "W": dict(targets=1, refs=32_000, groups=32_000, modules=1, user_subs=3, libs=5, incs=8,
               name_every=1000, files_on_disk=False),
+    # Letter case: one tree, three exports (see PATH_FORMS).
+    "MW": dict(targets=10, refs=20_000, groups=400, user_subs=13, libs=22, incs=21,
+               name_every=1000, files_on_disk=True, path_forms=True),
+    "LW": dict(targets=10, refs=1_000_000, groups=20_000, user_subs=13, libs=22, incs=21,
+               name_every=1000, files_on_disk=True, path_forms=True),
 }
+
+# How an export writes the path texts of its access paths and references,
+# which the generator holds in Unix form: (export name's suffix, PATHFORMAT,
+# the text). Every name on disk holds a lower-case letter, so the export in
+# upper case names each in another case.
+PATH_FORMS = {
+    "unix": ("_unix", "Unix", lambda path: path),
+    "windows": ("", "Windows", lambda path: path.replace("/", "\\")),
+    "case": ("_case", "Windows", lambda path: path.replace("/", "\\").upper()),
+}
+UNIX_FORM = PATH_FORMS["unix"]
 
 EXTENSIONS = ["c", "c", "c", "cpp", "h", "h", "s"]
 # Where the headers given by name lie, as in a project that searches its own
@@ -121,8 +143,11 @@ def search_path(path, root, recursive, indent, path_format="Unix"):
     ])
 
 
-def target_xml(name, index, files, recursive):
+def target_xml(name, index, files, recursive, form=UNIX_FORM):
     """One TARGET: access paths, runtime and compiler settings, a file list."""
+    _, path_format, text = form
+    # The Unix form is the default, which the exports of the sizes leave out.
+    file_format = "" if form is UNIX_FORM else f"<PATHFORMAT>{path_format}</PATHFORMAT>"
     t = "\t\t\t"
     lines = [
         "\t\t<TARGET>",
@@ -132,11 +157,11 @@ def target_xml(name, index, files, recursive):
         '\t\t\t\t<!-- Settings for "Access Paths" panel -->',
         setting("AlwaysSearchUserPaths", "false", "\t\t\t\t"),
         "\t\t\t\t<SETTING><NAME>UserSearchPaths</NAME>",
-        search_path(":", "Project", False, "\t\t\t\t\t"),
-        search_path("include", "Project", recursive, "\t\t\t\t\t"),
+        search_path(":", "Project", False, "\t\t\t\t\t", path_format),
+        search_path(text("include"), "Project", recursive, "\t\t\t\t\t", path_format),
         "\t\t\t\t</SETTING>",
         "\t\t\t\t<SETTING><NAME>SystemSearchPaths</NAME>",
-        search_path("Libraries", "CodeWarrior", recursive, "\t\t\t\t\t"),
+        search_path(text("Libraries"), "CodeWarrior", recursive, "\t\t\t\t\t", path_format),
         "\t\t\t\t</SETTING>",
         "",
         '\t\t\t\t<!-- Settings for "Debugger Runtime" panel -->',
@@ -154,8 +179,8 @@ def target_xml(name, index, files, recursive):
     for access, path in files:
         lines += [
             f"{t}\t<FILE><PATHTYPE>PathAbsolute</PATHTYPE><PATHROOT>Project</PATHROOT>"
-            f"<ACCESSPATH>{access}</ACCESSPATH><PATH>{path}</PATH>"
-            f"<FILEKIND>Text</FILEKIND><FILEFLAGS>Debug</FILEFLAGS></FILE>",
+            f"<ACCESSPATH>{text(access)}</ACCESSPATH><PATH>{text(path)}</PATH>"
+            f"{file_format}<FILEKIND>Text</FILEKIND><FILEFLAGS>Debug</FILEFLAGS></FILE>",
         ]
     lines += ["\t\t\t</FILELIST>", "\t\t</TARGET>"]
     return NL.join(lines)
@@ -193,6 +218,86 @@ def access_list(base, recursive):
         expand(user[1], user)
         expand(system[0], system)
     return user + system
+
+
+def write_export(export, targets, files_by_target, group_items, recursive, form=UNIX_FORM):
+    """The export of the generated tree, its path texts in `form`."""
+    _, path_format, text = form
+    with open(export, "w", encoding="utf-8", newline="") as f:
+        f.write(DOCTYPE.replace("\n", NL))
+        f.write(NL + "<PROJECT>" + NL + "\t<TARGETLIST>" + NL)
+        # One in twenty of each target's files stands in its file list: the
+        # list is read and dropped, the group list is what the benchmark scales.
+        for index, target in enumerate(targets):
+            f.write(target_xml(target, index, files_by_target[target][::20], recursive, form)
+                    + NL)
+        f.write("\t</TARGETLIST>" + NL + NL + "\t<TARGETORDER>" + NL)
+        for target in targets:
+            f.write(f"\t\t<ORDEREDTARGET><NAME>{target}</NAME></ORDEREDTARGET>{NL}")
+        f.write("\t</TARGETORDER>" + NL + NL + "\t<GROUPLIST>" + NL)
+        previous_module = None
+        for module, sub, detail, target, items in sorted(group_items, key=lambda x: (x[0], x[1])):
+            if module != previous_module:
+                if previous_module is not None:
+                    f.write("\t\t</GROUP>" + NL)
+                f.write(f"\t\t<GROUP><NAME>Module {module:03d} &amp; Tests</NAME>{NL}")
+                previous_module = module
+            ind = "\t\t\t"
+            f.write(f"{ind}<GROUP><NAME>Group {sub:03d}</NAME>{NL}")
+            if detail:
+                ind += "\t"
+                f.write(f"{ind}<GROUP><NAME>Detail</NAME>{NL}")
+            chunk = []
+            for kind, access, path in items:
+                if kind == "name":
+                    chunk.append(
+                        f"{ind}\t<FILEREF>{NL}{ind}\t\t<TARGETNAME>{target}</TARGETNAME>{NL}"
+                        f"{ind}\t\t<PATHTYPE>Name</PATHTYPE>{NL}"
+                        f"{ind}\t\t<PATH>{text(path)}</PATH>{NL}"
+                        f"{ind}\t\t<PATHFORMAT>{path_format}</PATHFORMAT>{NL}{ind}\t</FILEREF>{NL}")
+                else:
+                    chunk.append(
+                        f"{ind}\t<FILEREF><TARGETNAME>{target}</TARGETNAME>"
+                        f"<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>Project</PATHROOT>"
+                        f"<ACCESSPATH>{text(access)}</ACCESSPATH><PATH>{text(path)}</PATH>"
+                        f"<PATHFORMAT>{path_format}</PATHFORMAT></FILEREF>{NL}")
+            f.write("".join(chunk))
+            if detail:
+                f.write(f"{ind}</GROUP>{NL}")
+                ind = ind[:-1]
+            f.write(f"{ind}</GROUP>{NL}")
+        if previous_module is not None:
+            f.write("\t\t</GROUP>" + NL)
+        f.write("\t</GROUPLIST>" + NL + "</PROJECT>" + NL)
+
+
+def fallback_folders(order, name_headers, group_items, project_dir, base):
+    """The folders that matching without regard to letter case lists, by the
+    converter's rule, in the Windows exports of a tree: (as written, in
+    another case). A Name look-up that misses a folder as written looks for
+    the name in it in any case, so the export as written lists the folders
+    tried before the one that holds the header (all of them when none does);
+    in another case the one that holds it too, and every folder on the way
+    of an access path or a reference below its root. Each folder counts
+    once, by its path with doubled separators taken as one."""
+    written, other_case = set(), set()
+    for header in name_headers:
+        for folder in order:
+            folder = os.path.normpath(folder)
+            other_case.add(folder)
+            if os.path.exists(os.path.join(folder, header)):
+                break
+            written.add(folder)
+    # "include" below the project folder, "Libraries" below the CodeWarrior
+    # folder, and each reference's folders.
+    other_case.update([os.path.normpath(project_dir), os.path.join(base, "cw")])
+    for _, _, _, _, items in group_items:
+        for kind, access, _ in items:
+            if kind == "rel":
+                pieces = access.split("/")
+                other_case.update(os.path.join(project_dir, *pieces[:n])
+                                  for n in range(1, len(pieces) + 1))
+    return written, other_case
 
 
 def generate(size, out_root, seed, force):
@@ -267,52 +372,14 @@ def generate(size, out_root, seed, force):
                         made.add(folder)
                     open(os.path.join(folder, path), "wb").close()
 
-    export = os.path.join(base, "project", f"bench_{size}.mcp.xml")
-    with open(export, "w", encoding="utf-8", newline="") as f:
-        f.write(DOCTYPE.replace("\n", NL))
-        f.write(NL + "<PROJECT>" + NL + "\t<TARGETLIST>" + NL)
-        # One in twenty of each target's files stands in its file list: the
-        # list is read and dropped, the group list is what the benchmark scales.
-        for index, target in enumerate(targets):
-            f.write(target_xml(target, index, files_by_target[target][::20], recursive) + NL)
-        f.write("\t</TARGETLIST>" + NL + NL + "\t<TARGETORDER>" + NL)
-        for target in targets:
-            f.write(f"\t\t<ORDEREDTARGET><NAME>{target}</NAME></ORDEREDTARGET>{NL}")
-        f.write("\t</TARGETORDER>" + NL + NL + "\t<GROUPLIST>" + NL)
-        previous_module = None
-        for module, sub, detail, target, items in sorted(group_items, key=lambda x: (x[0], x[1])):
-            if module != previous_module:
-                if previous_module is not None:
-                    f.write("\t\t</GROUP>" + NL)
-                f.write(f"\t\t<GROUP><NAME>Module {module:03d} &amp; Tests</NAME>{NL}")
-                previous_module = module
-            ind = "\t\t\t"
-            f.write(f"{ind}<GROUP><NAME>Group {sub:03d}</NAME>{NL}")
-            if detail:
-                ind += "\t"
-                f.write(f"{ind}<GROUP><NAME>Detail</NAME>{NL}")
-            chunk = []
-            for kind, access, path in items:
-                if kind == "name":
-                    chunk.append(
-                        f"{ind}\t<FILEREF>{NL}{ind}\t\t<TARGETNAME>{target}</TARGETNAME>{NL}"
-                        f"{ind}\t\t<PATHTYPE>Name</PATHTYPE>{NL}"
-                        f"{ind}\t\t<PATH>{path}</PATH>{NL}"
-                        f"{ind}\t\t<PATHFORMAT>Unix</PATHFORMAT>{NL}{ind}\t</FILEREF>{NL}")
-                else:
-                    chunk.append(
-                        f"{ind}\t<FILEREF><TARGETNAME>{target}</TARGETNAME>"
-                        f"<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>Project</PATHROOT>"
-                        f"<ACCESSPATH>{access}</ACCESSPATH><PATH>{path}</PATH>"
-                        f"<PATHFORMAT>Unix</PATHFORMAT></FILEREF>{NL}")
-            f.write("".join(chunk))
-            if detail:
-                f.write(f"{ind}</GROUP>{NL}")
-                ind = ind[:-1]
-            f.write(f"{ind}</GROUP>{NL}")
-        if previous_module is not None:
-            f.write("\t\t</GROUP>" + NL)
-        f.write("\t</GROUPLIST>" + NL + "</PROJECT>" + NL)
+    # The sizes have one export, in Unix form, named after the size.
+    forms = PATH_FORMS if shape.get("path_forms") else {"unix": UNIX_FORM}
+    exports = {}
+    for key, form in forms.items():
+        suffix = form[0] if shape.get("path_forms") else ""
+        exports[key] = os.path.join(project_dir, f"bench_{size}{suffix}.mcp.xml")
+        write_export(exports[key], targets, files_by_target, group_items, recursive, form)
+    export = exports["windows" if "windows" in exports else "unix"]
 
     # The probes the Name look-ups must cost, by the described search over
     # the folders as they now lie on disk: one per folder tried, up to the
@@ -334,6 +401,11 @@ def generate(size, out_root, seed, force):
         expected_name_probes=expected_probes,
         files_on_disk=shape["files_on_disk"],
     )
+    if shape.get("path_forms"):
+        written, other_case = fallback_folders(order, name_headers, group_items, project_dir, base)
+        meta.update(exports=exports, rel_refs=refs - len(name_headers),
+                    access_paths=3 * len(targets), fallback_folders_as_written=len(written),
+                    fallback_folders_other_case=len(other_case))
     with open(meta_path, "w") as f:
         json.dump(meta, f, indent=1)
     print(f"{size}: {refs} file references, {meta['export_bytes'] / 1e6:.1f} MB, "

@@ -107,6 +107,7 @@ class FakeDisk final : public Platform {
     }
     bool isFileSystemRoot(const std::string&) override { return false; }
     std::string folderNameKey(const std::string& name) override { return name; }
+    bool tellsLetterCaseApart() const override { return true; }
     std::size_t maxPathLength() const override { return 4095; }
     EntryKind entryKind(const std::string&) override { return EntryKind::Missing; }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override {

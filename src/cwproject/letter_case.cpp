@@ -61,17 +61,20 @@ std::optional<std::string> LetterCaseMatcher::inAnyCase(const std::string& base,
     }
 }
 
+// A folder is known by its path without its final separators, so that the
+// project folder, reached as "dir/" by a reference and as "dir//" by an
+// access path, is listed once.
 const LetterCaseMatcher::Entries& LetterCaseMatcher::entriesOf(const std::string& folder) {
-    const auto known = folders_.find(folder);
-    if (known != folders_.end()) {
-        return known->second;
-    }
-    Entries& entries = folders_[folder];
-    std::string listed = folder;  // without its final separators; a root keeps its own
+    std::string listed = folder;  // a root keeps its own separator
     while (listed.size() > 1 && listed.back() == platform_.separator() &&
            listed[listed.size() - 2] != ':') {
         listed.pop_back();
     }
+    const auto known = folders_.find(listed);
+    if (known != folders_.end()) {
+        return known->second;
+    }
+    Entries& entries = folders_[listed];
     std::vector<std::string> names;
     platform_.listDirectory(listed, names);
     std::sort(names.begin(), names.end());

@@ -39,15 +39,16 @@ PathRules::PathRules(Platform& platform, const std::string& sourceProjectPath,
       codeWarriorRoot_(codeWarriorDir + separator_),
       letterCase_(platform) {}
 
-std::string PathRules::joinedInExistingCase(const std::string& base, const std::string& relative,
-                                            bool anyCase) const {
-    std::string joined = base + relative;
-    if (anyCase && platform_.tellsLetterCaseApart() && !platform_.exists(joined)) {
-        if (std::optional<std::string> found = letterCase_.inAnyCase(base, relative)) {
+std::string PathRules::inExistingCase(std::string path, std::size_t relativeStart,
+                                      bool anyCase) const {
+    if (anyCase && platform_.tellsLetterCaseApart() && !platform_.exists(path)) {
+        const std::string_view relative = std::string_view(path).substr(relativeStart);
+        if (std::optional<std::string> found =
+                letterCase_.inAnyCase(path.substr(0, relativeStart), relative)) {
             return *found;
         }
     }
-    return joined;
+    return path;
 }
 
 std::string PathRules::rootString(const std::string& rootText) const {
@@ -69,21 +70,21 @@ std::string PathRules::resolveFileRefPath(const std::string& pathType, const std
         return findOnAccessPaths(targetName, path, rootGroup, anyCase);
     }
     if (pathRoot == "Absolute") {
-        return joinedInExistingCase({}, accessPath + path, anyCase);
+        return inExistingCase(accessPath + path, 0, anyCase);
     }
     // A source tree stands for its folder, as the CodeWarrior folder does.
     const auto tree = pathRoot == "Project" || pathRoot == "CodeWarrior"
                           ? sourceTrees.end()
                           : sourceTrees.find(pathRoot);
-    const std::string root =
+    std::string result =
         tree != sourceTrees.end() ? tree->second + separator_ : rootString(pathRoot);
-    std::string relative;
+    const std::size_t rootLength = result.size();
     if (!accessPath.empty()) {
-        relative += accessPath;
-        relative += separator_;
+        result += accessPath;
+        result += separator_;
     }
-    relative += path;
-    return joinedInExistingCase(root, relative, anyCase);
+    result += path;
+    return inExistingCase(std::move(result), rootLength, anyCase);
 }
 
 std::string PathRules::findOnAccessPaths(const std::string& targetName, const std::string& fileName,
@@ -119,25 +120,28 @@ std::string PathRules::findOnTargetAccessPaths(const GroupNode& target, const st
 std::string PathRules::joinAccessPath(const std::string& rootText, const std::string& pathText,
                                       bool anyCase) const {
     if (rootText == "Absolute") {
-        return joinedInExistingCase({}, pathText, anyCase);
+        return inExistingCase(pathText, 0, anyCase);
     }
     std::string root = rootString(rootText);
     if (pathText.empty() && !root.empty() && root.back() == separator_) {
         root.pop_back();
     }
-    return joinedInExistingCase(root + separator_, pathText, anyCase);
+    root += separator_;
+    const std::size_t rootLength = root.size();
+    return inExistingCase(root + pathText, rootLength, anyCase);
 }
 
 std::string PathRules::composeSourceTreePath(const std::string& rootText,
                                              const std::string& treePath, bool anyCase) const {
     if (rootText == "Absolute") {
-        return joinedInExistingCase({}, treePath, anyCase);
+        return inExistingCase(treePath, 0, anyCase);
     }
     std::string root = rootString(rootText);
     if (!rootText.empty()) {
         root += separator_;
     }
-    return joinedInExistingCase(root, treePath, anyCase);
+    const std::size_t rootLength = root.size();
+    return inExistingCase(root + treePath, rootLength, anyCase);
 }
 
 }  // namespace tessaly

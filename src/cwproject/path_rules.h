@@ -70,10 +70,11 @@ class PathRules {
     // "Project", the CodeWarrior folder and a separator for "CodeWarrior",
     // else the text itself.
     std::string rootString(const std::string& rootText) const;
-    // `base` + `relative`, in the letter case of what exists there when
-    // `anyCase` asks for it and it names nothing as written.
-    std::string joinedInExistingCase(const std::string& base, const std::string& relative,
-                                     bool anyCase) const;
+    // `path`, in the letter case of what exists there when `anyCase` asks
+    // for it and it names nothing as written; its part from `relativeStart`
+    // on is matched, the part before taken as written. The path comes built
+    // whole, so that one taken as written costs no second string.
+    std::string inExistingCase(std::string path, std::size_t relativeStart, bool anyCase) const;
 
     Platform& platform_;
     char separator_;

@@ -54,7 +54,9 @@ TEST(LetterCase, PiecesThatNameNothingAsWrittenAreMatchedInAnyCase) {
     for (const Case& c : cases) {
         EXPECT_EQ(matcher.inAnyCase("C:\\work\\demo\\", c.relative), c.found) << c.relative;
     }
-    // Each folder is listed once, however many look-ups it serves.
+    // Each folder is listed once, however many look-ups it serves and
+    // however many separators end the path that reaches it.
+    EXPECT_EQ(matcher.inAnyCase("C:\\work\\demo\\\\", "SOURCES"), "C:\\work\\demo\\\\Sources");
     EXPECT_EQ(std::count(platform.probes.begin(), platform.probes.end(), "list C:\\work\\demo"), 1);
     EXPECT_EQ(matcher.inAnyCase("", "sources"), std::nullopt);  // no folder to look in
     EXPECT_EQ(matcher.inAnyCase("C:\\work\\", "source\\HOST\\Source\\CLASSES"),
