@@ -27,4 +27,13 @@ std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
 
+// Whether a chunk's bytes may be the record of that panel, as far as the
+// panel's constraints tell: for placing a chunk and naming a record that a
+// line-end conversion left open. They decide nothing.
+bool mayBeAccessPathsPanel(const ByteView& record);
+bool mayBeCompilerPanel(const ByteView& record);
+bool mayBePreprocessorPanel(const ByteView& record);
+bool mayBeRuntimePanel(const ByteView& record);
+bool mayBeSourceTreesPanel(const ByteView& record);
+
 }  // namespace tessaly

@@ -199,8 +199,9 @@ BinaryBuilder sampleProject(ByteOrder order) {
 }
 
 std::string exportOrDamage(const std::string& bytes) {
+    std::string file = bytes;  // restored in place when a line-end conversion changed it
     try {
-        return exportXml(readBinaryProject(bytes));
+        return exportXml(readBinaryProject(file));
     } catch (const DamagedProjectError& error) {
         return "damaged: " + error.reason();
     }

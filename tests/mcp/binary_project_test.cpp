@@ -165,7 +165,7 @@ TEST(BinaryProject, DeepGroupTreesAreRead) {
         nodes += project.groupNode("g", 1);
     }
     project.groups(1, nodes + project.fileNode(0x01000001));
-    const std::string bytes = project.build().bytes;  // what is read refers to it
+    std::string bytes = project.build().bytes;  // what is read refers to it
     const BinaryProject read = readBinaryProject(bytes);
     EXPECT_EQ(read.groups.size(), 2u * kDepth + 1);
 }
@@ -198,7 +198,7 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     project.panel("T", "Source Trees", project.bytes().u16(2).u16(2).u32(1).str());
     project.panel("T", "Debugger Runtime", project.bytes().u16(1).u16(3).padTo(516).str());
     project.groups(1, project.fileNode(0x05000009));
-    const std::string bytes = project.build().bytes;  // what is read refers to it
+    std::string bytes = project.build().bytes;  // what is read refers to it
     const BinaryProject read = readBinaryProject(bytes);
     std::vector<std::string> told;
     for (const UnreadPart& part : read.unread) {
@@ -206,6 +206,7 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     }
     EXPECT_EQ(told, (std::vector<std::string>{
                         "T: 2 source trees",
+                        "T: the Access Paths panel (the file holds none)",
                         "T: 3 environment variables (Debugger Runtime panel version 1)",
                         "T: the folder of 1 files stored by path (taken as the project folder)",
                         ": 1 files of the group list that no target holds",

@@ -1,0 +1,199 @@
+#include "mcp/file_references.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "mcp/restoration.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kReferenceSize = 4;
+// A value held by more files than this pairs with none for certain; the
+// bound keeps every use's work small whatever the file holds.
+constexpr std::size_t kMaxHolders = 8;
+// How many decided uses around an open one, and how far, show the order
+// of its list.
+constexpr std::size_t kOrderEvidence = 4;
+constexpr std::size_t kOrderWindow = 3;
+
+bool showsAlike(const auto& a, const auto& b) {
+    return a.name == b.name && a.pathType == b.pathType && a.pathFormat == b.pathFormat;
+}
+
+std::string lowered(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
+}  // namespace
+
+void FileReferences::holder(const ByteView& list, std::size_t at, const BinaryFile& file,
+                            std::size_t position) {
+    if (Restoration* restoration = list.restoration()) {
+        holders_.push_back({{restoration, list.start() + at, list.values(at, kReferenceSize)},
+                            file.name,
+                            file.pathType,
+                            file.pathFormat,
+                            position});
+    }
+}
+
+std::size_t FileReferences::list(Order order) {
+    lists_.push_back({order, {}});
+    return lists_.size() - 1;
+}
+
+void FileReferences::use(const ByteView& view, std::size_t at, std::size_t list) {
+    if (Restoration* restoration = view.restoration()) {
+        lists_[list].uses.push_back(uses_.size());
+        uses_.push_back(
+            {{restoration, view.start() + at, view.values(at, kReferenceSize)}, list, {}});
+    }
+}
+
+void FileReferences::decide() {
+    for (const Holder& holder : holders_) {
+        heldAsRead_.insert(holder.reference.values.front());
+        for (const std::uint32_t value : holder.reference.values) {
+            std::vector<const Holder*>& holders = byValue_[value];
+            if (holders.size() <= kMaxHolders) {
+                holders.push_back(&holder);
+            }
+        }
+    }
+    for (Use& use : uses_) {
+        findHolders(use);
+        use.decided = decideAlone(use);
+    }
+    for (const List& list : lists_) {
+        decideByOrder(list);
+    }
+    for (const Use& use : uses_) {
+        if (!use.decided) {
+            // The conversion uses no link order, only the export shows it.
+            const bool linkOrder = lists_[use.list].order == Order::FileList;
+            use.reference.restoration->leaveOpen(
+                {use.reference.at, kReferenceSize},
+                linkOrder ? tessaly::Use::ExportOnly : tessaly::Use::Needed);
+        }
+    }
+}
+
+// Bounded: a use has at most 16 values, each held by few files.
+void FileReferences::findHolders(Use& use) const {
+    for (const std::uint32_t value : use.reference.values) {
+        const auto it = byValue_.find(value);
+        if (it == byValue_.end()) {
+            continue;
+        }
+        for (const Holder* holder : it->second) {
+            if (std::find(use.holders.begin(), use.holders.end(), holder) == use.holders.end()) {
+                use.holders.push_back(holder);
+            }
+        }
+    }
+}
+
+bool FileReferences::decideAlone(Use& use) const {
+    if (use.holders.empty()) {
+        return true;  // no file may hold it: it names none, as it reads
+    }
+    const bool alike = std::all_of(use.holders.begin(), use.holders.end(), [&](const Holder* h) {
+        return showsAlike(*h, *use.holders.front());
+    });
+    if (alike && heldAsRead_.contains(use.reference.values.front())) {
+        return true;  // every pairing shows the same file
+    }
+    if (use.holders.size() == 1) {
+        pair(use, *use.holders.front());
+        return true;
+    }
+    return false;
+}
+
+// The use and its file take a value they share: the one, or, of several
+// (both open alike), the use's as it reads.
+void FileReferences::pair(const Use& use, const Holder& holder) {
+    const std::vector<std::uint32_t>& values = holder.reference.values;
+    std::optional<std::uint32_t> shared;
+    for (const std::uint32_t value : use.reference.values) {
+        if (!shared && std::find(values.begin(), values.end(), value) != values.end()) {
+            shared = value;
+        }
+    }
+    use.reference.restoration->settle({use.reference.at, kReferenceSize}, *shared);
+    use.reference.restoration->settle({holder.reference.at, kReferenceSize}, *shared);
+}
+
+// The keys of the nearest decided uses around the i-th use of a list, in
+// the list's order, and where the use itself stands among them.
+std::pair<std::vector<std::string>, std::size_t> FileReferences::keysAround(const List& list,
+                                                                            std::size_t i,
+                                                                            const auto& key) const {
+    const auto decidedKey = [&](std::size_t j) -> std::optional<std::string> {
+        const Use& use = uses_[list.uses[j]];
+        return use.decided && !use.holders.empty() ? std::optional(key(*use.holders.front()))
+                                                   : std::nullopt;
+    };
+    std::vector<std::string> keys;
+    for (std::size_t j = i; j-- > 0 && keys.size() < kOrderWindow;) {
+        if (const auto k = decidedKey(j)) {
+            keys.insert(keys.begin(), *k);
+        }
+    }
+    const std::size_t at = keys.size();
+    keys.emplace_back();
+    for (std::size_t j = i + 1; j < list.uses.size() && keys.size() < at + 1 + kOrderWindow; ++j) {
+        if (const auto k = decidedKey(j)) {
+            keys.push_back(*k);
+        }
+    }
+    return {keys, at};
+}
+
+void FileReferences::decideByOrder(const List& list) {
+    const auto key = [&](const Holder& holder) {
+        return list.order == Order::Name ? lowered(holder.name)
+                                         : std::to_string(1000000000 + holder.position);
+    };
+    std::vector<const Holder*> chosen(list.uses.size(), nullptr);
+    for (std::size_t i = 0; i < list.uses.size(); ++i) {
+        const Use& use = uses_[list.uses[i]];
+        if (use.decided) {
+            continue;
+        }
+        auto [keys, at] = keysAround(list, i, key);
+        if (keys.size() < kOrderEvidence + 1) {
+            continue;
+        }
+        std::size_t fitting = 0;
+        for (const Holder* holder : use.holders) {
+            keys[at] = key(*holder);
+            if (std::is_sorted(keys.begin(), keys.end())) {
+                ++fitting;
+                chosen[i] = holder;
+            }
+        }
+        if (fitting != 1) {
+            chosen[i] = nullptr;
+        }
+    }
+    for (std::size_t i = 0; i < list.uses.size(); ++i) {
+        const Holder* holder = chosen[i];
+        if (holder != nullptr && std::count(chosen.begin(), chosen.end(), holder) == 1) {
+            Use& use = uses_[list.uses[i]];
+            pair(use, *holder);
+            use.decided = true;
+        }
+    }
+}
+
+}  // namespace tessaly
