@@ -225,11 +225,15 @@ class Reader {
                                                          : std::vector<std::uint32_t>{};
             return names.size() == 1 ? std::optional(names.front()) : std::nullopt;
         };
+        const bool first = at == 0;
+        const bool last = at + kFileEntrySize == entries.size();
         const std::optional<std::uint32_t> before =
-            at == 0 ? std::nullopt : neighbour(at - kFileEntrySize);
-        const std::optional<std::uint32_t> after = neighbour(at + kFileEntrySize);
+            first ? std::nullopt : neighbour(at - kFileEntrySize);
+        const std::optional<std::uint32_t> after =
+            last ? std::nullopt : neighbour(at + kFileEntrySize);
         return entries.u32(at + 4, "file entry", [&](std::uint32_t name) {
-            return fits(name) && before && after && *before < name && name < *after;
+            return fits(name) && (before || first) && (after || last) && !(first && last) &&
+                   (first || *before < name) && (last || name < *after);
         });
     }
 

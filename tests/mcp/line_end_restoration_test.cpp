@@ -1,0 +1,147 @@
+// Files built in the test whose CR bytes a line-end conversion turns into
+// LF: each field the reader uses that held a CR is restored from the
+// format's constraints, and the file reads as the intact one did; where two
+// readings both fit, the file is refused.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mcp/binary_builder.h"
+#include "mcp/binary_project.h"
+#include "mcp/export_xml.h"
+#include "platform/messages.h"
+
+namespace tessaly::testing {
+namespace {
+
+std::string converted(std::string bytes) {
+    std::replace(bytes.begin(), bytes.end(), '\r', '\n');
+    return bytes;
+}
+
+// Bytes restored; 0 for a file refused.
+std::size_t restoredBytes(const std::string& bytes) {
+    std::string file = bytes;
+    try {
+        return readBinaryProject(file).restoredBytes;
+    } catch (const DamagedProjectError&) {
+        return 0;
+    }
+}
+
+// Files named so that a group lists them in name order, with references
+// from 0x01000009 on: the sixth one's, 0x0100000E, and the fifth's, 0x0100000D,
+// hold a CR.
+std::vector<FileSpec> lettered(std::size_t count) {
+    std::vector<FileSpec> files;
+    for (std::size_t i = 0; i < count; ++i) {
+        files.push_back({0x01000009 + std::uint32_t(i), std::string(1, char('a' + i)) + ".c"});
+    }
+    return files;
+}
+
+std::string groupOf(const BinaryBuilder& project, const std::vector<FileSpec>& files,
+                    const std::vector<std::size_t>& order) {
+    std::string nodes = project.groupNode("Sources", std::uint32_t(order.size()));
+    for (const std::size_t i : order) {
+        nodes += project.fileNode(files[i].reference);
+    }
+    return nodes;
+}
+
+// The sample project with one part changed so that a field the reader uses
+// holds a CR byte.
+struct Case {
+    const char* field;
+    std::function<void(BinaryBuilder&)> change;
+    ByteOrder order = ByteOrder::Big;
+};
+
+// Pads the data area with an unread chunk so that the chunk built after it,
+// the target list, starts at an offset whose lowest byte is 0x0D.
+void offsetWithCr(BinaryBuilder& project) {
+    const BuiltProject built = project.build();
+    const std::size_t entry = built.entryAt.at({fourCc("mtgl"), 1000});
+    const std::uint8_t lowest = static_cast<std::uint8_t>(built.bytes[entry + 3]);  // big-endian
+    project.chunk("xtra", 0, std::string(std::uint8_t(0x0D - lowest) + 0x100, '\0'));
+}
+
+const std::vector<Case> kCases = {
+    {"an index offset", offsetWithCr},
+    {"a chunk size",
+     [](BinaryBuilder& p) {
+         // 0x10D bytes, ended by the text's NUL.
+         Bytes record = p.bytes();
+         record.u16(3).padTo(0x16).raw(std::string(0x10D - 0x16 - 1, 'x')).u8(0);
+         p.panel("Debug", "C/C++ Preprocessor", record.str());
+     }},
+    {"a string offset",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         p.target("Twelve chars", 1, {{0x01000001, "main.c"}});  // the next string at 13
+         p.groups(1, p.fileNode(0x01000001));
+     }},
+    {"a count",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Little);
+         std::vector<FileSpec> files = lettered(13);
+         for (FileSpec& file : files) {
+             file.reference += 0x10;  // no reference holds a CR
+         }
+         p.target("T", 1, files);
+     }},
+    {"a panel version",
+     [](BinaryBuilder& p) {
+         Bytes compiler = p.bytes();
+         compiler.u16(13).u8(1).u8(1).zeros(5).pascal("prefix.h", 32).padTo(57);
+         p.panel("Debug", "C/C++ Compiler", compiler.u8(8).padTo(62).str());
+     }},
+    {"a file reference",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = lettered(8);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+     }},
+    {"a prefix text written on Windows",
+     [](BinaryBuilder& p) {
+         Bytes record = p.bytes();
+         record.u16(3).padTo(0x16).raw("#define A 1\r\n\r\n#define B 2\r\n").u8(0);
+         p.panel("Debug", "C/C++ Preprocessor", record.str());
+     },
+     ByteOrder::Little},
+};
+
+TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
+    for (const Case& test : kCases) {
+        SCOPED_TRACE(test.field);
+        BinaryBuilder project = sampleProject(test.order);
+        test.change(project);
+        const std::string intact = project.build().bytes;
+        ASSERT_NE(intact.find('\r'), std::string::npos);
+        const std::string damaged = converted(intact);
+        EXPECT_EQ(restoredBytes(intact), 0u);
+        EXPECT_EQ(exportOrDamage(damaged), exportOrDamage(intact));
+        EXPECT_GT(restoredBytes(damaged), 0u);
+    }
+}
+
+// Two files whose references 0x0100000A and 0x0100000D read alike once
+// converted, in a group of too few files to show an order: which is which
+// is lost, so the file is refused, as is its export.
+TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
+    BinaryBuilder project(ByteOrder::Big);
+    const std::vector<FileSpec> files = lettered(8);
+    project.target("T", 1, files);
+    project.groups(1, groupOf(project, files, {4, 1}));  // 0x0100000D, 0x0100000A
+    const std::string intact = project.build().bytes;
+    EXPECT_EQ(exportOrDamage(converted(intact)),
+              "damaged: " + message::damageReason(Damage::LineEnds, "", 2));
+    EXPECT_NE(exportOrDamage(intact).find("<PATH>e.c</PATH>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly::testing
