@@ -228,6 +228,37 @@ void Container::checkNoOverlap() const {
     }
 }
 
+// Only where no other chunk of the type may hold that id (a stale chunk of
+// a target deleted long ago keeps its own).
+void Container::settleIds(std::uint32_t type, const std::set<std::uint32_t>& ids) {
+    if (restoration_ == nullptr) {
+        return;
+    }
+    std::map<std::uint32_t, int> holders;  // chunks of the type that may hold each id
+    for (const Chunk& chunk : chunks_) {
+        if (chunk.type == type) {
+            for (const std::uint32_t id : restoration_->values(idField(chunk))) {
+                ++holders[id];
+            }
+        }
+    }
+    for (Chunk& chunk : chunks_) {
+        if (chunk.type != type || !restoration_->undecided(idField(chunk))) {
+            continue;
+        }
+        std::vector<std::uint32_t> fitting;
+        for (const std::uint32_t id : restoration_->values(idField(chunk))) {
+            if (ids.contains(id) && holders[id] == 1) {
+                fitting.push_back(id);
+            }
+        }
+        if (fitting.size() == 1) {
+            restoration_->settle(idField(chunk), fitting.front());
+            chunk.id = fitting.front();
+        }
+    }
+}
+
 // An id that a line-end conversion left open is one that a look-up uses,
 // when it may be the id looked up and no chunk holds that id for certain.
 const Chunk* Container::find(std::uint32_t type, std::uint32_t id) {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,9 @@ class Container {
     // conversion left open, the one whose bytes `fits` allows; with more
     // than one, or none, the place stays open.
     const ByteView& data(const Chunk& chunk, const ChunkFits& fits = nullptr);
+    // Chunks of that type whose id a conversion left open take the one of
+    // their ids that is in `ids` (the targets' numbers), where only one is.
+    void settleIds(std::uint32_t type, const std::set<std::uint32_t>& ids);
     // Whether a chunk's bytes, at one of the places it may have, may be a
     // record that `fits` allows; decides nothing.
     bool mayHold(const Chunk& chunk, const ChunkFits& fits) const;

@@ -60,6 +60,11 @@ void FileReferences::use(const ByteView& view, std::size_t at, std::size_t list)
 }
 
 void FileReferences::decide() {
+    const auto open = [](const auto& part) { return part.reference.values.size() > 1; };
+    if (std::none_of(holders_.begin(), holders_.end(), open) &&
+        std::none_of(uses_.begin(), uses_.end(), open)) {
+        return;  // every reference as it reads
+    }
     for (const Holder& holder : holders_) {
         heldAsRead_.insert(holder.reference.values.front());
         for (const std::uint32_t value : holder.reference.values) {
@@ -159,14 +164,23 @@ std::pair<std::vector<std::string>, std::size_t> FileReferences::keysAround(cons
     return {keys, at};
 }
 
+// Along the list, so that a use decided serves as a neighbour of the next;
+// a file that a decided use of the list shows is no other's (a list names
+// each file once).
 void FileReferences::decideByOrder(const List& list) {
     const auto key = [&](const Holder& holder) {
         return list.order == Order::Name ? lowered(holder.name)
                                          : std::to_string(1000000000 + holder.position);
     };
-    std::vector<const Holder*> chosen(list.uses.size(), nullptr);
+    std::unordered_set<const Holder*> taken;
+    for (const std::size_t index : list.uses) {
+        const Use& use = uses_[index];
+        if (use.decided && use.holders.size() == 1) {
+            taken.insert(use.holders.front());
+        }
+    }
     for (std::size_t i = 0; i < list.uses.size(); ++i) {
-        const Use& use = uses_[list.uses[i]];
+        Use& use = uses_[list.uses[i]];
         if (use.decided) {
             continue;
         }
@@ -174,24 +188,20 @@ void FileReferences::decideByOrder(const List& list) {
         if (keys.size() < kOrderEvidence + 1) {
             continue;
         }
+        const Holder* chosen = nullptr;
         std::size_t fitting = 0;
         for (const Holder* holder : use.holders) {
             keys[at] = key(*holder);
-            if (std::is_sorted(keys.begin(), keys.end())) {
+            if (!taken.contains(holder) && std::is_sorted(keys.begin(), keys.end())) {
                 ++fitting;
-                chosen[i] = holder;
+                chosen = holder;
             }
         }
-        if (fitting != 1) {
-            chosen[i] = nullptr;
-        }
-    }
-    for (std::size_t i = 0; i < list.uses.size(); ++i) {
-        const Holder* holder = chosen[i];
-        if (holder != nullptr && std::count(chosen.begin(), chosen.end(), holder) == 1) {
-            Use& use = uses_[list.uses[i]];
-            pair(use, *holder);
+        if (fitting == 1) {
+            pair(use, *chosen);
             use.decided = true;
+            use.holders = {chosen};
+            taken.insert(chosen);
         }
     }
 }

@@ -16,13 +16,15 @@
 // file list holds the capacity that "mtpi" gives, and a link order one
 // reference per file, or none); target numbers grow along the target list;
 // a target's name has panels of its own; a file's name is no other file's
-// of its target, and references grow along a file list; path types are 1 or 2, formats 1 to 3,
+// of its target; references grow along a file list, their top byte the
+// target's number; path types are 1 or 2, formats 1 to 3,
 // kinds 0 to 4, flags bits 0 and 2; a target order and a subtarget list name targets of the list. A
 // chunk's name number names one chunk only, and a panel record is one its panel's constraints
 // allow.
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -97,6 +99,7 @@ class Reader {
         return nullptr;
     }
 
+    // The targets' numbers first: they say which chunks are theirs.
     void readTargets() {
         const Chunk* list = container_.find(fourCc("mtgl"), kTargetTable);
         if (list == nullptr) {
@@ -106,24 +109,32 @@ class Reader {
             container_.data(*list, countedList(kTargetEntrySize)), kTargetEntrySize, "target list");
         std::int64_t previous = -1;
         for (std::size_t at = 0; at < entries.size(); at += kTargetEntrySize) {
+            const std::size_t next = at + kTargetEntrySize + 4;
+            const std::uint8_t number =
+                entries.u8(at + 4, "target entry", [&](std::uint32_t number) {
+                    return number > previous &&
+                           (next >= entries.size() || number < entries.values(next, 1).back());
+                });
+            previous = number;
+            numbers_.push_back(number);
+        }
+        const std::set<std::uint32_t> numbers(numbers_.begin(), numbers_.end());
+        for (const std::uint32_t type :
+             {fourCc("mtpi"), fourCc("mtpl"), fourCc("mtlo"), fourCc("mstp")}) {
+            container_.settleIds(type, numbers);
+        }
+        for (std::size_t i = 0; i < numbers_.size(); ++i) {
+            const std::size_t at = i * kTargetEntrySize;
             BinaryTarget target;
             target.name =
                 names_.text(entries.u32(at, "target entry",
                                         [&](std::uint32_t name) { return hasPanels(name); }),
                             "target");
-            const std::size_t next = at + kTargetEntrySize + 4;
-            const std::int64_t above =
-                next < entries.size() ? entries.values(next, 1).back() : 0x100;
-            const std::uint8_t number = entries.u8(
-                at + 4, "target entry",
-                [&](std::uint32_t number) { return number > previous && number < above; });
-            previous = number;
-            targetNames_.emplace(number, target.name);
+            targetNames_.emplace(numbers_[i], target.name);
             targetNameNumbers_.insert(entries.values(at, 4).front());
-            readFiles(target, number);
+            readFiles(target, numbers_[i]);
             readSettings(target);
             project_.targets.push_back(std::move(target));
-            numbers_.push_back(number);
         }
         for (std::size_t i = 0; i < numbers_.size(); ++i) {
             readSubTargets(project_.targets[i], numbers_[i]);
@@ -139,30 +150,36 @@ class Reader {
         return named_.mayExist(std::string(*text) + ":Access Paths");
     }
 
+    // The link order holds a reference for each file of the list, or none.
     void readFiles(BinaryTarget& target, std::uint8_t number) {
         const Chunk* info = container_.find(fourCc("mtpi"), number);
         const Chunk* list = container_.find(fourCc("mtpl"), number);
         const Chunk* order = container_.find(fourCc("mtlo"), number);
-        const ByteView* links =
-            order == nullptr ? nullptr : &container_.data(*order, [](const ByteView& chunk) {
-                return chunk.size() % 4 == 0;
+        const ByteView* counts =
+            info == nullptr ? nullptr : &container_.data(*info, [](const ByteView& chunk) {
+                return chunk.size() == kFileCountsSize;
             });
-        if (info != nullptr && list != nullptr) {
-            const ByteView& counts = container_.data(
-                *info, [](const ByteView& chunk) { return chunk.size() == kFileCountsSize; });
+        const ByteView* links =
+            order == nullptr ? nullptr : &container_.data(*order, [&](const ByteView& chunk) {
+                return chunk.size() == 0 ||
+                       (counts != nullptr && counts->allows(0, 4, [&](std::uint32_t count) {
+                           return 4 * std::uint64_t(count) == chunk.size();
+                       }));
+            });
+        if (counts != nullptr && list != nullptr) {
             const ByteView& files = container_.data(*list, [&](const ByteView& chunk) {
-                return counts.allows(4, 4, [&](std::uint32_t capacity) {
+                return counts->allows(4, 4, [&](std::uint32_t capacity) {
                     return std::uint64_t(capacity) * kFileEntrySize == chunk.size();
                 });
             });
-            const std::uint64_t count = counts.u32(0, "file count", [&](std::uint32_t count) {
+            const std::uint64_t count = counts->u32(0, "file count", [&](std::uint32_t count) {
                 const std::uint64_t size = count * std::uint64_t(kFileEntrySize);
                 return size <= files.size() &&
                        (links == nullptr || links->size() == 0 || links->size() == 4 * count);
             });
             const ByteView entries =
                 files.part(0, count * kFileEntrySize, "file list", "file list");
-            readFileEntries(target, entries);
+            readFileEntries(target, entries, number);
         }
         if (links != nullptr) {
             const std::size_t list = references_.list(FileReferences::Order::FileList);
@@ -173,9 +190,10 @@ class Reader {
         }
     }
 
-    void readFileEntries(BinaryTarget& target, const ByteView& entries) {
+    void readFileEntries(BinaryTarget& target, const ByteView& entries, std::uint8_t number) {
         std::unordered_set<std::uint32_t> certainNames;
-        for (std::size_t at = 0; at < entries.size(); at += kFileEntrySize) {
+        for (std::size_t at = 0; entries.restoration() != nullptr && at < entries.size();
+             at += kFileEntrySize) {
             if (entries.values(at + 4, 4).size() == 1) {
                 certainNames.insert(entries.probe().u32(at + 4, "file entry"));
             }
@@ -183,14 +201,15 @@ class Reader {
         std::int64_t previous = -1;
         for (std::size_t at = 0; at < entries.size(); at += kFileEntrySize) {
             BinaryFile file;
-            const std::size_t next = at + kFileEntrySize;
-            const std::int64_t above =
-                next < entries.size() ? entries.values(next, 4).back() : std::int64_t(1) << 32;
             file.reference = entries.u32(
                 at, "file entry",
-                [&](std::uint32_t reference) { return reference > previous && reference < above; },
+                [&](std::uint32_t reference) {
+                    const std::size_t next = at + kFileEntrySize;
+                    return reference >> 24 == number && reference > previous &&
+                           (next >= entries.size() || reference < entries.values(next, 4).back());
+                },
                 Use::IfUsed);
-            previous = entries.values(at, 4).front();
+            previous = entries.probe().u32(at, "file entry");
             file.name = names_.text(fileName(entries, at, certainNames), "file");
             file.pathType = entries.u8(at + 8, "file entry",
                                        [](std::uint32_t type) { return type == 1 || type == 2; });
@@ -212,7 +231,8 @@ class Reader {
     // two of them still fit, the order of the list decides if it can: files
     // are listed as they were added (their references grow along the list),
     // and a name new to the project gets the next string number then, so a
-    // name lies between its neighbours' where theirs are certain and grow.
+    // name lies between its neighbours' where theirs are certain and grow
+    // (past its one neighbour's at either end of the list).
     std::uint32_t fileName(const ByteView& entries, std::size_t at,
                            const std::unordered_set<std::uint32_t>& certainNames) const {
         const auto fits = [&](std::uint32_t name) {
@@ -220,18 +240,14 @@ class Reader {
         };
         entries.u32(at + 4, "file entry", fits, Use::IfUsed);
         const auto neighbour = [&](std::size_t other) -> std::optional<std::uint32_t> {
-            const std::vector<std::uint32_t> names = other + kFileEntrySize <= entries.size()
-                                                         ? entries.values(other + 4, 4)
-                                                         : std::vector<std::uint32_t>{};
+            const std::vector<std::uint32_t> names = entries.values(other + 4, 4);
             return names.size() == 1 ? std::optional(names.front()) : std::nullopt;
         };
         const bool first = at == 0;
         const bool last = at + kFileEntrySize == entries.size();
-        const std::optional<std::uint32_t> before =
-            first ? std::nullopt : neighbour(at - kFileEntrySize);
-        const std::optional<std::uint32_t> after =
-            last ? std::nullopt : neighbour(at + kFileEntrySize);
         return entries.u32(at + 4, "file entry", [&](std::uint32_t name) {
+            const auto before = first ? std::nullopt : neighbour(at - kFileEntrySize);
+            const auto after = last ? std::nullopt : neighbour(at + kFileEntrySize);
             return fits(name) && (before || first) && (after || last) && !(first && last) &&
                    (first || *before < name) && (last || name < *after);
         });

@@ -12,10 +12,6 @@ constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kListRoom = 32 * kEntrySize;
 constexpr std::size_t kTextRoom = 1024;
 
-bool startsString(std::string_view all, std::uint32_t offset) {
-    return offset < all.size() && (offset == 0 || all[offset - 1] == '\0');
-}
-
 }  // namespace
 
 // The table's counts ("msti": u32 strings, u32 room for entries, u32 bytes
@@ -43,25 +39,23 @@ StringTable::StringTable(Container& container, std::uint32_t id) {
     }
 }
 
-// Offsets and numbers both grow along the list, up to its unused entries,
-// and an entry's string follows the one before it exactly when its number
-// does (a deleted string leaves its bytes and its number unused).
+// String number n is the n-th string of the texts, counted from 1: the
+// table only grows, and a deleted string keeps its bytes and its number
+// (it loses its entry). So an entry's offset and number fit together only
+// where the offset starts the string of that number.
 void StringTable::readEntry(const ByteView& list, std::size_t at) {
     const std::string_view all = strings_.bytes(0, strings_.size(), "string table");
-    const bool last =
-        at + 2 * kEntrySize > list.size() || list.values(at + kEntrySize + 4, 4).back() == 0;
-    const auto below = [&](std::size_t field, std::uint32_t value) {
-        return last || value < list.values(at + kEntrySize + field, 4).back();
-    };
-    const bool follows = previousNumber_ >= 0 && previousCertain_;
+    if (list.restoration() != nullptr && starts_.empty()) {
+        starts_.push_back(0);
+        for (std::size_t nul = all.find('\0'); nul + 1 < all.size();
+             nul = all.find('\0', nul + 1)) {
+            starts_.push_back(nul + 1);
+        }
+    }
     list.decideTogether(
         {{at, 4}, {at + 4, 4}}, "string list entry",
         [&](std::span<const std::uint32_t> entry) {
-            const std::uint32_t offset = entry[0];
-            const std::uint32_t number = entry[1];
-            return startsString(all, offset) && offset > previousOffset_ && below(0, offset) &&
-                   number > previousNumber_ && below(4, number) &&
-                   (!follows || (number == previousNumber_ + 1) == (offset == previousEnd_ + 1));
+            return entry[1] >= 1 && entry[1] <= starts_.size() && starts_[entry[1] - 1] == entry[0];
         },
         Use::IfUsed);
     const std::uint32_t offset = list.u32(at, "string list entry");
@@ -79,12 +73,6 @@ void StringTable::readEntry(const ByteView& list, std::size_t at) {
         for (const std::uint32_t value : numbers) {
             openEntries_.emplace(value, entry);
         }
-    }
-    if (numbers.front() != 0) {
-        previousNumber_ = numbers.front();
-        previousOffset_ = offset;
-        previousEnd_ = static_cast<std::int64_t>(end);
-        previousCertain_ = numbers.size() == 1 && list.values(at, 4).size() == 1;
     }
 }
 

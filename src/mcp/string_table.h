@@ -48,10 +48,7 @@ class StringTable {
     std::unordered_map<std::uint32_t, Entry> entries_;
     // Entries whose number a conversion left open, by each value it may be.
     std::unordered_multimap<std::uint32_t, Entry> openEntries_;
-    std::int64_t previousNumber_ = -1;  // of the entry before
-    std::int64_t previousOffset_ = -1;
-    std::int64_t previousEnd_ = -1;  // where its string's NUL lies
-    bool previousCertain_ = false;
+    std::vector<std::size_t> starts_;  // of each string of the texts, with a restoration
 };
 
 }  // namespace tessaly

@@ -60,13 +60,15 @@ struct Case {
     ByteOrder order = ByteOrder::Big;
 };
 
-// Pads the data area with an unread chunk so that the chunk built after it,
-// the target list, starts at an offset whose lowest byte is 0x0D.
+// An unread chunk first, of a size that puts the next one, the file counts
+// of the target's list (whose bytes cannot tell where they lie), at 0x20D:
+// read at 0x20A, it would overlap the first.
 void offsetWithCr(BinaryBuilder& project) {
-    const BuiltProject built = project.build();
-    const std::size_t entry = built.entryAt.at({fourCc("mtgl"), 1000});
-    const std::uint8_t lowest = static_cast<std::uint8_t>(built.bytes[entry + 3]);  // big-endian
-    project.chunk("xtra", 0, std::string(std::uint8_t(0x0D - lowest) + 0x100, '\0'));
+    constexpr std::size_t kDataStart = 0x128;
+    project = BinaryBuilder(ByteOrder::Big);
+    project.chunk("xtra", 0, std::string(0x20D - kDataStart, '\1'));
+    project.target("T", 1, {{0x01000001, "main.c"}});
+    project.groups(1, project.fileNode(0x01000001));
 }
 
 const std::vector<Case> kCases = {
