@@ -8,6 +8,9 @@ namespace {
 
 constexpr char kLf = '\n';
 constexpr char kCr = '\r';
+// The undecided bytes that fields decided together may hold: three 32-bit
+// fields, 4,096 readings. A call with more leaves them open untried.
+constexpr std::size_t kMaxJointBytes = 12;
 
 }  // namespace
 
@@ -68,8 +71,7 @@ void Restoration::decide(FieldAt field, const Fits& fits, Use use) {
     decideTogether(std::span<const FieldAt>(&field, 1), one, use);
 }
 
-// Every combination of the fields' undecided bytes is tried: at most 12
-// bytes (three 32-bit fields), so at most 4,096 combinations.
+// Every combination of the fields' undecided bytes is tried.
 void Restoration::decideTogether(std::span<const FieldAt> fields, const FitTogether& fits,
                                  Use use) {
     std::vector<std::vector<std::size_t>> bytes;
@@ -82,6 +84,14 @@ void Restoration::decideTogether(std::span<const FieldAt> fields, const FitToget
         return;
     }
     usesLf_ = usesLf_ || use != Use::IfUsed;
+    if (total > kMaxJointBytes) {
+        for (const std::vector<std::size_t>& own : bytes) {
+            for (const std::size_t at : own) {
+                open(at, use);
+            }
+        }
+        return;
+    }
     std::vector<std::uint32_t> values(fields.size());
     unsigned crInAll = ~0u;
     unsigned crInAny = 0;
