@@ -17,10 +17,10 @@
 // reference per file, or none); target numbers grow along the target list;
 // a target's name has panels of its own; a file's name is no other file's
 // of its target; references grow along a file list, their top byte the
-// target's number; path types are 1 or 2, formats 1 to 3,
-// kinds 0 to 4, flags bits 0 and 2; a target order and a subtarget list name targets of the list. A
-// chunk's name number names one chunk only, and a panel record is one its panel's constraints
-// allow.
+// target's number; path types are 1 or 2, formats 1 to 3, kinds 0 to 4,
+// flags bits 0 and 2; a target order and a subtarget list name targets of
+// the list. Chunks found by name are named_chunks.h's, the pairing of file
+// references file_references.h's.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -48,6 +48,7 @@ constexpr std::size_t kFileEntrySize = 40;
 constexpr std::size_t kOrderEntrySize = 5;
 constexpr std::size_t kSubTargetEntrySize = 6;
 constexpr std::size_t kFileCountsSize = 16;  // "mtpi"
+
 // A list chunk of `count` entries of `entrySize` bytes after the count.
 bool holdsEntries(std::size_t size, std::uint64_t count, std::size_t entrySize) {
     return 4 + count * entrySize == size;

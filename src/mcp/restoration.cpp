@@ -188,8 +188,10 @@ void Restoration::restore(std::size_t at) {
     openForExport_.erase(at);
 }
 
+// Each text once, however often it is used.
 void Restoration::text(std::size_t at, std::size_t size) {
-    if (size != 0 && std::string_view(file_).substr(at, size).find(kLf) != std::string::npos) {
+    if (size != 0 && std::string_view(file_).substr(at, size).find(kLf) != std::string::npos &&
+        textsAt_.insert(at).second) {
         texts_.push_back({at, size});
         usesLf_ = true;
         sawLf_ = true;

@@ -22,6 +22,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "mcp/byte_view.h"
@@ -97,6 +98,7 @@ class Restoration {
     std::set<std::size_t> open_;  // bytes that more than one value or none fits
     std::set<std::size_t> openForExport_;
     std::vector<FieldAt> texts_;
+    std::unordered_set<std::size_t> textsAt_;
     std::size_t restored_ = 0;
     bool holdsCr_ = false;
     bool usesLf_ = false;  // a field or text that the reader uses holds an LF byte

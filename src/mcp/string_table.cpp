@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "mcp/restoration.h"
+
 namespace tessaly {
 
 namespace {
@@ -45,11 +47,13 @@ StringTable::StringTable(Container& container, std::uint32_t id) {
 // where the offset starts the string of that number.
 void StringTable::readEntry(const ByteView& list, std::size_t at) {
     const std::string_view all = strings_.bytes(0, strings_.size(), "string table");
-    if (list.restoration() != nullptr && starts_.empty()) {
+    Restoration* restoration = list.restoration();
+    if (starts_.empty() && restoration != nullptr &&
+        restoration->undecided({list.start() + at, 2 * 4})) {
         starts_.push_back(0);
-        for (std::size_t nul = all.find('\0'); nul + 1 < all.size();
-             nul = all.find('\0', nul + 1)) {
-            starts_.push_back(nul + 1);
+        for (std::size_t nul = all.find('\0');
+             nul != std::string_view::npos && nul + 1 < all.size(); nul = all.find('\0', nul + 1)) {
+            starts_.push_back(static_cast<std::uint32_t>(nul + 1));
         }
     }
     list.decideTogether(

@@ -48,7 +48,8 @@ class StringTable {
     std::unordered_map<std::uint32_t, Entry> entries_;
     // Entries whose number a conversion left open, by each value it may be.
     std::unordered_multimap<std::uint32_t, Entry> openEntries_;
-    std::vector<std::size_t> starts_;  // of each string of the texts, with a restoration
+    // Where each string of the texts starts, once an entry holds an LF byte.
+    std::vector<std::uint32_t> starts_;
 };
 
 }  // namespace tessaly
