@@ -151,6 +151,13 @@ void Container::place(Chunk& chunk, Placement placement) {
     chunk.placed = true;
 }
 
+bool Container::holdsAsRead(const Chunk& chunk) const {
+    const std::uint32_t size = whole_.probe().u32(chunk.entry + 4, "index entry");
+    return std::any_of(chunk.places.begin(), chunk.places.end(), [&](const Placement& place) {
+        return place.offset == chunk.offset && place.size == size;
+    });
+}
+
 // A place that overlaps a placed chunk is not the chunk's.
 void Container::placeByLayout() {
     TakenRanges taken;
@@ -167,6 +174,9 @@ void Container::placeByLayout() {
                 continue;
             }
             std::erase_if(chunk.places, [&](const Placement& place) { return !taken.free(place); });
+            if (round == 0 && !chunk.places.empty() && !holdsAsRead(chunk)) {
+                restoration_->misfit();  // as it reads, it overlaps a chunk or leaves the area
+            }
             if (chunk.places.size() == 1) {
                 place(chunk, chunk.places.front());
                 placedNow.push_back(&chunk);

@@ -83,6 +83,7 @@ class Container {
     void readHeader(const ByteView& whole);
     void readEntry(const ByteView& whole, const ByteView& index, std::size_t at);
     void placeByLayout();
+    bool holdsAsRead(const Chunk& chunk) const;
     void orderIds();
     void checkNoOverlap() const;
     void place(Chunk& chunk, Placement placement);

@@ -65,17 +65,11 @@ void FileReferences::decide() {
         std::none_of(uses_.begin(), uses_.end(), open)) {
         return;  // every reference as it reads
     }
-    for (const Holder& holder : holders_) {
-        heldAsRead_.insert(holder.reference.values.front());
-        for (const std::uint32_t value : holder.reference.values) {
-            std::vector<const Holder*>& holders = byValue_[value];
-            if (holders.size() <= kMaxHolders) {
-                holders.push_back(&holder);
-            }
-        }
+    index();
+    if (pinHolders()) {
+        index();
     }
     for (Use& use : uses_) {
-        findHolders(use);
         use.decided = decideAlone(use);
     }
     for (const List& list : lists_) {
@@ -92,30 +86,70 @@ void FileReferences::decide() {
     }
 }
 
-// Bounded: a use has at most 16 values, each held by few files.
+void FileReferences::index() {
+    byValue_.clear();
+    for (Holder& holder : holders_) {
+        for (const std::uint32_t value : holder.reference.values) {
+            std::vector<Holder*>& holders = byValue_[value];
+            if (holders.size() <= kMaxHolders) {
+                holders.push_back(&holder);
+            }
+        }
+    }
+}
+
+// A use that no conversion changed names its file for certain: where one
+// file alone may be it, that file's reference is the use's.
+bool FileReferences::pinHolders() {
+    bool pinned = false;
+    for (Use& use : uses_) {
+        if (use.reference.values.size() == 1) {
+            findHolders(use);
+            if (use.holders.size() == 1 && use.holders.front()->reference.values.size() > 1) {
+                pair(use, *use.holders.front());
+                pinned = true;
+            }
+        }
+    }
+    return pinned;
+}
+
+// Bounded: a use has at most 16 values, each held by few files. Only files
+// that still may hold one of its values count.
 void FileReferences::findHolders(Use& use) const {
+    use.holders.clear();
     for (const std::uint32_t value : use.reference.values) {
         const auto it = byValue_.find(value);
         if (it == byValue_.end()) {
             continue;
         }
-        for (const Holder* holder : it->second) {
-            if (std::find(use.holders.begin(), use.holders.end(), holder) == use.holders.end()) {
+        for (Holder* holder : it->second) {
+            const std::vector<std::uint32_t>& held = holder->reference.values;
+            if (std::find(held.begin(), held.end(), value) != held.end() &&
+                std::find(use.holders.begin(), use.holders.end(), holder) == use.holders.end()) {
                 use.holders.push_back(holder);
             }
         }
     }
 }
 
-bool FileReferences::decideAlone(Use& use) const {
+// Where every file that may be its shows the same and one of them pairs
+// with it as read, that pairing is kept: both as they read.
+bool FileReferences::decideAlone(Use& use) {
+    findHolders(use);
     if (use.holders.empty()) {
         return true;  // no file may hold it: it names none, as it reads
     }
     const bool alike = std::all_of(use.holders.begin(), use.holders.end(), [&](const Holder* h) {
         return showsAlike(*h, *use.holders.front());
     });
-    if (alike && heldAsRead_.contains(use.reference.values.front())) {
-        return true;  // every pairing shows the same file
+    if (alike) {
+        for (Holder* holder : use.holders) {
+            if (holder->reference.values.front() == use.reference.values.front()) {
+                pair(use, *holder);
+                return true;
+            }
+        }
     }
     if (use.holders.size() == 1) {
         pair(use, *use.holders.front());
@@ -124,9 +158,9 @@ bool FileReferences::decideAlone(Use& use) const {
     return false;
 }
 
-// The use and its file take a value they share: the one, or, of several
-// (both open alike), the use's as it reads.
-void FileReferences::pair(const Use& use, const Holder& holder) {
+// The use and its file take a value they share: of several (both open
+// alike), the use's as it reads.
+void FileReferences::pair(Use& use, Holder& holder) {
     const std::vector<std::uint32_t>& values = holder.reference.values;
     std::optional<std::uint32_t> shared;
     for (const std::uint32_t value : use.reference.values) {
@@ -136,6 +170,9 @@ void FileReferences::pair(const Use& use, const Holder& holder) {
     }
     use.reference.restoration->settle({use.reference.at, kReferenceSize}, *shared);
     use.reference.restoration->settle({holder.reference.at, kReferenceSize}, *shared);
+    use.reference.values = {*shared};
+    holder.reference.values = {*shared};
+    use.holders = {&holder};
 }
 
 // The keys of the nearest decided uses around the i-th use of a list, in
@@ -188,9 +225,10 @@ void FileReferences::decideByOrder(const List& list) {
         if (keys.size() < kOrderEvidence + 1) {
             continue;
         }
-        const Holder* chosen = nullptr;
+        findHolders(use);
+        Holder* chosen = nullptr;
         std::size_t fitting = 0;
-        for (const Holder* holder : use.holders) {
+        for (Holder* holder : use.holders) {
             keys[at] = key(*holder);
             if (!taken.contains(holder) && std::is_sorted(keys.begin(), keys.end())) {
                 ++fitting;
@@ -200,7 +238,6 @@ void FileReferences::decideByOrder(const List& list) {
         if (fitting == 1) {
             pair(use, *chosen);
             use.decided = true;
-            use.holders = {chosen};
             taken.insert(chosen);
         }
     }

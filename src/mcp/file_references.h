@@ -3,10 +3,11 @@
 // reference alone. To the export a reference is only that pairing: a use
 // shows the first file that holds its value (its name, path type and
 // format), whatever the value. So the constraint against a line-end
-// conversion is on the pairing: a use is decided when every file that may
-// hold one of its values shows the same, and as read it pairs with one of
-// them; when a single file may be its, the two are given the one value they
-// share.
+// conversion is on the pairing: a use that no conversion changed pins the
+// one file that may be its; a use is decided when every file that may hold
+// one of its values shows the same, and as read it pairs with one of them
+// (both are then kept as they read); when a single file may be its, the two
+// are given the value they share.
 // Two uses that a conversion made alike (a group listing the files of
 // references 0x0A and 0x0D) are told apart only by the order of the list
 // that holds them, where the uses decided around them keep one: a link
@@ -60,7 +61,7 @@ class FileReferences {
     struct Use {
         Reference reference;
         std::size_t list;
-        std::vector<const Holder*> holders;  // that may be its file
+        std::vector<Holder*> holders;  // that may be its file
         bool decided = false;
     };
     struct List {
@@ -68,18 +69,19 @@ class FileReferences {
         std::vector<std::size_t> uses;
     };
 
+    void index();
+    bool pinHolders();
     void findHolders(Use& use) const;
-    bool decideAlone(Use& use) const;
+    bool decideAlone(Use& use);
     void decideByOrder(const List& list);
     std::pair<std::vector<std::string>, std::size_t> keysAround(const List& list, std::size_t i,
                                                                 const auto& key) const;
-    static void pair(const Use& use, const Holder& holder);
+    static void pair(Use& use, Holder& holder);
 
     std::vector<Holder> holders_;
     std::vector<Use> uses_;
     std::vector<List> lists_;
-    std::unordered_map<std::uint32_t, std::vector<const Holder*>> byValue_;
-    std::unordered_set<std::uint32_t> heldAsRead_;
+    std::unordered_map<std::uint32_t, std::vector<Holder*>> byValue_;
 };
 
 }  // namespace tessaly

@@ -94,6 +94,9 @@ void decideChildCounts(const ByteView& tree, const std::vector<Counted>& groups,
     if (open.empty() || (-pending[nodes - 1]) % kLineEndStep != 0 || pending[nodes - 1] > 0) {
         return;
     }
+    if (pending[nodes - 1] != 0) {
+        restoration->misfit();  // as the counts read, the tree ends before its last node
+    }
     const std::size_t restored = static_cast<std::size_t>(-pending[nodes - 1] / kLineEndStep);
     if (restored > open.size()) {
         return;

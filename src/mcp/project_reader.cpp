@@ -380,10 +380,11 @@ ByteOrder orderOf(std::string_view file) {
 }  // namespace
 
 // The file is read twice when it shows a line-end conversion: once to
-// decide its bytes, then, restored, with what was decided (a part that no
-// reading uses may stay undecided). An intact file is read once, unless a
-// byte that reads LF was looked at: that first reading may have followed a
-// value the file does not hold.
+// decide its bytes, then, restored, as they are (the restoration frozen, so
+// that a part that no reading uses and that stays undecided is still known
+// as such: a chunk whose place is open is not held to the others'). An intact file is read once,
+// unless a byte that reads LF was looked at: that first reading may have followed a value the file
+// does not hold.
 BinaryProject readBinaryProject(std::string& file) {
     Restoration restoration(file, orderOf(file));
     std::optional<DamagedProjectError> damage;
@@ -407,10 +408,8 @@ BinaryProject readBinaryProject(std::string& file) {
     }
     first.reset();
     restoration.finishTexts();
+    restoration.freeze();
     BinaryProject project = Reader(file, &restoration).read();
-    if (restoration.undecidable() != 0) {
-        throw DamagedProjectError(Damage::LineEnds, "", restoration.undecidable());
-    }
     project.restoredBytes = restoration.restored();
     project.unrestoredForExport = restoration.undecidableForExport();
     return project;

@@ -74,6 +74,9 @@ void Restoration::decide(FieldAt field, const Fits& fits, Use use) {
 // Every combination of the fields' undecided bytes is tried.
 void Restoration::decideTogether(std::span<const FieldAt> fields, const FitTogether& fits,
                                  Use use) {
+    if (frozen_) {
+        return;
+    }
     std::vector<std::vector<std::size_t>> bytes;
     std::size_t total = 0;
     for (const FieldAt& field : fields) {
@@ -96,6 +99,7 @@ void Restoration::decideTogether(std::span<const FieldAt> fields, const FitToget
     unsigned crInAll = ~0u;
     unsigned crInAny = 0;
     bool anyFits = false;
+    bool asReadFits = false;
     for (unsigned mask = 0; mask < 1u << total; ++mask) {
         unsigned shift = 0;
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -105,10 +109,12 @@ void Restoration::decideTogether(std::span<const FieldAt> fields, const FitToget
         }
         if (fits(values)) {
             anyFits = true;
+            asReadFits = asReadFits || mask == 0;
             crInAll &= mask;
             crInAny |= mask;
         }
     }
+    misfit_ = misfit_ || (anyFits && !asReadFits);
     std::vector<std::size_t> all;
     for (const std::vector<std::size_t>& own : bytes) {
         all.insert(all.end(), own.begin(), own.end());
@@ -136,6 +142,9 @@ void Restoration::decideBytes(const std::vector<std::size_t>& bytes, unsigned cr
 }
 
 void Restoration::settle(FieldAt field, std::uint32_t value) {
+    if (frozen_) {
+        return;
+    }
     const std::vector<std::size_t> bytes = undecidedBytes(field);
     for (std::size_t at : bytes) {
         const std::size_t shift =
@@ -150,6 +159,9 @@ void Restoration::settle(FieldAt field, std::uint32_t value) {
 }
 
 void Restoration::leaveOpen(FieldAt field, Use use) {
+    if (frozen_) {
+        return;
+    }
     for (const std::size_t at : undecidedBytes(field)) {
         open(at, use);
         usesLf_ = true;
@@ -190,6 +202,9 @@ void Restoration::restore(std::size_t at) {
 
 // Each text once, however often it is used.
 void Restoration::text(std::size_t at, std::size_t size) {
+    if (frozen_) {
+        return;
+    }
     if (size != 0 && std::string_view(file_).substr(at, size).find(kLf) != std::string::npos &&
         textsAt_.insert(at).second) {
         texts_.push_back({at, size});
@@ -199,7 +214,7 @@ void Restoration::text(std::size_t at, std::size_t size) {
 }
 
 bool Restoration::showsConversion() const {
-    return restored_ != 0 || (!holdsCr_ && usesLf_);
+    return restored_ != 0 || misfit_ || (!holdsCr_ && usesLf_);
 }
 
 void Restoration::finishTexts() {

@@ -10,8 +10,9 @@
 // few fields are decided together at most.
 //
 // Whether the file was converted at all is known only once it is read: it
-// was when some byte fits the format only as CR, or when it holds LF bytes
-// where the reader looks and no CR byte anywhere. An intact file keeps every
+// was when a field breaks a constraint as it reads and keeps it with some
+// LF bytes as CR, or when it holds LF bytes where the reader looks and no
+// CR byte anywhere. An intact file keeps every
 // byte as it reads; a converted one with a byte left open is refused.
 #pragma once
 
@@ -69,6 +70,9 @@ class Restoration {
     // Whether a field or text looked at held an undecided LF byte: the
     // reading may then have followed a value that the file does not hold.
     bool sawLf() const { return sawLf_; }
+    // A constraint that the field's value as read breaks and another value
+    // keeps: a sign of a conversion even where the field stays open.
+    void misfit() { misfit_ = true; }
     // Whether the file shows the signs of a line-end conversion.
     bool showsConversion() const;
     // The bytes that the conversion uses and that no constraint decides;
@@ -77,6 +81,9 @@ class Restoration {
     std::size_t undecidableForExport() const;
     // Gives the texts their line breaks.
     void finishTexts();
+    // From now on nothing is decided, left open or restored: the file is
+    // read as it now is.
+    void freeze() { frozen_ = true; }
     // The bytes restored so far.
     std::size_t restored() const { return restored_; }
 
@@ -103,6 +110,8 @@ class Restoration {
     bool holdsCr_ = false;
     bool usesLf_ = false;  // a field or text that the reader uses holds an LF byte
     mutable bool sawLf_ = false;
+    bool frozen_ = false;
+    bool misfit_ = false;
 };
 
 }  // namespace tessaly

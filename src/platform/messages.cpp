@@ -97,7 +97,7 @@ std::string damageReason(Damage damage, std::string_view detail, std::size_t cou
             what = "a part that every project holds is missing";
             break;
         case Damage::UnknownName:
-            what = "it refers to a name that it does not hold";
+            what = "it refers to a name or a target that it does not hold";
             break;
         case Damage::Groups:
             what = "its group list holds a node of no known kind";
@@ -106,7 +106,7 @@ std::string damageReason(Damage damage, std::string_view detail, std::size_t cou
             what = "its texts would make an export far larger than the file";
             break;
         case Damage::Container:
-            what = "the AppleSingle container that holds it has no data fork";
+            what = "it is wrapped in an AppleSingle container that holds no project";
             break;
         case Damage::LineEnds:
             what = "a line-end conversion turned its CR bytes into LF, and " +
