@@ -145,5 +145,29 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     EXPECT_NE(exportOrDamage(intact).find("<PATH>e.c</PATH>"), std::string::npos);
 }
 
+// A conversion that reached some chunks only: the file list and the link
+// order, not the group tree. The group's reference, unchanged, says which
+// value the file's has (read as LF, the link order would pair with it as well),
+// and the link order takes it too.
+TEST(LineEndRestoration, AReferenceLeftUnchangedPinsItsFile) {
+    BinaryBuilder project(ByteOrder::Big);
+    project.target("T", 1, {{0x0100000D, "e.c"}, {0x0100000E, "f.c"}});
+    project.groups(1, project.fileNode(0x0100000D));
+    const BuiltProject built = project.build();
+    std::string partly = built.bytes;
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(partly[at])) << 24 |
+               std::uint32_t(std::uint8_t(partly[at + 1])) << 16 |
+               std::uint32_t(std::uint8_t(partly[at + 2])) << 8 | std::uint8_t(partly[at + 3]);
+    };
+    for (const auto& chunk : {std::pair(fourCc("mtpl"), 1u), std::pair(fourCc("mtlo"), 1u)}) {
+        const std::size_t entry = built.entryAt.at(chunk);
+        const std::size_t at = u32(entry);
+        std::replace(partly.begin() + at, partly.begin() + at + u32(entry + 4), '\r', '\n');
+    }
+    ASSERT_NE(partly, built.bytes);
+    EXPECT_EQ(exportOrDamage(partly), exportOrDamage(built.bytes));
+}
+
 }  // namespace
 }  // namespace tessaly::testing
