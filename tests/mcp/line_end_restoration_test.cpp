@@ -12,7 +12,10 @@
 #include "mcp/binary_builder.h"
 #include "mcp/binary_project.h"
 #include "mcp/export_xml.h"
+#include "mcp/project_source.h"
 #include "platform/messages.h"
+#include "support/memory_file.h"
+#include "support/recording_console.h"
 
 namespace tessaly::testing {
 namespace {
@@ -143,6 +146,28 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     EXPECT_EQ(exportOrDamage(converted(intact)),
               "damaged: " + message::damageReason(Damage::LineEnds, "", 2));
     EXPECT_NE(exportOrDamage(intact).find("<PATH>e.c</PATH>"), std::string::npos);
+}
+
+// The link order of references 0x0100000D and 0x0100000A, out of the file
+// list's order: converted, nothing tells them apart. The conversion does not
+// use a link order, so the file still converts; its export is refused.
+TEST(LineEndRestoration, ALinkOrderLeftOpenRefusesTheExportOnly) {
+    BinaryBuilder project(ByteOrder::Big);
+    const std::vector<FileSpec> files = lettered(8);
+    project.target("T", 1, files);
+    project.replace("mtlo", 1, project.bytes().u32(0x0100000D).u32(0x0100000A).str());
+    std::string damaged = converted(project.build().bytes);
+    auto input = memoryFile(damaged);
+    RecordingConsole console;
+    try {
+        binaryProjectExport(*input, console);
+        ADD_FAILURE() << "the export was written";
+    } catch (const DamagedProjectError& error) {
+        EXPECT_EQ(error.reason(), message::damageReason(Damage::LineEnds, "", 2));
+    }
+    const BinaryProject read = readBinaryProject(damaged);
+    EXPECT_EQ(read.unrestoredForExport, 2u);
+    EXPECT_EQ(read.targets.at(0).files.at(4).name, "e.c");
 }
 
 // A conversion that reached some chunks only: the file list and the link
