@@ -36,14 +36,21 @@ std::size_t restoredBytes(const std::string& bytes) {
 }
 
 // Files named so that a group lists them in name order, with references
-// from 0x01000009 on: the sixth one's, 0x0100000E, and the fifth's, 0x0100000D,
-// hold a CR.
-std::vector<FileSpec> lettered(std::size_t count) {
+// from 0x01000000 + `first` on: from 0x01000009, the second one's,
+// 0x0100000A, and the fifth's, 0x0100000D, read alike once converted.
+std::vector<FileSpec> lettered(std::size_t count, std::uint32_t first = 9) {
     std::vector<FileSpec> files;
     for (std::size_t i = 0; i < count; ++i) {
-        files.push_back({0x01000009 + std::uint32_t(i), std::string(1, char('a' + i)) + ".c"});
+        files.push_back(
+            {0x01000000 + first + std::uint32_t(i), std::string(1, char('a' + i)) + ".c"});
     }
     return files;
+}
+
+void prefixText(BinaryBuilder& project, const std::string& text) {
+    Bytes record = project.bytes();
+    record.u16(3).padTo(0x16).raw(text).u8(0);
+    project.panel("Debug", "C/C++ Preprocessor", record.str());
 }
 
 std::string groupOf(const BinaryBuilder& project, const std::vector<FileSpec>& files,
@@ -112,12 +119,17 @@ const std::vector<Case> kCases = {
          p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
      }},
     {"a prefix text written on Windows",
-     [](BinaryBuilder& p) {
-         Bytes record = p.bytes();
-         record.u16(3).padTo(0x16).raw("#define A 1\r\n\r\n#define B 2\r\n").u8(0);
-         p.panel("Debug", "C/C++ Preprocessor", record.str());
-     },
+     [](BinaryBuilder& p) { prefixText(p, "#define A 1\r\n\r\n#define B 2\r\n"); },
      ByteOrder::Little},
+    {"a prefix text imported from Mac OS into a Windows project",
+     [](BinaryBuilder& p) { prefixText(p, "/* imported */\r\r#define A 1\r"); }, ByteOrder::Little},
+    {"a group's child count",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = lettered(13, 0x20);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+     }},
 };
 
 TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
@@ -134,18 +146,40 @@ TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
     }
 }
 
-// Two files whose references 0x0100000A and 0x0100000D read alike once
-// converted, in a group of too few files to show an order: which is which
-// is lost, so the file is refused, as is its export.
+// Where a conversion made two fields alike and nothing in the file tells
+// them apart, which is which is lost: the file is refused.
 TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
-    BinaryBuilder project(ByteOrder::Big);
-    const std::vector<FileSpec> files = lettered(8);
-    project.target("T", 1, files);
-    project.groups(1, groupOf(project, files, {4, 1}));  // 0x0100000D, 0x0100000A
-    const std::string intact = project.build().bytes;
-    EXPECT_EQ(exportOrDamage(converted(intact)),
-              "damaged: " + message::damageReason(Damage::LineEnds, "", 2));
-    EXPECT_NE(exportOrDamage(intact).find("<PATH>e.c</PATH>"), std::string::npos);
+    const std::vector<std::pair<const char*, std::function<void(BinaryBuilder&)>>> cases = {
+        {"two files of references 0x0100000D and 0x0100000A in a group too small to show an "
+         "order",
+         [](BinaryBuilder& p) {
+             const std::vector<FileSpec> files = lettered(8);
+             p.target("T", 1, files);
+             p.groups(1, groupOf(p, files, {4, 1}));
+         }},
+        {"a group of 10 files, three files, a group of 13: which group holds the three",
+         [](BinaryBuilder& p) {
+             const std::vector<FileSpec> files = lettered(26, 0x20);
+             p.target("T", 1, files);
+             std::string nodes = p.groupNode("Ten", 10);
+             for (std::size_t i = 0; i < 26; ++i) {
+                 nodes +=
+                     (i == 13 ? p.groupNode("Thirteen", 13) : "") + p.fileNode(files[i].reference);
+             }
+             p.groups(5, nodes);
+         }},
+    };
+    for (const auto& [what, change] : cases) {
+        SCOPED_TRACE(what);
+        BinaryBuilder project(ByteOrder::Big);
+        change(project);
+        const std::string intact = project.build().bytes;
+        const std::string result = exportOrDamage(converted(intact));
+        EXPECT_TRUE(
+            result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
+            << result.substr(0, 200);
+        EXPECT_FALSE(exportOrDamage(intact).starts_with("damaged: "));
+    }
 }
 
 // The link order of references 0x0100000D and 0x0100000A, out of the file
