@@ -58,6 +58,9 @@ int ProjectConverter::run() {
         if (!ok && xmlReader.good()) {
             print(message::unexpectedToken(xmlReader.currentText()));
         }
+        if (filesMissing_ != 0) {
+            print(message::filesNotFound(filesMissing_, filesConsidered_));
+        }
         return writeProject();
     } catch (const XMLReaderError& error) {
         print(message::failure(error.code(), sourceProjectPath));
@@ -65,6 +68,8 @@ int ProjectConverter::run() {
         print(message::failure(error.code, error.path()));
     } catch (const DamagedProjectError& error) {
         print(message::damagedProject(error.reason()));
+    } catch (const NotAProjectError&) {
+        print(message::notAProject(sourceProjectPath));
     }
     return 0;
 }

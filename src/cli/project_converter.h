@@ -101,7 +101,7 @@ class ProjectConverter {
     // A FILEREF of the group list: resolved, filtered and placed.
     bool readGroupFileRef(std::string& targetName, const std::vector<std::string>& groupPath);
     // Places an accepted file below rootGroup: under its target's node, then
-    // its chain of groups from the outermost in.
+    // its chain of groups from the outermost in. The caller tells it.
     void addFileToGroup(const std::string& targetName, const std::vector<std::string>& groupPath,
                         const std::string& path);
 
@@ -111,6 +111,9 @@ class ProjectConverter {
     bool readSettingChildren(GroupNode& target, const SettingContext& context, std::size_t level);
     bool readPanelData();
     void readPanelComments();
+    // The target's own macros, once its settings are read: into its macros
+    // and its defines.
+    void defineTargetMacros(GroupNode& target) const;
     void takeSettingValue(GroupNode& target, const std::string& name, const std::string& value,
                           const SettingContext& context);
     void harvestSetting(GroupNode& target, std::string name, std::string value,
@@ -159,6 +162,16 @@ class ProjectConverter {
     // Whether the source tree being defined has had its Path read since its
     // Name: a PathFormat turns only that text.
     bool sourceTreePathRead_ = false;
+    // Whether the source tree, or the access path, being read is in a form
+    // written for a file system that ignores letter case.
+    bool sourceTreeAnyCase_ = false;
+    bool accessPathAnyCase_ = false;
+    // The group list's file references that the filter takes, and how many
+    // of them resolved to no path.
+    std::size_t filesConsidered_ = 0;
+    std::size_t filesMissing_ = 0;
+    // The compilers' command lines of the target being read.
+    std::vector<std::string> commandLines_;
     // The named pieces of the access path being read, when its text may name
     // a folder of the machine that wrote the export.
     std::optional<std::vector<std::string>> movedAccessPath_;

@@ -4,10 +4,14 @@
 //   GROUP: NAME, then any mix of GROUP and FILEREF
 // Every file reference whose resolved path passes the extension filter is
 // placed under the node of the target it names and its chain of groups, in
-// document order. A group's target name carries from one of its references
+// document order. A reference that resolves to no path is named as the
+// project gives it, when its name passes the filter; where the empty path
+// passes it too, its groups are made as for any file (the project file
+// lists no empty path). A group's target name carries from one of its references
 // to the next; the list itself has one for references that stand directly
 // in it.
 #include "cli/project_converter.h"
+#include "cwproject/letter_case.h"
 #include "cwproject/path_formats.h"
 #include "platform/messages.h"
 
@@ -44,13 +48,23 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
     if (!readFileRef(targetName, location)) {
         return false;
     }
+    const std::string name = location.path;
     location.accessPath =
         inHostForm(location.accessPath, location.pathFormat, platform_.pathStyle());
     location.path = inHostForm(location.path, location.pathFormat, platform_.pathStyle());
-    const std::string path =
-        pathRules_.resolveFileRefPath(location.pathType, location.pathRoot, location.accessPath,
-                                      location.path, targetName, *rootGroup, sourceTrees);
+    const std::string path = pathRules_.resolveFileRefPath(
+        location.pathType, location.pathRoot, location.accessPath, location.path, targetName,
+        *rootGroup, sourceTrees, ignoresLetterCase(location.pathFormat));
+    if (path.empty() && acceptFile(name)) {
+        print(message::fileNotFound(name));
+        ++filesMissing_;
+        ++filesConsidered_;
+    }
     if (acceptFile(path)) {
+        if (!path.empty()) {
+            print(message::addingFile(path));
+            ++filesConsidered_;
+        }
         addFileToGroup(targetName, groupPath, path);
     }
     return true;
@@ -59,7 +73,6 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
 void ProjectConverter::addFileToGroup(const std::string& targetName,
                                       const std::vector<std::string>& groupPath,
                                       const std::string& path) {
-    print(message::addingFile(path));
     GroupNode* node = &rootGroup->findOrAddChild(targetName);
     for (const std::string& name : groupPath) {
         node = &node->findOrAddChild(name);

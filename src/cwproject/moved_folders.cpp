@@ -71,8 +71,8 @@ std::optional<std::vector<std::string>> movedFolderPieces(std::string_view text,
 // so a candidate costs its own length and the search no more than the
 // limit allows, however many pieces the text has.
 std::string findMovedFolder(Platform& platform, const std::string& joined,
-                            const std::vector<std::string>& pieces,
-                            const std::string& projectRoot) {
+                            const std::vector<std::string>& pieces, const std::string& projectRoot,
+                            LetterCaseMatcher* letterCase) {
     if (isFolder(platform, joined)) {
         return joined;
     }
@@ -90,6 +90,12 @@ std::string findMovedFolder(Platform& platform, const std::string& joined,
         candidate += rest;
         if (isFolder(platform, candidate)) {
             return candidate;
+        }
+        if (letterCase != nullptr) {
+            const auto found = letterCase->inAnyCase(projectRoot, rest);
+            if (found && isFolder(platform, *found)) {
+                return *found;
+            }
         }
         rest.remove_prefix(std::min(pieces[i].size() + 1, rest.size()));
     }

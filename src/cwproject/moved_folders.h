@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cwproject/letter_case.h"
 #include "platform/platform.h"
 
 namespace tessaly {
@@ -28,8 +29,10 @@ std::optional<std::vector<std::string>> movedFolderPieces(std::string_view text,
 // longest tail of `pieces` that names an existing folder below
 // `projectRoot` (which ends in a separator); otherwise `joined`. One folder
 // probe per path tried; a tail longer than the platform's longest path is
-// no folder and is not tried.
+// no folder and is not tried. With `letterCase`, a tail that names no
+// folder as written is also matched without regard to letter case.
 std::string findMovedFolder(Platform& platform, const std::string& joined,
-                            const std::vector<std::string>& pieces, const std::string& projectRoot);
+                            const std::vector<std::string>& pieces, const std::string& projectRoot,
+                            LetterCaseMatcher* letterCase = nullptr);
 
 }  // namespace tessaly

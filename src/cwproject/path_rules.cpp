@@ -36,7 +36,19 @@ PathRules::PathRules(Platform& platform, const std::string& sourceProjectPath,
     : platform_(platform),
       separator_(platform.separator()),
       projectRoot_(projectRootFolder(sourceProjectPath, separator_)),
-      codeWarriorRoot_(codeWarriorDir + separator_) {}
+      codeWarriorRoot_(codeWarriorDir + separator_),
+      letterCase_(platform) {}
+
+std::string PathRules::joinedInExistingCase(const std::string& base, const std::string& relative,
+                                            bool anyCase) const {
+    std::string joined = base + relative;
+    if (anyCase && platform_.tellsLetterCaseApart() && !platform_.exists(joined)) {
+        if (std::optional<std::string> found = letterCase_.inAnyCase(base, relative)) {
+            return *found;
+        }
+    }
+    return joined;
+}
 
 std::string PathRules::rootString(const std::string& rootText) const {
     if (rootText == "Project") {
@@ -48,38 +60,43 @@ std::string PathRules::rootString(const std::string& rootText) const {
     return rootText;
 }
 
-std::string PathRules::resolveFileRefPath(
-    const std::string& pathType, const std::string& pathRoot, const std::string& accessPath,
-    const std::string& path, const std::string& targetName, const GroupNode& rootGroup,
-    const std::map<std::string, std::string>& sourceTrees) const {
+std::string PathRules::resolveFileRefPath(const std::string& pathType, const std::string& pathRoot,
+                                          const std::string& accessPath, const std::string& path,
+                                          const std::string& targetName, const GroupNode& rootGroup,
+                                          const std::map<std::string, std::string>& sourceTrees,
+                                          bool anyCase) const {
     if (pathType == "Name") {
-        return findOnAccessPaths(targetName, path, rootGroup);
+        return findOnAccessPaths(targetName, path, rootGroup, anyCase);
     }
     if (pathRoot == "Absolute") {
-        return accessPath + path;
+        return joinedInExistingCase({}, accessPath + path, anyCase);
     }
     // A source tree stands for its folder, as the CodeWarrior folder does.
     const auto tree = pathRoot == "Project" || pathRoot == "CodeWarrior"
                           ? sourceTrees.end()
                           : sourceTrees.find(pathRoot);
-    std::string result =
+    const std::string root =
         tree != sourceTrees.end() ? tree->second + separator_ : rootString(pathRoot);
+    std::string relative;
     if (!accessPath.empty()) {
-        result += accessPath;
-        result += separator_;
+        relative += accessPath;
+        relative += separator_;
     }
-    result += path;
-    return result;
+    relative += path;
+    return joinedInExistingCase(root, relative, anyCase);
 }
 
 std::string PathRules::findOnAccessPaths(const std::string& targetName, const std::string& fileName,
-                                         const GroupNode& rootGroup) const {
+                                         const GroupNode& rootGroup, bool anyCase) const {
     const GroupNode* target = rootGroup.findChild(targetName);
-    return target != nullptr ? findOnTargetAccessPaths(*target, fileName) : std::string();
+    return target != nullptr ? findOnTargetAccessPaths(*target, fileName, anyCase) : std::string();
 }
 
-std::string PathRules::findOnTargetAccessPaths(const GroupNode& target,
-                                               const std::string& fileName) const {
+// Each access path in turn, as the IDE searched them: on a file system that
+// ignores letter case, the first path that holds the name in any case is
+// where the IDE found it.
+std::string PathRules::findOnTargetAccessPaths(const GroupNode& target, const std::string& fileName,
+                                               bool anyCase) const {
     std::string candidate;
     for (const auto* list : {&target.userIncludePaths, &target.systemIncludePaths}) {
         for (const std::string& folder : *list) {
@@ -89,33 +106,38 @@ std::string PathRules::findOnTargetAccessPaths(const GroupNode& target,
             if (platform_.exists(candidate)) {
                 return candidate;
             }
+            if (anyCase) {
+                if (auto found = letterCase_.inAnyCase(folder + separator_, fileName)) {
+                    return *found;
+                }
+            }
         }
     }
     return {};
 }
 
-std::string PathRules::joinAccessPath(const std::string& rootText,
-                                      const std::string& pathText) const {
+std::string PathRules::joinAccessPath(const std::string& rootText, const std::string& pathText,
+                                      bool anyCase) const {
     if (rootText == "Absolute") {
-        return pathText;
+        return joinedInExistingCase({}, pathText, anyCase);
     }
     std::string root = rootString(rootText);
     if (pathText.empty() && !root.empty() && root.back() == separator_) {
         root.pop_back();
     }
-    return root + separator_ + pathText;
+    return joinedInExistingCase(root + separator_, pathText, anyCase);
 }
 
 std::string PathRules::composeSourceTreePath(const std::string& rootText,
-                                             const std::string& treePath) const {
+                                             const std::string& treePath, bool anyCase) const {
     if (rootText == "Absolute") {
-        return treePath;
+        return joinedInExistingCase({}, treePath, anyCase);
     }
-    std::string result = rootString(rootText);
+    std::string root = rootString(rootText);
     if (!rootText.empty()) {
-        result += separator_;
+        root += separator_;
     }
-    return result + treePath;
+    return joinedInExistingCase(root, treePath, anyCase);
 }
 
 }  // namespace tessaly

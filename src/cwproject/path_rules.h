@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "cwproject/letter_case.h"
 #include "platform/platform.h"
 
 namespace tessaly {
@@ -33,22 +34,33 @@ class PathRules {
     PathRules(Platform& platform, const std::string& sourceProjectPath,
               const std::string& codeWarriorDir);
 
+    // Each rule below that takes `anyCase` matches, when it is set, the
+    // pieces that the export's own texts give (access path, path, name)
+    // without regard to letter case where they name nothing as written (see
+    // letter_case.h); the roots are taken as written.
+
     // The path of a file reference in the group list.
     std::string resolveFileRefPath(const std::string& pathType, const std::string& pathRoot,
                                    const std::string& accessPath, const std::string& path,
                                    const std::string& targetName, const GroupNode& rootGroup,
-                                   const std::map<std::string, std::string>& sourceTrees) const;
+                                   const std::map<std::string, std::string>& sourceTrees,
+                                   bool anyCase = false) const;
     // The first existing candidate on the target's user, then system access
     // paths; empty when no target has that name or no candidate exists. The
     // disk is probed on every call.
     std::string findOnAccessPaths(const std::string& targetName, const std::string& fileName,
-                                  const GroupNode& rootGroup) const;
+                                  const GroupNode& rootGroup, bool anyCase = false) const;
     // The same search once the target is known; it reads only the target's
     // access path lists.
-    std::string findOnTargetAccessPaths(const GroupNode& target, const std::string& fileName) const;
-    std::string joinAccessPath(const std::string& rootText, const std::string& pathText) const;
-    std::string composeSourceTreePath(const std::string& rootText,
-                                      const std::string& treePath) const;
+    std::string findOnTargetAccessPaths(const GroupNode& target, const std::string& fileName,
+                                        bool anyCase = false) const;
+    std::string joinAccessPath(const std::string& rootText, const std::string& pathText,
+                               bool anyCase = false) const;
+    std::string composeSourceTreePath(const std::string& rootText, const std::string& treePath,
+                                      bool anyCase = false) const;
+
+    // The matcher that these rules share, so that no folder is listed twice.
+    LetterCaseMatcher& letterCase() const { return letterCase_; }
 
     // The folder of the export, with its final separator.
     const std::string& projectRoot() const { return projectRoot_; }
@@ -58,11 +70,16 @@ class PathRules {
     // "Project", the CodeWarrior folder and a separator for "CodeWarrior",
     // else the text itself.
     std::string rootString(const std::string& rootText) const;
+    // `base` + `relative`, in the letter case of what exists there when
+    // `anyCase` asks for it and it names nothing as written.
+    std::string joinedInExistingCase(const std::string& base, const std::string& relative,
+                                     bool anyCase) const;
 
     Platform& platform_;
     char separator_;
     std::string projectRoot_;
     std::string codeWarriorRoot_;
+    mutable LetterCaseMatcher letterCase_;  // its folder listings are what it remembers
 };
 
 }  // namespace tessaly

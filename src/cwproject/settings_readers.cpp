@@ -4,11 +4,15 @@
 //   SETTINGLIST: (SETTING | PANELDATA)+
 //   SETTING: comment*, NAME?, (VALUE | SETTING+)
 //   PANELDATA: NAME, VALUE
-// Four things are kept: the user and system access paths (expanded into their
+// Five things are kept: the user and system access paths (expanded into their
 // subfolders where "Recursive" is "true"), the source trees that later access
-// paths may use as roots, the environment variables, and every named setting
-// of the "C/C++ Compiler" panel, the last two as macro definitions.
+// paths may use as roots, the environment variables and every named setting
+// of the "C/C++ Compiler" panel, both as definitions, and the target's own
+// macros, from the prefix text and the command lines of the compilers for
+// microcontrollers.
 #include "cli/project_converter.h"
+#include "cwproject/letter_case.h"
+#include "cwproject/macro_definitions.h"
 #include "cwproject/moved_folders.h"
 #include "cwproject/path_formats.h"
 #include "cwproject/subfolder_expansion.h"
@@ -31,11 +35,28 @@ bool ProjectConverter::readSettingList(GroupNode& target) {
     if (!xmlReader.expectOpenTag("SETTINGLIST")) {
         return false;
     }
+    commandLines_.clear();
     bool readAny = false;
     while (readSetting(target, SettingContext{}, 1) || readPanelData()) {
         readAny = true;
     }
-    return readAny && xmlReader.expectCloseTag("SETTINGLIST");
+    const bool read = readAny && xmlReader.expectCloseTag("SETTINGLIST");
+    defineTargetMacros(target);
+    return read;
+}
+
+// The compiler reads its command line first and the prefix text before the
+// source file, so a definition in the prefix text wins over one of the same
+// name on a command line; and a macro of the target wins over an IDE
+// setting of that name.
+void ProjectConverter::defineTargetMacros(GroupNode& target) const {
+    for (const std::string& commandLine : commandLines_) {
+        defineCommandLineMacros(commandLine, target.macros);
+    }
+    definePrefixTextMacros(target.prefixText, target.macros);
+    for (const auto& [name, value] : target.macros) {
+        target.defines[name] = value;
+    }
 }
 
 bool ProjectConverter::readPanelData() {
@@ -106,9 +127,13 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
     if (name == "C_CPP_Preprocessor_PrefixText") {
         target.prefixText = value;
     }
+    if (name == kCommandLineSetting) {
+        commandLines_.push_back(value);
+    }
     if (name == "Name") {
         currentSourceTreeName = value;
         sourceTreePathRead_ = false;
+        sourceTreeAnyCase_ = false;
     }
     const bool definesTree = context.inSourceTrees && !currentSourceTreeName.empty();
     if (name == "Path" && definesTree) {
@@ -118,10 +143,11 @@ void ProjectConverter::takeSettingValue(GroupNode& target, const std::string& na
     if (name == "PathFormat" && definesTree && sourceTreePathRead_) {
         std::string& tree = sourceTrees[currentSourceTreeName];
         tree = inHostForm(tree, value, platform_.pathStyle());
+        sourceTreeAnyCase_ = ignoresLetterCase(value);
     }
     if (name == "PathRoot" && definesTree) {
         std::string& tree = sourceTrees[currentSourceTreeName];
-        tree = pathRules_.composeSourceTreePath(value, tree);
+        tree = pathRules_.composeSourceTreePath(value, tree, sourceTreeAnyCase_);
     }
     if (name == "Recursive" && value == "true") {
         std::vector<std::string>* list = accessPathList(target, context);
@@ -151,6 +177,7 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             // format changes.
             movedAccessPath_ = movedFolderPieces(accessPathText, value);
             accessPathText = inHostForm(accessPathText, value, platform_.pathStyle());
+            accessPathAnyCase_ = ignoresLetterCase(value);
         } else if (name == "PathRoot") {
             if (auto tree = sourceTrees.find(value); tree != sourceTrees.end()) {
                 value = tree->second;
@@ -158,16 +185,19 @@ void ProjectConverter::harvestSetting(GroupNode& target, std::string name, std::
             accessPathRoot = value;
         } else if (name == "SearchPath") {
             if (std::vector<std::string>* list = accessPathList(target, context)) {
-                std::string joined = pathRules_.joinAccessPath(accessPathRoot, accessPathText);
+                std::string joined =
+                    pathRules_.joinAccessPath(accessPathRoot, accessPathText, accessPathAnyCase_);
                 if (movedAccessPath_) {
-                    joined = findMovedFolder(platform_, joined, *movedAccessPath_,
-                                             pathRules_.projectRoot());
+                    joined = findMovedFolder(
+                        platform_, joined, *movedAccessPath_, pathRules_.projectRoot(),
+                        accessPathAnyCase_ ? &pathRules_.letterCase() : nullptr);
                 }
                 list->push_back(std::move(joined));
             }
             accessPathRoot.clear();
             accessPathText.clear();
             movedAccessPath_.reset();
+            accessPathAnyCase_ = false;
         }
     } else if (context.inEnvVars) {
         const auto first = value.find('=');

@@ -2,15 +2,20 @@
 //   versions 8, 12, 13: u16 version, u8 AlwaysSearchUserPaths,
 //     u8 InterpretDOSAndUnixPaths, u16 user count, u16 system count;
 //   versions 15, 16: the same with 4 unknown bytes before the two counts;
-// then the user records, then the system records, and 8 more bytes. A
-// record is 0x210 bytes (version 8) or 0x218: +0x08 u16 root, +0x0A u16
-// format, +0x0C the path in a 512-byte field ended by a NUL, then (0x218)
-// +0x20C u32 the source tree's string number and +0x214 u8 Recursive, or
-// (0x210) +0x20C u8 Recursive.
+// then the user records, then the system records, then 8 bytes. A record is
+// 0x210 bytes (version 8) or 0x218: +0x08 u16 root, +0x0A u16 format, +0x0C
+// the path in a 512-byte field ended by a NUL, then (0x218) +0x20C u32 the
+// source tree's string number and +0x214 u8 Recursive, or (0x210) +0x20C u8
+// Recursive. In the 0x218 layout each record's path is also named by an id,
+// the u32 4 bytes past the record's end (in the next record's first 8
+// bytes, or the 8 after the last): a file stored by path names its folder
+// by it. Ids are small numbers, those of system paths mostly with bit 30 set.
 // Its constraints, against a line-end conversion: the version is a known
 // one; the records fill the record to its end, but for room for fewer than
 // three more (seen: none or one); flags are 0 or 1 (Recursive also 255),
-// roots 0 to 4, formats 1 to 3; a source tree's name is a string.
+// roots 0 to 4, formats 1 to 3; a source tree's name is a string; an id's
+// top byte is 0 or 0x40, and ids pair with the folders of the files stored
+// by path (access_path_folders.h).
 #include <string>
 
 #include "mcp/panel_readers.h"
@@ -23,6 +28,11 @@ constexpr std::uint16_t kRootSourceTree = 4;
 constexpr std::size_t kPathField = 512;
 constexpr std::size_t kTrailer = 8;
 constexpr std::size_t kSpareRecords = 3;
+constexpr std::size_t kIdPastRecord = 4;
+
+bool mayBeId(std::uint32_t id) {
+    return id >> 24 == 0 || id >> 24 == 0x40;
+}
 
 struct Layout {
     std::size_t countsAt;
@@ -87,7 +97,8 @@ bool mayBeAccessPathsPanel(const ByteView& record) {
 }
 
 BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable& names,
-                                       std::vector<std::string>& unread) {
+                                       std::vector<std::string>& unread,
+                                       AccessPathFolders& folders) {
     const std::uint16_t version = panel.u16(0, "panel version", isKnownVersion);
     if (!isKnownVersion(version)) {
         unread.push_back("layout of Access Paths panel version " + std::to_string(version) +
@@ -107,7 +118,13 @@ BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable&
     std::size_t at = layout.countsAt + 4;
     for (std::size_t i = 0; i < userCount + systemCount; ++i, at += layout.stride) {
         const ByteView record = panel.part(at, layout.stride, "access path", "access path");
-        (i < userCount ? paths.user : paths.system).push_back(readRecord(record, names));
+        BinaryAccessPath path = readRecord(record, names);
+        const std::size_t idAt = at + layout.stride + kIdPastRecord;
+        if (layout.stride == 0x218 && idAt + 4 <= panel.size()) {
+            path.id = panel.u32(idAt, "access path id", mayBeId, Use::IfUsed);
+            folders.id(panel, idAt);
+        }
+        (i < userCount ? paths.user : paths.system).push_back(path);
     }
     return paths;
 }

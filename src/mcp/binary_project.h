@@ -17,8 +17,9 @@ namespace tessaly {
 struct BinaryFile {
     std::uint32_t reference = 0;  // top byte: the target that created it
     std::string_view name;
-    std::uint8_t pathType = 0;    // 2 "Name"; 1 a path relative to the project folder
+    std::uint8_t pathType = 0;    // 2 "Name"; 1 a path below one of the target's access paths
     std::uint8_t pathFormat = 0;  // 1 MacOS, 2 Windows, 3 Unix
+    std::uint32_t folder = 0;     // path type 1: the id of that access path
     std::uint8_t kind = 0;        // 0 Unknown, 1 Text, 2 Project, 3 Library, 4 Resource
     std::uint32_t flags = 0;      // bit 0 Debug, bit 2 WeakImport
 };
@@ -29,6 +30,9 @@ struct BinaryAccessPath {
     std::string_view path;
     std::string_view treeName;  // for root 4
     bool recursive = false;
+    // What a file stored by path names its folder by; nullopt where the
+    // record's layout carries none.
+    std::optional<std::uint32_t> id;
 };
 
 struct BinaryAccessPaths {
@@ -43,12 +47,20 @@ struct BinarySetting {
     std::string value;
 };
 
+// The command line of one of the compilers for microcontrollers ("Panel for
+// Compiler for HC08", "HC12", "RS08", "XGATE").
+struct BinaryCommandLine {
+    std::string_view panel;
+    std::string_view text;
+};
+
 struct BinaryTarget {
     std::string_view name;
     std::optional<BinaryAccessPaths> accessPaths;
     std::optional<std::vector<std::string_view>> environment;  // "NAME=value" texts
     std::optional<std::vector<BinarySetting>> compilerSettings;
     std::optional<std::string> prefixText;
+    std::vector<BinaryCommandLine> commandLines;
     std::vector<BinaryFile> files;
     std::vector<std::uint32_t> linkOrder;  // file references
     std::vector<std::string_view> subTargets;
@@ -83,6 +95,11 @@ struct BinaryProject {
     // but an export written on its own would show them as they read.
     std::size_t unrestoredForExport = 0;
 };
+
+// The access path that a file stored by path lies on, among those of the
+// target whose file list holds it; null for a file stored by name, or when
+// no access path of the target has the file's folder id.
+const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file);
 
 // Reads a binary project file (starting with "cool" or "looc"); throws
 // DamagedProjectError when a structural check fails. A file whose CR bytes

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "cwproject/macro_definitions.h"
 #include "mcp/byte_view.h"
 
 namespace tessaly {
@@ -101,6 +102,17 @@ std::string formatText(std::uint16_t format) {
             return "Unix";
     }
     return std::to_string(format);
+}
+
+// An absolute access path is followed by the file's path without a
+// separator between them, so it ends in its format's own.
+std::string absoluteFolderText(const BinaryAccessPath& path) {
+    std::string text(path.path);
+    const char separator = path.format == 1 ? ':' : path.format == 3 ? '/' : '\\';
+    if (path.root == 0 && !text.empty() && text.back() != separator) {
+        text += separator;
+    }
+    return text;
 }
 
 std::string kindText(std::uint8_t kind) {
@@ -250,7 +262,7 @@ ExportWriter::ExportWriter(const BinaryProject& project)
     : project_(project), xml_(std::make_unique<Text>(kMaxGrowth * project.fileSize + kSlack)) {
     for (const BinaryTarget& target : project.targets) {
         for (const BinaryFile& file : target.files) {
-            files_.emplace(file.reference, &file);
+            files_.emplace(file.reference, HeldFile{&file, &target});
             firstTargetWith_.emplace(file.name, &target.name);
         }
     }
@@ -324,6 +336,10 @@ void ExportWriter::writeSettings(const BinaryTarget& target) {
         xml_->panel("C/C++ Preprocessor");
         xml_->setting("C_CPP_Preprocessor_PrefixText", *target.prefixText);
     }
+    for (const BinaryCommandLine& line : target.commandLines) {
+        xml_->panel(line.panel);
+        xml_->setting(kCommandLineSetting, line.text);
+    }
 }
 
 void ExportWriter::writeList(std::string_view name, const std::vector<std::string_view>& values) {
@@ -370,7 +386,7 @@ void ExportWriter::writeFileList(const BinaryTarget& target) {
     xml_->open("FILELIST");
     for (const BinaryFile& file : target.files) {
         xml_->open("FILE");
-        writeLocation(file);
+        writeLocation(file, target);
         xml_->element("FILEKIND", kindText(file.kind));
         xml_->element("FILEFLAGS", flagsText(file.flags));
         xml_->close("FILE");
@@ -378,32 +394,36 @@ void ExportWriter::writeFileList(const BinaryTarget& target) {
     xml_->close("FILELIST");
     xml_->open("LINKORDER");
     for (const std::uint32_t reference : target.linkOrder) {
-        if (const BinaryFile* file = fileOf(reference)) {
+        if (const HeldFile* held = fileOf(reference)) {
             xml_->open("FILEREF");
-            writeLocation(*file);
+            writeLocation(*held->file, *held->owner);
             xml_->close("FILEREF");
         }
     }
     xml_->close("LINKORDER");
 }
 
-// A file is found by its name along the access paths ("Name"), or, for
-// the other kind seen, by its path from the project folder.
-void ExportWriter::writeLocation(const BinaryFile& file) {
-    if (file.pathType == 2) {
-        xml_->element("PATHTYPE", "Name");
-    } else {
+// A file stored by name is found along the access paths ("Name"). One
+// stored by path lies below the access path its folder id names, and is
+// written as the IDE exports such a file: relative to that path's root,
+// the path's own text as the access path, the stored name (which may hold
+// folders) as the path. Where no access path has that id, it is looked for
+// by name, its folders kept.
+void ExportWriter::writeLocation(const BinaryFile& file, const BinaryTarget& owner) {
+    if (const BinaryAccessPath* folder = folderOf(owner, file)) {
         xml_->element("PATHTYPE", "PathRelative");
-        xml_->element("PATHROOT", "Project");
-        xml_->element("ACCESSPATH", "");
+        xml_->element("PATHROOT", rootText(*folder));
+        xml_->element("ACCESSPATH", absoluteFolderText(*folder));
+    } else {
+        xml_->element("PATHTYPE", "Name");
     }
     xml_->element("PATH", file.name);
     xml_->element("PATHFORMAT", formatText(file.pathFormat));
 }
 
-const BinaryFile* ExportWriter::fileOf(std::uint32_t reference) const {
+const ExportWriter::HeldFile* ExportWriter::fileOf(std::uint32_t reference) const {
     const auto it = files_.find(reference);
-    return it == files_.end() ? nullptr : it->second;
+    return it == files_.end() ? nullptr : &it->second;
 }
 
 // A file reference names the first target, in target list order, that
@@ -416,10 +436,10 @@ void ExportWriter::writeGroups() {
             xml_->open("<GROUP>", "NAME", item.name);
         } else if (item.kind == GroupItem::Kind::Close) {
             xml_->close("GROUP");
-        } else if (const BinaryFile* file = fileOf(item.reference)) {
+        } else if (const HeldFile* held = fileOf(item.reference)) {
             xml_->open("FILEREF");
-            xml_->element("TARGETNAME", *firstTargetWith_.at(file->name));
-            writeLocation(*file);
+            xml_->element("TARGETNAME", *firstTargetWith_.at(held->file->name));
+            writeLocation(*held->file, *held->owner);
             xml_->close("FILEREF");
         }
     }

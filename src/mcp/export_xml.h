@@ -39,13 +39,20 @@ class ExportWriter {
     void writeAccessPaths(const BinaryAccessPaths& paths);
     void writePathList(std::string_view name, const std::vector<BinaryAccessPath>& paths);
     void writeFileList(const BinaryTarget& target);
-    void writeLocation(const BinaryFile& file);
+    void writeCommandLines(const BinaryTarget& target);
+    // `owner`: the target whose file list holds the file.
+    void writeLocation(const BinaryFile& file, const BinaryTarget& owner);
     void writeGroups();
-    const BinaryFile* fileOf(std::uint32_t reference) const;
+    // A file reference's file and the target that holds it.
+    struct HeldFile {
+        const BinaryFile* file;
+        const BinaryTarget* owner;
+    };
+    const HeldFile* fileOf(std::uint32_t reference) const;
 
     const BinaryProject& project_;
     std::unique_ptr<Text> xml_;
-    std::unordered_map<std::uint32_t, const BinaryFile*> files_;
+    std::unordered_map<std::uint32_t, HeldFile> files_;
     std::unordered_map<std::string_view, const std::string_view*> firstTargetWith_;
     std::size_t step_ = 0;
 };

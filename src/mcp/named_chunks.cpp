@@ -8,9 +8,15 @@
 namespace tessaly {
 
 const std::vector<RecordKind> kPanelRecords = {
-    {"Access Paths", mayBeAccessPathsPanel},        {"C/C++ Compiler", mayBeCompilerPanel},
-    {"C/C++ Preprocessor", mayBePreprocessorPanel}, {"Debugger Runtime", mayBeRuntimePanel},
+    {"Access Paths", mayBeAccessPathsPanel},
+    {"C/C++ Compiler", mayBeCompilerPanel},
+    {"C/C++ Preprocessor", mayBePreprocessorPanel},
+    {"Debugger Runtime", mayBeRuntimePanel},
     {"Source Trees", mayBeSourceTreesPanel},
+    {"Panel for Compiler for HC08", mayBeCommandLinePanel},
+    {"Panel for Compiler for HC12", mayBeCommandLinePanel},
+    {"Panel for Compiler for RS08", mayBeCommandLinePanel},
+    {"Panel for Compiler for XGATE", mayBeCommandLinePanel},
 };
 
 const RecordKind kGroupTreeRecord = {"Project File List", mayBeGroupTree};

@@ -1,13 +1,17 @@
 // The smaller panels: "C/C++ Preprocessor" (the prefix text, from +0x16,
 // ended by a NUL, with the IDE's line ends), "Debugger Runtime" (versions 2
 // and 3: a 16-bit count at +0x02, the variables from +0x410, each ended by
-// a NUL) and "Source Trees" (a 16-bit count at +0x02; no file seen so far
-// defines a tree, so their layout is not known).
+// a NUL), "Source Trees" (a 16-bit count at +0x02; no file seen so far
+// defines a tree, so their layout is not known) and the panels of the
+// compilers for microcontrollers (version 0x0101: +0x04 u32 the offset of
+// the command line, 0x28 in every file seen, +0x18 u32 its length with its
+// NUL; the text, then 8 bytes).
 // Their constraints, against a line-end conversion: the prefix text ends
 // inside its record; the runtime panel is version 1, 2 or 3, of 1,040 or
 // 1,296 bytes, and its count of variables is that of the texts before the
 // first empty one (a variable is never empty); the source trees panel is
-// version 2.
+// version 2; a command line's panel is version 0x0101, and the text starts
+// inside the record, its length with its NUL at +0x18.
 #include <string>
 
 #include "mcp/panel_readers.h"
@@ -18,6 +22,8 @@ namespace {
 
 constexpr std::size_t kPrefixTextAt = 0x16;
 constexpr std::size_t kVariablesAt = 0x410;
+constexpr std::uint16_t kCommandLineVersion = 0x0101;
+constexpr std::size_t kCommandLineOffsetAt = 4;
 
 // CR LF and lone CR become LF, as an export's text reads.
 std::string withLfLineEnds(std::string_view text) {
@@ -53,6 +59,10 @@ bool isVariableCount(const ByteView& panel, std::uint32_t count) {
     return true;
 }
 
+bool isCommandLineVersion(std::uint32_t version) {
+    return version == kCommandLineVersion;
+}
+
 }  // namespace
 
 bool mayBePreprocessorPanel(const ByteView& record) {
@@ -64,6 +74,12 @@ bool mayBePreprocessorPanel(const ByteView& record) {
 bool mayBeRuntimePanel(const ByteView& record) {
     return (record.size() == 1040 || record.size() == 1296) &&
            record.allows(0, 2, isRuntimeVersion);
+}
+
+bool mayBeCommandLinePanel(const ByteView& record) {
+    return record.allows(0, 2, isCommandLineVersion) &&
+           record.allows(kCommandLineOffsetAt, 4,
+                         [&](std::uint32_t at) { return at < record.size(); });
 }
 
 bool mayBeSourceTreesPanel(const ByteView& record) {
@@ -102,6 +118,24 @@ std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
         at += text.size() + 1;
     }
     return variables;
+}
+
+std::string_view readCommandLinePanel(const ByteView& panel, std::string_view name,
+                                      std::vector<std::string>& unread) {
+    const std::uint16_t version = panel.u16(0, "panel version", isCommandLineVersion);
+    if (version != kCommandLineVersion) {
+        unread.push_back("the command line of " + std::string(name) + " version " +
+                         std::to_string(version));
+        return {};
+    }
+    const std::size_t at = panel.u32(kCommandLineOffsetAt, "command line offset",
+                                     [&](std::uint32_t at) { return at < panel.size(); });
+    const std::size_t room = at < panel.size() ? panel.size() - at : 0;
+    const std::string_view text = panel.cText(at, room, "command line");
+    if (text.size() == room) {
+        panel.bytes(at, room + 1, "command line");  // no NUL: reports the damage
+    }
+    return text;
 }
 
 std::size_t sourceTreeCount(const ByteView& panel) {

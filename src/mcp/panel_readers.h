@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mcp/access_path_folders.h"
 #include "mcp/binary_project.h"
 #include "mcp/byte_view.h"
 #include "mcp/string_table.h"
@@ -14,7 +15,8 @@ namespace tessaly {
 
 // "Access Paths": the user and system access paths.
 BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable& names,
-                                       std::vector<std::string>& unread);
+                                       std::vector<std::string>& unread,
+                                       AccessPathFolders& folders);
 // "C/C++ Compiler": the front end's settings, named and valued as the
 // export names them.
 std::vector<BinarySetting> readCompilerPanel(const ByteView& panel,
@@ -24,6 +26,15 @@ std::string readPreprocessorPanel(const ByteView& panel);
 // "Debugger Runtime": the environment variables, "NAME=value" each.
 std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
                                                std::vector<std::string>& unread);
+// The panels of the compilers for microcontrollers, each holding the
+// compiler's command line.
+inline constexpr const char* kCommandLinePanels[] = {
+    "Panel for Compiler for HC08", "Panel for Compiler for HC12", "Panel for Compiler for RS08",
+    "Panel for Compiler for XGATE"};
+// One of those panels (version 0x0101): the command line, a text ended by a
+// NUL at the offset that the u32 at +4 gives.
+std::string_view readCommandLinePanel(const ByteView& panel, std::string_view name,
+                                      std::vector<std::string>& unread);
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
 
@@ -35,5 +46,6 @@ bool mayBeCompilerPanel(const ByteView& record);
 bool mayBePreprocessorPanel(const ByteView& record);
 bool mayBeRuntimePanel(const ByteView& record);
 bool mayBeSourceTreesPanel(const ByteView& record);
+bool mayBeCommandLinePanel(const ByteView& record);
 
 }  // namespace tessaly

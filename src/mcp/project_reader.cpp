@@ -5,7 +5,8 @@
 //     target order; older files have none and keep the target list's order;
 //   "mtpi"/"mtpl": u32 count, u32 capacity / 40-byte file entries (+0x00
 //     u32 reference, +0x04 u32 name, +0x08 u8 path type, +0x09 u8 path
-//     format, +0x12 u8 kind, +0x1C u32 flags); "mtlo": the link order, u32
+//     format, +0x0C u32 the id of the access path a file stored by path
+//     lies on, +0x12 u8 kind, +0x1C u32 flags); "mtlo": the link order, u32
 //     references;
 //   "mstp": u32 count, 6-byte entries whose first byte is a target number;
 //   "PLst" named "Project File List": the group tree (group_tree.h);
@@ -135,6 +136,7 @@ class Reader {
             targetNameNumbers_.insert(entries.values(at, 4).front());
             readFiles(target, numbers_[i]);
             readSettings(target);
+            folders_.decide();
             project_.targets.push_back(std::move(target));
         }
         for (std::size_t i = 0; i < numbers_.size(); ++i) {
@@ -217,6 +219,13 @@ class Reader {
             file.pathFormat = entries.u8(at + 9, "file entry", [](std::uint32_t format) {
                 return format >= 1 && format <= 3;
             });
+            if (file.pathType == 2) {
+                file.folder = entries.probe().u32(at + 0x0C, "file entry");  // not used
+            } else {
+                file.folder = entries.u32(
+                    at + 0x0C, "file entry", [](std::uint32_t) { return true; }, Use::IfUsed);
+                folders_.folder(entries, at + 0x0C);
+            }
             file.kind = entries.u8(
                 at + 0x12, "file entry", [](std::uint32_t kind) { return kind <= 4; },
                 Use::ExportOnly);
@@ -262,7 +271,7 @@ class Reader {
             }
         }
         if (const ByteView* record = panel(target.name, "Access Paths")) {
-            target.accessPaths = readAccessPathsPanel(*record, names_, unread);
+            target.accessPaths = readAccessPathsPanel(*record, names_, unread, folders_);
         } else {
             unread.push_back("the Access Paths panel (the file holds none)");
         }
@@ -275,12 +284,18 @@ class Reader {
         if (const ByteView* record = panel(target.name, "C/C++ Preprocessor")) {
             target.prefixText = readPreprocessorPanel(*record);
         }
-        const auto byPath =
-            std::count_if(target.files.begin(), target.files.end(),
-                          [](const BinaryFile& file) { return file.pathType != 2; });
-        if (byPath != 0) {
-            unread.push_back("the folder of " + std::to_string(byPath) +
-                             " files stored by path (taken as the project folder)");
+        for (const char* name : kCommandLinePanels) {
+            if (const ByteView* record = panel(target.name, name)) {
+                target.commandLines.push_back({name, readCommandLinePanel(*record, name, unread)});
+            }
+        }
+        const auto unplaced =
+            std::count_if(target.files.begin(), target.files.end(), [&](const BinaryFile& file) {
+                return file.pathType != 2 && folderOf(target, file) == nullptr;
+            });
+        if (unplaced != 0) {
+            unread.push_back("the folder of " + std::to_string(unplaced) +
+                             " files stored by path (looked for by name on the access paths)");
         }
         for (std::string& what : unread) {
             project_.unread.push_back({target.name, std::move(what)});
@@ -370,6 +385,7 @@ class Reader {
     std::unordered_set<std::uint32_t> targetNameNumbers_;
     std::vector<std::uint8_t> numbers_;
     FileReferences references_;
+    AccessPathFolders folders_;
     BinaryProject project_;
 };
 
@@ -378,6 +394,20 @@ ByteOrder orderOf(std::string_view file) {
 }
 
 }  // namespace
+
+const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file) {
+    if (file.pathType == 2 || !target.accessPaths) {
+        return nullptr;
+    }
+    for (const auto* list : {&target.accessPaths->user, &target.accessPaths->system}) {
+        for (const BinaryAccessPath& path : *list) {
+            if (path.id == file.folder) {
+                return &path;
+            }
+        }
+    }
+    return nullptr;
+}
 
 // The file is read twice when it shows a line-end conversion: once to
 // decide its bytes, then, restored, as they are (the restoration frozen, so

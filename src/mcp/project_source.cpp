@@ -1,11 +1,13 @@
 #include "mcp/project_source.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "mcp/apple_single.h"
 #include "mcp/binary_project.h"
 #include "mcp/container.h"
+#include "mcp/export_opening.h"
 #include "mcp/export_xml.h"
 #include "platform/messages.h"
 
@@ -17,6 +19,10 @@ constexpr std::size_t kMagicSize = 4;
 // Offsets in a binary project are 32-bit: nothing past this can be part
 // of one.
 constexpr std::size_t kMaxBinarySize = std::numeric_limits<std::uint32_t>::max();
+
+// How much of a file's start is looked at to find its first element; a
+// file whose prolog is longer is left for the export's reader to judge.
+constexpr std::size_t kMaxOpening = 1 << 20;
 
 // Room set aside for a whole binary project, so that reading one moves no
 // bytes (only what is read is ever touched); larger files grow as needed.
@@ -112,6 +118,25 @@ class ExportInput final : public InputFile {
     std::size_t pos_ = 0;
 };
 
+// Whether the file, whose first bytes are `start`, opens like an export;
+// what is read to tell is appended to `start`.
+bool opensLikeExport(std::string& start, InputFile& rest) {
+    for (;;) {
+        const Opening opening = exportOpening(start);
+        if (opening != Opening::Undecided) {
+            return opening == Opening::Export;
+        }
+        if (start.size() >= kMaxOpening) {
+            return true;
+        }
+        const std::string more = readUpTo(rest, std::max(start.size(), kMagicSize));
+        if (more.empty()) {
+            return true;  // it ends before its first element: a cut export
+        }
+        start += more;
+    }
+}
+
 bool isWrapped(std::string_view start) {
     return isBinaryProject(start) || isAppleSingle(start);
 }
@@ -135,6 +160,9 @@ std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::stri
     }
     std::string start = readUpTo(*file, kMagicSize);
     if (!isWrapped(start)) {
+        if (!opensLikeExport(start, *file)) {
+            throw NotAProjectError();
+        }
         return std::make_unique<ReplayedInput>(std::move(start), std::move(file));
     }
     std::string bytes = unwrapped(std::move(start), *file);

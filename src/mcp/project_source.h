@@ -14,9 +14,14 @@
 
 namespace tessaly {
 
+// A source project that is neither a binary project nor an export.
+class NotAProjectError {};
+
 // The input for the export's reader; null when the file cannot be opened.
 // Parts of a binary project that are not read are told on the console.
-// Throws DamagedProjectError for a binary project that fails a check.
+// Throws DamagedProjectError for a binary project that fails a check, and
+// NotAProjectError for a file that opens like neither (an export cut off
+// before its first element is still an export: its reader finds the end).
 std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::string& path,
                                              Console& console);
 

@@ -37,6 +37,9 @@ std::vector<std::string> compileArguments(const TargetCompileSettings& target,
     for (const std::string& folder : target.systemIncludeFolders) {
         arguments.push_back("-isystem" + folder);
     }
+    for (const auto& [name, value] : target.macros) {
+        arguments.push_back("-D" + name + "=" + value);
+    }
     if (!target.prefixFiles.empty()) {
         // The IDE's own "#if __option(...)" tests read as off, as they do
         // where nothing is precompiled.

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -22,13 +23,16 @@ struct TargetCompileSettings {
     bool cFilesAsCpp = false;  // the IDE compiles .c files as C++
     std::vector<std::string> userIncludeFolders;
     std::vector<std::string> systemIncludeFolders;
+    // The target's own macros, name and value (empty for a macro defined
+    // without one).
+    std::vector<std::pair<std::string, std::string>> macros;
     // The prefix files that the IDE reads before every source file.
     std::vector<std::string> prefixFiles;
 };
 
 // The compiler's arguments for one file: the compiler ("cc" or "c++"),
 // "-x c++" for a C file compiled as C++, "-I" and "-isystem" per include
-// folder, the prefix files with the IDE's "__option(...)" tests off, "-c"
+// folder, "-DNAME=value" per macro, the prefix files with the IDE's "__option(...)" tests off, "-c"
 // and the file.
 std::vector<std::string> compileArguments(const TargetCompileSettings& target,
                                           const std::string& file, SourceLanguage language);

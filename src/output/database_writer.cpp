@@ -46,6 +46,7 @@ TargetCompileSettings ProjectWriter::compileSettings(const GroupNode& target,
     settings.cFilesAsCpp = cplusplus != nullptr && *cplusplus == "1";
     settings.userIncludeFolders = target.userIncludePaths;
     settings.systemIncludeFolders = target.systemIncludePaths;
+    settings.macros.assign(target.macros.begin(), target.macros.end());
     const std::string* prefixName = defineOf(target, "MWFrontEnd_C_prefixname");
     if (prefixName != nullptr && !prefixName->empty() && settings_.findOnAccessPaths) {
         if (std::string found = settings_.findOnAccessPaths(target, *prefixName); !found.empty()) {

@@ -29,6 +29,10 @@ class GroupNode {
     std::vector<std::string> userIncludePaths;
     std::vector<std::string> systemIncludePaths;
     std::map<std::string, std::string> defines;
+    // The target's own macros (from its prefix text and its compilers'
+    // command lines), which defines also holds: the compilation database
+    // gives these, and not the IDE's settings, to the compiler.
+    std::map<std::string, std::string> macros;
     // The target's prefix text ("C/C++ Preprocessor" panel), for the
     // compilation database only.
     std::string prefixText;

@@ -32,6 +32,15 @@ std::string addingFile(std::string_view path) {
     return withText("adding file: ", path);
 }
 
+std::string fileNotFound(std::string_view name) {
+    return withText("file not found: ", name);
+}
+
+std::string filesNotFound(std::size_t missing, std::size_t files) {
+    return std::to_string(missing) + " of " + std::to_string(files) +
+           " files not found on the access paths";
+}
+
 std::string unexpectedToken(std::string_view token) {
     return withText("CW Project file parsing encountered unexpected token: ", token);
 }
@@ -134,6 +143,10 @@ std::string exportUsage() {
 
 std::string notBinaryProject(std::string_view path) {
     return withText("Not a binary CW Project file: ", path);
+}
+
+std::string notAProject(std::string_view path) {
+    return withText("Not a CodeWarrior project or export: ", path);
 }
 
 std::string exportWritten(std::string_view path) {

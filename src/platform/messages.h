@@ -2,6 +2,7 @@
 // program and its tests share one text for each.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,11 @@ std::string usageLine2();
 // The answer to --version: the program's name and Tessaly's version.
 std::string version();
 std::string addingFile(std::string_view path);
+// A file reference that resolves to no path, by the name the project gives.
+std::string fileNotFound(std::string_view name);
+// How many of the group list's file references (those the extension filter
+// takes) resolved to no path.
+std::string filesNotFound(std::size_t missing, std::size_t files);
 std::string unexpectedToken(std::string_view token);
 // The line for a failure; `path` is the file or folder concerned (unused for
 // an unexpected end).
@@ -59,6 +65,8 @@ std::string repairedProject(std::size_t restored);
 // The export of a binary project file, written on its own.
 std::string exportUsage();
 std::string notBinaryProject(std::string_view path);
+// A source project that is neither a binary project nor an export.
+std::string notAProject(std::string_view path);
 std::string exportWritten(std::string_view path);
 // A part of a binary project file that is not read, of a target or (target
 // empty) of the whole project.

@@ -111,6 +111,9 @@ class Platform {
     // the name itself, or on Windows, where names that differ only in letter
     // case are one name, the name in upper case.
     virtual std::string folderNameKey(const std::string& name) = 0;
+    // Whether two names that differ only in letter case name two entries
+    // (POSIX file systems, as a rule), or one (Windows).
+    virtual bool tellsLetterCaseApart() const = 0;
     // The longest path, in bytes, that the file-system calls accept: no
     // longer path names a folder or file that they can reach.
     virtual std::size_t maxPathLength() const = 0;

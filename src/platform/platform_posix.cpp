@@ -244,6 +244,7 @@ class PosixPlatform final : public Platform {
     }
 
     std::string folderNameKey(const std::string& name) override { return name; }
+    bool tellsLetterCaseApart() const override { return true; }
 
     // PATH_MAX counts the terminating NUL.
     std::size_t maxPathLength() const override { return PATH_MAX - 1; }

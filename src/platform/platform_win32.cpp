@@ -298,6 +298,8 @@ class Win32Platform final : public Platform {
         return root;
     }
 
+    bool tellsLetterCaseApart() const override { return false; }
+
     // The name as the narrow calls read it (in the ANSI code page), in upper
     // case, as UTF-16 bytes.
     std::string folderNameKey(const std::string& name) override {

@@ -12,47 +12,7 @@ const QString kConverterName = QStringLiteral("tesscli");
 // Marks a process the wizard has stopped.
 const char* const kStoppedProperty = "tessalyStopped";
 
-// An extension as tesscli compares it: ASCII letters in either case alike.
-QString comparedForm(QStringView extension) {
-    QString form = extension.toString();
-    for (QChar& c : form) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
-            c = QChar(c.unicode() + ('a' - 'A'));
-        }
-    }
-    return form;
-}
-
-// The list with each extension once, as first written. Empty entries stay:
-// they are no extension, and the list must not become empty (all files).
-QString withoutRepeats(const QString& list) {
-    QStringList kept;
-    QStringList seen;
-    for (const QString& extension : list.split(QLatin1Char(','))) {
-        const QString form = comparedForm(extension);
-        if (form.isEmpty() || !seen.contains(form)) {
-            seen << form;
-            kept << extension;
-        }
-    }
-    return kept.join(QLatin1Char(','));
-}
-
 }  // namespace
-
-QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom) {
-    QString list;
-    for (std::size_t i = 0; i < ticked.size(); ++i) {
-        if (ticked[i]) {
-            list += QLatin1String(kExtensionLiterals[i]) + QLatin1Char(',');
-        }
-    }
-    list += custom;
-    if (list.endsWith(QLatin1Char(','))) {
-        list.chop(1);
-    }
-    return withoutRepeats(list);
-}
 
 QString compilationDatabasePath(const QString& destination) {
     return destination + QDir::separator() + QStringLiteral("compile_commands.json");
@@ -67,7 +27,12 @@ QString buildSummary(const ConverterFields& fields) {
     const auto personality = [](const QString& path) {
         return path.isEmpty() ? QStringLiteral("empty default") : path;
     };
-    return QStringLiteral("Code Warrior Install Location:\n") + fields.codeWarriorDir + kEnd +
+    // tesscli takes an empty folder as one it does not know: a reference
+    // below it names no file.
+    const QString installation = fields.codeWarriorDir.isEmpty()
+                                     ? QStringLiteral("unknown (references below it are not found)")
+                                     : fields.codeWarriorDir;
+    return QStringLiteral("Code Warrior Install Location:\n") + installation + kEnd +
            QStringLiteral("Code Warrior Project:\n") + fields.project + kEnd +
            QStringLiteral("Vexa / Vexa++ Project Directory:\n") + fields.destination + kEnd +
            QStringLiteral("Vexa / Vexa++ Project Name:\n") + fields.name + kEnd +
@@ -100,6 +65,11 @@ QStringList converterArguments(const ConverterFields& fields) {
         arguments << QStringLiteral("-cdb") << compilationDatabasePath(fields.destination);
     }
     return arguments;
+}
+
+bool refusesInput(const QString& lastLine) {
+    return lastLine.startsWith(QLatin1String("CW Project file is damaged")) ||
+           lastLine.startsWith(QLatin1String("Not a CodeWarrior project or export"));
 }
 
 QString converterFileName(PathStyle style) {

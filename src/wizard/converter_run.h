@@ -1,22 +1,21 @@
-// What the wizard hands to tesscli: the extension list built from the
-// extension page, the summary shown before a run, the argument list, and
-// where the program is found.
+// What the wizard hands to tesscli: the summary shown before a run, the
+// argument list, and where the program is found.
 #pragma once
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <array>
 
 #include "platform/platform.h"
 
 namespace tessaly::wizard {
 
-// The fields a run is built from, each exactly as the user left it.
+// The fields a run is built from, as the user left them; a field of blanks
+// counts as empty.
 struct ConverterFields {
-    QString project;                   // exported CodeWarrior project
+    QString project;                   // CodeWarrior project or its export
     QString destination;               // destination folder
-    QString codeWarriorDir;            // CodeWarrior installation folder
+    QString codeWarriorDir;            // CodeWarrior installation folder; empty when unknown
     QString name;                      // destination project name
     QString messagePersonality;        // may be empty
     QString analyserPersonality;       // may be empty
@@ -24,16 +23,6 @@ struct ConverterFields {
     QString extensions;                // comma-separated, may be empty
     bool compilationDatabase = false;  // also write compile_commands.json
 };
-
-// The extension check boxes in the order their literals are listed.
-inline constexpr std::array<const char*, 8> kExtensionLiterals = {"cpp", "cc", "cxx", "c",
-                                                                  "h",   "hh", "hpp", "hxx"};
-
-// Ticked extensions (in the order of kExtensionLiterals), each followed by a
-// comma, then the custom text as typed; one trailing comma is dropped. Each
-// extension is kept once, where it first stands, ignoring the case of ASCII
-// letters as tesscli does; blanks stay.
-QString buildExtensionList(const std::array<bool, 8>& ticked, const QString& custom);
 
 // Where the compilation database goes: compile_commands.json in the
 // destination folder.
@@ -43,7 +32,8 @@ QString compilationDatabasePath(const QString& destination);
 QString projectFilePath(const QString& destination, const QString& name);
 
 // The plain-text summary shown on the last page before a run: every field,
-// what an empty personality or extension list stands for, and the
+// what an empty installation folder, personality or extension list stands
+// for, and the
 // compilation database when one is asked for.
 QString buildSummary(const ConverterFields& fields);
 
@@ -52,6 +42,11 @@ QString buildSummary(const ConverterFields& fields);
 // not empty, and the compilation database when asked for. Every value is one
 // argument, unchanged.
 QStringList converterArguments(const ConverterFields& fields);
+
+// Whether the converter's last line says that it refused its input: a
+// damaged project file, or a file that is no project at all. Trying again
+// cannot help then, so that line is what the failure box says.
+bool refusesInput(const QString& lastLine);
 
 // The converter's program file, as a platform of that style names it.
 QString converterFileName(PathStyle style);

@@ -69,6 +69,7 @@ void DetailsLog::setText(const QString& text) {
     batch.stop();
     pending.clear();
     linesInBlock = 0;
+    lastLine.clear();
     view->setPlainText(text);
 }
 
@@ -116,7 +117,11 @@ void DetailsLog::showLines(qsizetype end) {
         } else {
             text += QChar::LineSeparator;
         }
-        text += QStringView(lines).mid(start, length);
+        const QStringView line = QStringView(lines).mid(start, length);
+        text += line;
+        if (!line.trimmed().isEmpty()) {
+            lastLine = line.toString();
+        }
         ++linesInBlock;
         start = lineEnd + 1;
     }

@@ -31,6 +31,8 @@ class DetailsLog : public QObject {
     void appendOutput(const QByteArray& bytes);
     // Shows all output received so far, an unfinished last line included.
     void flushOutput();
+    // The last line of output shown that is not blank; empty before any.
+    QString lastOutputLine() const { return lastLine; }
 
   private:
     void showLines(qsizetype end);
@@ -39,6 +41,7 @@ class DetailsLog : public QObject {
     QPlainTextEdit* view;
     QByteArray pending;    // output received but not shown yet
     int linesInBlock = 0;  // output lines in the log's last paragraph
+    QString lastLine;
     QTimer batch;
 };
 

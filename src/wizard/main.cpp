@@ -7,18 +7,50 @@
 #include "tessaly_wizard.h"
 #include "version.h"
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tesswiz"));
-    QApplication::setApplicationVersion(QStringLiteral(TESSALY_VERSION));
+namespace {
 
-    QCommandLineParser parser;
+void describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
-        QApplication::translate("main",
-                                "Converts an exported CodeWarrior project into a "
-                                "Vexa/Vexa++ project, step by step, with tesscli."));
+        QCoreApplication::translate("main",
+                                    "Converts a CodeWarrior project (.mcp) or its export "
+                                    "(.mcp.xml) into a Vexa/Vexa++ project, step by step, "
+                                    "with tesscli."));
     parser.addHelpOption();
     parser.addVersionOption();
+}
+
+// Answers --help and --version before the GUI application is made: that
+// needs a display, which a console (over ssh, say) may not have. Qt's own
+// options are not known yet and are passed over; they stay for the
+// application, and so does --help-all, whose text lists them.
+void answerTextOptions(int argc, char* argv[]) {
+    QCoreApplication console(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
+    // "-stylesheet" is one of Qt's options, not "-s -t ... -h ...".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help-all"))) {
+        return;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion();
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        parser.showHelp();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("tesswiz"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSALY_VERSION));
+    answerTextOptions(argc, argv);
+
+    QApplication application(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(application);
 
     TessalyWizard wizard;

@@ -18,6 +18,7 @@
 #include "cli/command_line.h"
 #include "converter_run.h"
 #include "details_log.h"
+#include "extension_list.h"
 #include "field_checks.h"
 #include "field_mark.h"
 #include "platform/platform.h"
@@ -60,8 +61,14 @@ QString problemText(FieldProblem problem, PathKind kind) {
             return hostStyle() == tessaly::PathStyle::Windows
                        ? TessalyWizard::tr("A name cannot contain / or \\")
                        : TessalyWizard::tr("A name cannot contain /");
-        case FieldProblem::NameWithDots:
-            return TessalyWizard::tr("A name cannot contain ..");
+        case FieldProblem::NameOnlyDots:
+            return TessalyWizard::tr("A name cannot be only dots");
+        case FieldProblem::NameWithBlankEnd:
+            return TessalyWizard::tr("A name cannot start or end with a blank");
+        case FieldProblem::NameTooLong:
+            return TessalyWizard::tr("The name is too long");
+        case FieldProblem::NotAnExtension:
+            return TessalyWizard::tr("Not an extension");
     }
     return QString();
 }
@@ -74,10 +81,9 @@ bool checkPath(QLineEdit* edit, PathKind kind) {
     return problem == FieldProblem::None;
 }
 
-// The same for the project's name.
-bool checkName(QLineEdit* edit) {
-    const FieldProblem problem = nameProblem(edit->text(), hostStyle());
-    markField(edit, problemText(problem, PathKind::File));
+// The same for the other checks of a field.
+bool checkField(QLineEdit* edit, FieldProblem problem) {
+    markField(edit, problemText(problem, PathKind::Folder));
     return problem == FieldProblem::None;
 }
 
@@ -120,6 +126,7 @@ TessalyWizard::TessalyWizard(QWidget* parent, const char* name, bool modal, Qt::
     for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TessalyWizard::Page1LineEdit_textchanged);
     }
+    connect(CustExtEdit, &QLineEdit::textChanged, this, &TessalyWizard::checkCustomExtensions);
 
     for (QLineEdit* edit : {CWInstallDirEdit, CWProjectEdit, VexaProjectEdit, VexaNameEdit,
                             MsgPersonEdit, AnalPersonEdit, CmpPersonEdit, CustExtEdit}) {
@@ -184,10 +191,11 @@ bool TessalyWizard::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TessalyWizard::Page0LineEdit_textchanged(const QString&) {
-    bool valid = checkPath(CWInstallDirEdit, PathKind::Folder);
+    bool valid =
+        checkField(CWInstallDirEdit, installationProblem(CWInstallDirEdit->text(), hostStyle()));
     valid = checkPath(CWProjectEdit, PathKind::File) && valid;
     valid = checkPath(VexaProjectEdit, PathKind::Folder) && valid;
-    valid = checkName(VexaNameEdit) && valid;
+    valid = checkField(VexaNameEdit, nameProblem(VexaNameEdit->text(), hostStyle())) && valid;
     Page0->setComplete(valid);
 }
 
@@ -212,13 +220,17 @@ void TessalyWizard::Page1LineEdit_textchanged(const QString&) {
     // must be a file.
     bool valid = true;
     for (QLineEdit* edit : {MsgPersonEdit, AnalPersonEdit, CmpPersonEdit}) {
-        if (edit->text().isEmpty()) {
+        if (fieldValue(edit->text()).isEmpty()) {
             markField(edit, QString());
         } else {
             valid = checkPath(edit, PathKind::File) && valid;
         }
     }
     Page1->setComplete(valid);
+}
+
+void TessalyWizard::checkCustomExtensions() {
+    Page2->setComplete(checkField(CustExtEdit, customExtensionsProblem(CustExtEdit->text())));
 }
 
 QString TessalyWizard::showBrowseDialog(const BrowseRequest& request) {
@@ -259,7 +271,7 @@ void TessalyWizard::CWInstallBrowseBtn_clicked() {
 
 void TessalyWizard::CWProjectBrowseBtn_clicked() {
     browse(BrowseKind::OpenFile, tr("Select a CodeWarrior Project or Export"),
-           tr("CodeWarrior project or export (*.mcp *.xml)"), CWProjectEdit);
+           tr("CodeWarrior project or export (*.mcp *.xml);;All files (*)"), CWProjectEdit);
 }
 
 void TessalyWizard::VexaProjectBrowseBtn_clicked() {
@@ -294,8 +306,7 @@ void TessalyWizard::leaveExtensionsPage() {
         cppCheck->isChecked(), ccCheck->isChecked(), cxxCheck->isChecked(), cCheck->isChecked(),
         hCheck->isChecked(),   hhCheck->isChecked(), hppCheck->isChecked(), hxxCheck->isChecked()};
     extensionList = buildExtensionList(ticked, CustExtEdit->text());
-    // A new run can be started: Cancel reads as before any run.
-    Page3->setButtonText(QWizard::CancelButton, cancelText);
+    offerClose(false);  // a new run can be started
     detailsLog->setText(buildSummary(fields()));
     Page3->setComplete(true);
 }
@@ -303,10 +314,18 @@ void TessalyWizard::leaveExtensionsPage() {
 ConverterFields TessalyWizard::fields() const {
     // Paths in the system's own form: tesscli takes only "\" for a separator
     // on Windows, where a path Qt accepts may hold "/".
-    const auto path = [](const QLineEdit* edit) { return QDir::toNativeSeparators(edit->text()); };
-    return {path(CWProjectEdit),  path(VexaProjectEdit), path(CWInstallDirEdit),
-            VexaNameEdit->text(), path(MsgPersonEdit),   path(AnalPersonEdit),
-            path(CmpPersonEdit),  extensionList,         cdbCheck->isChecked()};
+    const auto path = [](const QLineEdit* edit) {
+        return QDir::toNativeSeparators(fieldValue(edit->text()));
+    };
+    return {path(CWProjectEdit),    path(VexaProjectEdit),
+            path(CWInstallDirEdit), projectName(VexaNameEdit->text()),
+            path(MsgPersonEdit),    path(AnalPersonEdit),
+            path(CmpPersonEdit),    extensionList,
+            cdbCheck->isChecked()};
+}
+
+QStringList TessalyWizard::currentArguments() const {
+    return converterArguments(fields());
 }
 
 void TessalyWizard::accept() {
@@ -372,8 +391,21 @@ QString TessalyWizard::notFoundText() const {
                      .arg(program, QDir::toNativeSeparators(converterSearchFolder));
 }
 
+void TessalyWizard::offerClose(bool offer) {
+    // After a run Finish is disabled and would stay the default button, so
+    // Enter would do nothing: Close is the default then, and Enter ends the
+    // wizard. Before a run the wizard makes Next or Finish the default again.
+    Page3->setButtonText(QWizard::CancelButton, offer ? tr("&Close") : cancelText);
+    setOption(QWizard::NoDefaultButton, offer);
+    auto* close = qobject_cast<QPushButton*>(button(QWizard::CancelButton));
+    if (offer && close) {
+        close->setDefault(true);
+    }
+}
+
 void TessalyWizard::reportStartFailure(const QString& reason) {
     setRunning(false);
+    offerClose(true);
     const QString text =
         tr("Project Conversion could not be executed: Please ensure %1 is set on the path.\n")
             .arg(converterFileName(hostStyle())) +
@@ -426,6 +458,7 @@ void TessalyWizard::readFromStdout() {
 
 void TessalyWizard::processExit() {
     setRunning(false);
+    offerClose(true);
     if (openQuestion) {
         openQuestion->done(QMessageBox::No);
     }
@@ -437,10 +470,8 @@ void TessalyWizard::processExit() {
             if (converterProcess->exitCode() == 0) {
                 detailsLog->appendParagraph(tr("Project Converted Successfully!"));
                 reportWrittenFiles();
-                Page3->setButtonText(QWizard::CancelButton, tr("Close"));
             } else {
-                showFailure(tr("Tessaly"), tr("Project Conversion Failed!\nPlease check the "
-                                              "details log and try again."));
+                showFailure(tr("Tessaly"), failureText());
             }
         }
     }
@@ -450,6 +481,13 @@ void TessalyWizard::processExit() {
                 .arg(QDir::toNativeSeparators(
                     QFileInfo(QLatin1String(kSettingsFileName)).absoluteFilePath())));
     }
+}
+
+QString TessalyWizard::failureText() const {
+    const QString lastLine = detailsLog->lastOutputLine();
+    return refusesInput(lastLine)
+               ? tr("Project Conversion Failed!\n%1").arg(lastLine)
+               : tr("Project Conversion Failed!\nPlease check the details log and try again.");
 }
 
 void TessalyWizard::reportWrittenFiles() {

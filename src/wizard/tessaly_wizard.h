@@ -49,6 +49,8 @@ class TessalyWizard : public TessalyWizardBase {
     void setConverterSearchFolder(const QString& folder) { converterSearchFolder = folder; }
 
     QString currentExtensionList() const { return extensionList; }
+    // The arguments Finish would hand to tesscli now (after the program).
+    QStringList currentArguments() const;
     QString currentBrowsePath() const { return lastBrowsePath; }
     QProcess* currentProcess() const { return converterProcess; }
 
@@ -77,6 +79,7 @@ class TessalyWizard : public TessalyWizardBase {
 
   private:
     void proposeName(const QString& project);
+    void checkCustomExtensions();
     void browse(BrowseKind kind, const QString& caption, const QString& filter, QLineEdit* edit);
     QString showBrowseDialog(const BrowseRequest& request);
     void leaveExtensionsPage();
@@ -85,7 +88,12 @@ class TessalyWizard : public TessalyWizardBase {
     void setRunning(bool running);
     void stopConverter();
     QString notFoundText() const;
+    // After a run: Close instead of Cancel, and the default button.
+    void offerClose(bool offer);
     void reportStartFailure(const QString& reason);
+    // What the failure box says: the converter's refusal of its input, or
+    // to look into the log.
+    QString failureText() const;
     void reportWrittenFiles();
     // Asks a question with Yes and No, No the default; true for Yes.
     bool askYesNo(const QString& text);

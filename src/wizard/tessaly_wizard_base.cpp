@@ -13,6 +13,7 @@
 #include <initializer_list>
 
 #include "banner_images.h"
+#include "button_ruler.h"
 #include "version.h"
 
 namespace {
@@ -77,6 +78,14 @@ void chainFocus(std::initializer_list<QWidget*> widgets) {
     }
 }
 
+// A description as the wrapped label is to show it: "Vexa/Vexa++" is one
+// name, and a line may break after a "/" (the joiner, which shows nothing,
+// keeps it on one line).
+QString keepNamesWhole(QString text) {
+    return text.replace(QLatin1String("Vexa/Vexa++"),
+                        QLatin1String("Vexa/") + QChar(0x2060) + QLatin1String("Vexa++"));
+}
+
 // A text as the user sees it: without the mnemonic marker.
 QString shownText(QString text) {
     const qsizetype marker = text.indexOf(QLatin1Char('&'));
@@ -122,7 +131,7 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     CWInstallDirEdit = make<QLineEdit>(groupBox1, "CWInstallDirEdit", 95, 20, 300, 25);
     CWProjectEdit = make<QLineEdit>(groupBox1, "CWProjectEdit", 95, 55, 300, 25);
     CWInstallBrowseBtn = makeButton(groupBox1, "CWInstallBrowseBtn", 410, 20);
-    CWProjectBrowseBtn = makeButton(groupBox1, "CWProjectBrowseBtn", 410, 50);
+    CWProjectBrowseBtn = makeButton(groupBox1, "CWProjectBrowseBtn", 410, 55);
     groupBox2 = make<QGroupBox>(Page0, "groupBox2", 20, 260, 500, 87);
     textLabel1 = make<QLabel>(groupBox2, "textLabel1", 10, 21, 40, 20);
     textLabel1_2 = make<QLabel>(groupBox2, "textLabel1_2", 10, 56, 40, 20);
@@ -205,6 +214,7 @@ TessalyWizardBase::TessalyWizardBase(QWidget* parent, const char* name, bool mod
     textLabel2->setBuddy(CustExtEdit);
 
     followPageSizes();
+    tessaly::wizard::drawButtonRuler(this);
 
     // Shown or not, the wizard stands on its first page from the start.
     restart();
@@ -324,12 +334,12 @@ void TessalyWizardBase::languageChange() {
     }
 
     textLabel1_3_3->setText(tr("Welcome to the Norvane :: Tessaly"));
-    textLabel2_2->setText(tr(
+    textLabel2_2->setText(keepNamesWhole(tr(
         "This wizard will take you through the steps required to convert your CodeWarrior "
         "project file to a Vexa/Vexa++ project. \nSelect the CodeWarrior project (.mcp) or its "
         "export (.mcp.xml) that you wish to convert.  \nYou also need to specify the folder into "
         "which the Vexa/Vexa++ project will be created.  \nThe Vexa/Vexa++ project will be "
-        "named according to the name specified."));
+        "named according to the name specified.")));
     groupBox1->setTitle(tr("CodeWarrior"));
     textLabel1_3_2->setText(tr("&Install Location"));
     CWInstallDirEdit->setToolTip(tr("Location of CodeWarrior install directory."));
@@ -360,10 +370,10 @@ void TessalyWizardBase::languageChange() {
     CmpPersonEdit->setToolTip(tr("Path to the compiler personality to use for the project."));
     CmpBrowseBtn->setText(tr("Bro&wse"));
 
-    textLabel2_2_2_2->setText(
+    textLabel2_2_2_2->setText(keepNamesWhole(
         tr("Specify which file extensions should be searched for in the CW project.\nThese files "
            "will be added into the Vexa/Vexa++ project.  \n\nYou can add custom extensions as a "
-           "comma seperated list of extensions e.g res,xml"));
+           "comma seperated list of extensions e.g res,xml")));
     groupBox7->setTitle(tr("File E&xtensions"));
     cppCheck->setText(tr("*.cpp"));
     ccCheck->setText(tr("*.cc"));

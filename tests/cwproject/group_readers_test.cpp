@@ -104,10 +104,10 @@ TEST(GroupReadersTest, FilteredFileMakesNoGroupAndPrintsNothing) {
     EXPECT_TRUE(result->console.lines.empty());
 }
 
-TEST(GroupReadersTest, NameReferenceNotFoundGivesAnEmptyEntry) {
-    auto result =
-        parse(project(target("T"), groupList(group("G", fileRef("T", "Name", "", "", "gone.h")))));
-    EXPECT_EQ(result->console.lines, (Strings{message::addingFile("")}));
+TEST(GroupReadersTest, NameReferenceNotFoundIsNamedAndGivesAnEmptyEntry) {
+    auto result = parse(
+        project(target("T"), groupList(group("G", fileRef("T", "Name", "", "", "sub\\gone.h")))));
+    EXPECT_EQ(result->console.lines, (Strings{message::fileNotFound("sub\\gone.h")}));
     EXPECT_EQ(child(child(*result->converter->rootGroup, 0), 0).files, (Strings{""}));
 }
 

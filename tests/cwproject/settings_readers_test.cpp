@@ -199,6 +199,27 @@ TEST(SettingsReadersTest, CompilerPanelStateCarriesToTheNextTarget) {
     EXPECT_EQ(result->converter->rootGroup->children.at(1)->defines, (Defines{{"Y", "2"}}));
 }
 
+// The target's own macros join its definitions: the prefix text, read by the
+// compiler after its command line, wins, and a macro wins over an IDE setting
+// of the same name. They are the target's alone.
+TEST(SettingsReadersTest, TargetMacrosFromThePrefixTextAndTheCommandLine) {
+    const std::string settings = element(
+        "SETTINGLIST",
+        kCompilerPanel + setting("USE_X", "setting") +
+            "<!-- Settings for \"C/C++ Preprocessor\" panel -->" +
+            setting("C_CPP_Preprocessor_PrefixText", "#define B prefix\n#undef A\n#define C") +
+            "<!-- Settings for \"Panel for Compiler for HC08\" panel -->" +
+            setting("TessalyCompilerCommandLine", "-Cs08 -DA=1 -DB=cmd -DUSE_X=macro -DD"));
+    auto result = parse(project(target("T", settings) + target("U")));
+    ASSERT_TRUE(result->complete);
+    const GroupNode& t = firstTarget(*result);
+    EXPECT_EQ(t.macros, (Defines{{"B", "prefix"}, {"C", ""}, {"D", ""}, {"USE_X", "macro"}}));
+    EXPECT_EQ(t.defines, (Defines{{"B", "prefix"}, {"C", ""}, {"D", ""}, {"USE_X", "macro"}}));
+    const GroupNode& u = *result->converter->rootGroup->children.at(1);
+    EXPECT_TRUE(u.macros.empty());
+    EXPECT_FALSE(u.defines.contains("D"));
+}
+
 TEST(SettingsReadersTest, PanelDataIsReadAndDropped) {
     auto result = parseSettings(
         element("PANELDATA", element("NAME", "Panel") + element("VALUE", "0001ABCD")) +

@@ -460,6 +460,40 @@ TEST_F(Writing, ReplacedFilesKeepTheirPermissions) {
     EXPECT_EQ(info.st_mode & 07777, 0602u) << "no group bits for the run's own group";
 }
 
+// Run by a member of a replaced file's group who cannot give the file its
+// owner, the group is kept on its own, and with it the group's bits.
+TEST_F(Writing, AReplacedFileKeepsItsGroupWhenItsOwnerCannotBeKept) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to run as nobody in a group of the test's choosing";
+    }
+    constexpr gid_t kGroup = 100;  // "users" where it exists; the number serves anywhere
+    TempFolder run;
+    fs::copy(kSmall, run.path() / "small", fs::copy_options::recursive);
+    fs::create_directory(run.path() / "out");
+    const CommandLine command =
+        withoutPrivileges(TESSCLI_PATH, {"small/small.mcp.xml", "out", ""}, run.path(), kGroup);
+    ASSERT_EQ(runProgram(command.program, command.arguments, run.path()).exitStatus, 0);
+    struct Case {
+        std::string file;  // below out/, made root's and the group's
+        mode_t mode;
+    };
+    const Case cases[] = {{"small.prj", 0664}, {"person/small.p_s", 02660}};
+    for (const Case& c : cases) {
+        const fs::path file = run.path() / "out" / c.file;
+        ASSERT_EQ(::chown(file.c_str(), 0, kGroup), 0);
+        ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
+    }
+
+    EXPECT_EQ(runProgram(command.program, command.arguments, run.path()).exitStatus, 0);
+
+    for (const Case& c : cases) {
+        const struct stat info = statusOf(run.path() / "out" / c.file);
+        EXPECT_EQ(info.st_uid, 65534u) << c.file;
+        EXPECT_EQ(info.st_gid, kGroup) << c.file;
+        EXPECT_EQ(info.st_mode & 07777, c.mode) << c.file;
+    }
+}
+
 // Another process swaps a target's folder for a link to an outside folder
 // and back, as fast as it can, while the converter writes a project of 30
 // targets again and again: a run may fail, but nothing outside the

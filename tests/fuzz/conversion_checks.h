@@ -16,7 +16,8 @@ namespace tessaly::testing {
 // whose project is named `projectName` and whose last printed line is
 // `lastLine`. Returns what is wrong with it, or the empty string.
 //  - The run ends with one of the lines a run may end with.
-//  - A binary project refused as damaged leaves the destination empty.
+//  - A binary project refused as damaged, and a file refused as no project,
+//    leave the destination empty.
 //  - Nothing is left in the work folder beside the export and the destination,
 //    and no temporary file in the destination.
 //  - After a complete run, every folder that the project file names inside
@@ -30,11 +31,14 @@ inline std::string conversionFault(const std::filesystem::path& work,
     if (lastLine != completed && lastLine != message::failure(ErrorCode::UnexpectedEnd, "") &&
         !lastLine.starts_with(message::failure(ErrorCode::CannotCreateDirectory, "")) &&
         !lastLine.starts_with(message::failure(ErrorCode::CannotWriteFile, "")) &&
-        !lastLine.starts_with(message::damagedProject(""))) {
+        !lastLine.starts_with(message::damagedProject("")) &&
+        !lastLine.starts_with(message::notAProject(""))) {
         return "unexpected last line: " + lastLine;
     }
-    if (lastLine.starts_with(message::damagedProject("")) && !fs::is_empty(destination)) {
-        return "written after damage: " + lastLine;
+    if ((lastLine.starts_with(message::damagedProject("")) ||
+         lastLine.starts_with(message::notAProject(""))) &&
+        !fs::is_empty(destination)) {
+        return "written after a refusal: " + lastLine;
     }
     for (const fs::directory_entry& entry : fs::directory_iterator(work)) {
         if (entry.path() != source && entry.path() != destination) {

@@ -74,7 +74,7 @@ void BinaryBuilder::target(std::string name, std::uint8_t number,
     Bytes order = bytes();
     for (const FileSpec& file : files) {
         list.u32(file.reference).u32(string(1000, file.name)).u8(file.pathType).u8(file.format);
-        list.zeros(8).u8(file.kind).zeros(9).u32(file.flags).zeros(8);
+        list.zeros(2).u32(file.folder).zeros(2).u8(file.kind).zeros(9).u32(file.flags).zeros(8);
         order.u32(file.reference);
     }
     chunk("mtpi", number, info.str());
@@ -105,6 +105,20 @@ std::string BinaryBuilder::groupNode(std::string_view name, std::uint32_t childr
 
 std::string BinaryBuilder::fileNode(std::uint32_t reference) const {
     return bytes().u32(fourCc("FILE")).u32(reference).str();
+}
+
+std::string BinaryBuilder::accessPaths(const std::vector<PathSpec>& user,
+                                       const std::vector<PathSpec>& system) const {
+    Bytes panel = bytes();
+    panel.u16(16).u8(0).u8(1).u32(0).u16(static_cast<std::uint32_t>(user.size()));
+    panel.u16(static_cast<std::uint32_t>(system.size())).zeros(8);
+    for (const auto* list : {&user, &system}) {
+        for (const PathSpec& path : *list) {
+            panel.u16(path.root).u16(path.format).field(path.path, 512).zeros(8);
+            panel.u8(path.recursive ? 1 : 0).zeros(3).u32(0xFFFFFFFF).u32(path.id);
+        }
+    }
+    return panel.str();
 }
 
 void BinaryBuilder::groups(std::uint32_t topCount, std::string nodes) {

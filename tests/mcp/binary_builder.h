@@ -46,6 +46,16 @@ struct FileSpec {
     std::uint8_t format = 1;
     std::uint8_t kind = 1;
     std::uint32_t flags = 1;
+    std::uint32_t folder = 0;  // path type 1: the id of its access path
+};
+
+// One record of an Access Paths panel.
+struct PathSpec {
+    std::uint16_t root;
+    std::uint16_t format;
+    std::string path;
+    std::uint32_t id;
+    bool recursive = false;
 };
 
 // A finished file and where its parts landed, for tests that damage it.
@@ -77,6 +87,9 @@ class BinaryBuilder {
     void groups(std::uint32_t topCount, std::string nodes);
     std::string groupNode(std::string_view name, std::uint32_t children) const;
     std::string fileNode(std::uint32_t reference) const;
+    // An Access Paths record of version 16, each path followed by its id.
+    std::string accessPaths(const std::vector<PathSpec>& user,
+                            const std::vector<PathSpec>& system) const;
 
     BuiltProject build() const;
 

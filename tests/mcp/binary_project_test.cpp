@@ -208,12 +208,130 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
                         "T: 2 source trees",
                         "T: the Access Paths panel (the file holds none)",
                         "T: 3 environment variables (Debugger Runtime panel version 1)",
-                        "T: the folder of 1 files stored by path (taken as the project folder)",
+                        "T: the folder of 1 files stored by path (looked for by name on "
+                        "the access paths)",
                         ": 1 files of the group list that no target holds",
                     }));
     EXPECT_TRUE(contains(exportXml(read),
-                         "<PATHTYPE>PathRelative</PATHTYPE>\n"
-                         "                    <PATHROOT>Project</PATHROOT>"));
+                         "<PATHTYPE>Name</PATHTYPE>\n"
+                         "                    <PATH>:rel.c</PATH>"));
+}
+
+// The export's text with the layout between tags taken out.
+std::string withoutLayout(std::string text) {
+    std::string result;
+    bool betweenTags = false;
+    for (const char c : text) {
+        if (c == '>') {
+            betweenTags = true;
+        } else if (c == '<') {
+            betweenTags = false;
+        } else if (betweenTags && (c == ' ' || c == '\n')) {
+            continue;
+        }
+        result += c;
+    }
+    return result;
+}
+
+std::string fileRef(const std::string& location) {
+    return "<FILEREF><TARGETNAME>T</TARGETNAME>" + location + "<PATHFORMAT>Windows</PATHFORMAT>" +
+           "</FILEREF>";
+}
+
+// A file stored by path names the access path it lies on by the path's id;
+// it is written as the IDE exports such a file, below that path.
+TEST(BinaryProject, FilesStoredByPathLieBelowTheAccessPathTheyName) {
+    for (const ByteOrder order : {ByteOrder::Big, ByteOrder::Little}) {
+        BinaryBuilder project(order);
+        project.target("T", 1,
+                       {{1, "cfv1\\usb_dci.c", 1, 2, 1, 1, 0x0C},
+                        {2, "derivative.h", 1, 2, 1, 1, 3},
+                        {3, "mcf51.c", 1, 2, 1, 1, 0x40000002},
+                        {4, "lib.a", 1, 2, 1, 1, 7},
+                        {5, "gone.h", 1, 2, 1, 1, 0x63},
+                        {6, "main.c", 2, 2, 1, 1, 3}});
+        project.panel(
+            "T", "Access Paths",
+            project.accessPaths(
+                {{1, 2, "", 3}, {1, 2, "..\\..\\source\\driver", 0x0C, true}, {0, 2, "C:\\Lib", 7}},
+                {{2, 2, "ColdFire_Support\\src", 0x40000002}}));
+        std::string nodes;
+        for (std::uint32_t reference = 1; reference <= 6; ++reference) {
+            nodes += project.fileNode(reference);
+        }
+        project.groups(6, nodes);
+        std::string bytes = project.build().bytes;
+        const std::string text = withoutLayout(exportOrDamage(bytes));
+        SCOPED_TRACE(order == ByteOrder::Big ? "big-endian" : "little-endian");
+        for (const std::string location : {
+                 "<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>Project</PATHROOT>"
+                 "<ACCESSPATH>..\\..\\source\\driver</ACCESSPATH><PATH>cfv1\\usb_dci.c</PATH>",
+                 "<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>Project</PATHROOT>"
+                 "<ACCESSPATH></ACCESSPATH><PATH>derivative.h</PATH>",
+                 "<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>CodeWarrior</PATHROOT>"
+                 "<ACCESSPATH>ColdFire_Support\\src</ACCESSPATH><PATH>mcf51.c</PATH>",
+                 // An absolute path is followed by the name without a separator.
+                 "<PATHTYPE>PathRelative</PATHTYPE><PATHROOT>Absolute</PATHROOT>"
+                 "<ACCESSPATH>C:\\Lib\\</ACCESSPATH><PATH>lib.a</PATH>",
+                 "<PATHTYPE>Name</PATHTYPE><PATH>gone.h</PATH>",
+                 "<PATHTYPE>Name</PATHTYPE><PATH>main.c</PATH>",
+             }) {
+            EXPECT_TRUE(contains(text, fileRef(location))) << location;
+        }
+        const BinaryProject read = readBinaryProject(bytes);
+        ASSERT_EQ(read.unread.size(), 1u);
+        EXPECT_EQ(read.unread[0].what,
+                  "the folder of 1 files stored by path (looked for by name on the access "
+                  "paths)");
+    }
+}
+
+// The compilers for microcontrollers keep their command line as one text.
+TEST(BinaryProject, CompilerCommandLinesAreCarried) {
+    for (const ByteOrder order : {ByteOrder::Big, ByteOrder::Little}) {
+        BinaryBuilder project(order);
+        project.target("T", 1, {});
+        const auto commandLine = [&](std::uint16_t version, std::string_view text) {
+            return project.bytes()
+                .u16(version)
+                .u16(0)
+                .u32(0x28)
+                .u32(0x18)
+                .u32(4)
+                .u32(0)
+                .u32(0xFFFFFFFF)
+                .u32(static_cast<std::uint32_t>(text.size() + 1))
+                .u32(0)
+                .u32(4)
+                .u32(4)
+                .raw(text)
+                .u8(0)
+                .zeros(8)
+                .str();
+        };
+        project.panel("T", "Panel for Compiler for HC08", commandLine(0x0101, "-Cs08 -DA=1"));
+        project.panel("T", "Panel for Compiler for HC12", commandLine(0x0101, ""));
+        project.panel("T", "Panel for Compiler for XGATE", commandLine(0x0102, "-DX"));
+        std::string bytes = project.build().bytes;
+        const std::string text = exportOrDamage(bytes);
+        SCOPED_TRACE(order == ByteOrder::Big ? "big-endian" : "little-endian");
+        EXPECT_TRUE(contains(text,
+                             "<!-- Settings for \"Panel for Compiler for HC08\" panel -->\n"
+                             "                <SETTING><NAME>TessalyCompilerCommandLine</NAME>"
+                             "<VALUE>-Cs08 -DA=1</VALUE></SETTING>"));
+        EXPECT_TRUE(contains(text, "<NAME>TessalyCompilerCommandLine</NAME><VALUE></VALUE>"));
+        const BinaryProject read = readBinaryProject(bytes);
+        ASSERT_EQ(read.unread.size(), 2u);
+        EXPECT_EQ(read.unread[0].what, "the Access Paths panel (the file holds none)");
+        EXPECT_EQ(read.unread[1].what,
+                  "the command line of Panel for Compiler for XGATE version 258");
+        // Without its ending NUL the text runs past the record: damage.
+        std::string cut = commandLine(0x0101, "-DA");
+        cut.resize(0x28 + 3);
+        project.panel("T", "Panel for Compiler for HC08", cut);
+        EXPECT_TRUE(contains(exportOrDamage(project.build().bytes), "command line past the end"));
+    }
 }
 
 // Each structural check, reached by damaging an intact file in one place.

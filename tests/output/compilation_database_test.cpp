@@ -36,8 +36,11 @@ TEST(CompilationDatabaseTest, ArgumentsOfATarget) {
     // The IDE compiles C files as C++ for this target; C++ files are C++ anyway.
     target.cFilesAsCpp = true;
     target.prefixFiles = {"/p/prefix.h", "/out/T/person/T.prefix.h"};
+    // The target's own macros; one defined without a value keeps it empty.
+    target.macros = {{"MAX(a,b)", "((a)>(b))"}, {"_DEBUG", "1"}, {"__NO_FLOAT__", ""}};
     EXPECT_EQ(compileArguments(target, "/p/a.c", SourceLanguage::C),
               (Strings{"cc", "-x", "c++", "-I/p/inc", "-I/p/inc/sub", "-isystem/cw/MSL",
+                       "-DMAX(a,b)=((a)>(b))", "-D_DEBUG=1", "-D__NO_FLOAT__=",
                        "-D__option(x)=0", "-include", "/p/prefix.h", "-include",
                        "/out/T/person/T.prefix.h", "-c", "/p/a.c"}));
     EXPECT_EQ(compileArguments(target, "/p/b.cc", SourceLanguage::Cpp).at(1), "-I/p/inc");

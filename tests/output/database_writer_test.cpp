@@ -42,6 +42,8 @@ TEST_F(DatabaseWriterTest, EntriesPerTargetWithTheirPrefixes) {
     GroupNode& tool = root.findOrAddChild("Tool");
     tool.defines = {{"MWFrontEnd_C_cplusplus", "0"}, {"MWFrontEnd_C_prefixname", "Gone.h"}};
     root.children.back()->prefixText = "#define TOOL 1\n";
+    // Its own macros reach the compiler; the IDE's settings above do not.
+    tool.macros = {{"TOOL", "1"}, {"__NO_FLOAT__", ""}};
     tool.findOrAddChild("G").addFile("C:\\src\\a.c");
     // A target with a prefix text alone: its header's "person" folder is
     // taken, though it has no personality.
@@ -63,8 +65,8 @@ TEST_F(DatabaseWriterTest, EntriesPerTargetWithTheirPrefixes) {
     EXPECT_EQ(database[1]["arguments"][1], "-IC:\\work\\demo\\inc");
     EXPECT_EQ(database[1]["file"], "C:\\src\\b.CPP");
     EXPECT_EQ(database[2]["arguments"],
-              (Strings{"cc", "-D__option(x)=0", "-include", at("Tool/person/Tool.prefix.h"), "-c",
-                       "C:\\src\\a.c"}));
+              (Strings{"cc", "-DTOOL=1", "-D__NO_FLOAT__=", "-D__option(x)=0", "-include",
+                       at("Tool/person/Tool.prefix.h"), "-c", "C:\\src\\a.c"}));
     EXPECT_EQ(readFile("App/person/App.prefix.h"), "#define APP 1\r\n");
     EXPECT_EQ(readFile("Tool/person/Tool.prefix.h"), "#define TOOL 1\r\n");
     EXPECT_EQ(database[3]["arguments"][3], at("Lib/person/Lib.prefix.h"));

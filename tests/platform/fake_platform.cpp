@@ -82,6 +82,7 @@ std::string nameOf(const std::string& path, char separator) {
 // Below a held folder, a folder is opened only where a real folder stands.
 FakePlatform::FakePlatform(PathStyle style)
     : style_(style),
+      tellsLetterCaseApart_(style == PathStyle::Posix),
       held_(
           [this](const FakeFolderHandle& parent, const std::string& name, const std::string&) {
               const std::string path = parent.path() + separator() + name;

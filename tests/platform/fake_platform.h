@@ -100,6 +100,13 @@ class FakePlatform : public Platform {
     bool isFileSystemRoot(const std::string& path) override;
     // With Windows conventions, the letters A to Z in upper case.
     std::string folderNameKey(const std::string& name) override;
+    // The double keeps every name exactly as given. It says so with POSIX
+    // conventions; with Windows conventions it answers as Windows does (the
+    // tests of the Windows rules give every name in its own case) unless a
+    // test makes it own up, to play a POSIX file system under a project
+    // written on Windows.
+    bool tellsLetterCaseApart() const override { return tellsLetterCaseApart_; }
+    void setTellsLetterCaseApart(bool value) { tellsLetterCaseApart_ = value; }
     // The narrow Windows calls' MAX_PATH, or POSIX's PATH_MAX, less the
     // terminating NUL: 259 or 4095.
     std::size_t maxPathLength() const override { return style_ == PathStyle::Windows ? 259 : 4095; }
@@ -142,6 +149,7 @@ class FakePlatform : public Platform {
     bool fails(int fileNumber, WriteStep step);
 
     PathStyle style_;
+    bool tellsLetterCaseApart_;
     std::map<std::string, std::vector<std::string>> folders_;  // folder -> entry names
     std::map<std::string, std::uint64_t> identities_;          // folder -> identity
     std::map<std::string, std::uint64_t> files_;               // path -> identity

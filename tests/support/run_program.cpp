@@ -100,7 +100,7 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
 }
 
 CommandLine withoutPrivileges(const std::string& program, std::vector<std::string> arguments,
-                              const fs::path& work) {
+                              const fs::path& work, std::optional<unsigned> memberOf) {
     if (geteuid() != 0) {
         return {program, std::move(arguments)};
     }
@@ -110,8 +110,9 @@ CommandLine withoutPrivileges(const std::string& program, std::vector<std::strin
         fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
     }
     fs::permissions(work, fs::perms::all, fs::perm_options::add);
-    arguments.insert(arguments.begin(),
-                     {"--reuid=65534", "--regid=65534", "--clear-groups", copy.string()});
+    const std::string groups =
+        memberOf ? "--groups=" + std::to_string(*memberOf) : std::string("--clear-groups");
+    arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", groups, copy.string()});
     return {"/usr/bin/setpriv", std::move(arguments)};
 }
 

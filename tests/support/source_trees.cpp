@@ -76,6 +76,8 @@ std::vector<std::string> addedFilePaths(const std::string& output) {
         }
         if (line.starts_with(prefix)) {
             paths.push_back(line.substr(prefix.size()));
+        } else if (line.starts_with(message::fileNotFound(""))) {
+            paths.emplace_back();
         }
     }
     return paths;

@@ -46,7 +46,7 @@ PlacedExport placeInRepository(const SourceTreeCase& tree, const std::filesystem
 PlacedExport placeKeptExport(const SourceTreeCase& tree, const std::filesystem::path& root);
 
 // The paths of the "adding file" lines of a run's output (LF or CR LF), in
-// order.
+// order; a "file not found" line gives the empty path.
 std::vector<std::string> addedFilePaths(const std::string& output);
 
 // A file reference of the group list, its texts as the export writes them

@@ -55,4 +55,16 @@ std::map<std::string, std::string> snapshotTree(const fs::path& root) {
     return tree;
 }
 
+std::vector<std::string> lines(const std::string& text, const std::string& lineEnd) {
+    std::vector<std::string> result;
+    for (std::size_t start = 0, end; start < text.size(); start = end + lineEnd.size()) {
+        end = text.find(lineEnd, start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        result.push_back(text.substr(start, end - start));
+    }
+    return result;
+}
+
 }  // namespace tessaly::testing

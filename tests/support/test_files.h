@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class TempFolder {
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
+// The lines of a text, each without its `lineEnd`.
+std::vector<std::string> lines(const std::string& text, const std::string& lineEnd);
+
 // Every file and folder below `root`, by relative path; folders map to
 // "<dir>", files to their content.
 std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root);
@@ -44,9 +48,11 @@ struct CommandLine {
 // The command line that runs `program` without the power to write anywhere:
 // as root, which may write into read-only folders, it runs a copy of the
 // program inside `work` as the user "nobody" (through setpriv), with `work`
-// opened up to that user. Call it before making anything read-only.
+// opened up to that user. Call it before making anything read-only. The
+// user belongs to no group but its own, or else to `memberOf` besides.
 CommandLine withoutPrivileges(const std::string& program, std::vector<std::string> arguments,
-                              const std::filesystem::path& work);
+                              const std::filesystem::path& work,
+                              std::optional<unsigned> memberOf = std::nullopt);
 
 // Runs a program with arguments (no shell involved) in a working folder and
 // returns its exit status and standard output.

@@ -1,7 +1,8 @@
 // A stand-in for tesscli in the wizard's run tests. It appends its arguments
 // to the file named by TESSALY_STUB_LOG (one per line, after a line with
-// their count), prints a few lines (and TESSALY_STUB_LINES more, when set)
-// in the way TESSALY_STUB_WRITES says ("lines": one write per line, the
+// their count), prints a few lines (and TESSALY_STUB_LINES more, when set,
+// then the line TESSALY_STUB_LAST, when set) in the way TESSALY_STUB_WRITES
+// says ("lines": one write per line, the
 // default; "bytes": one write per byte, a millisecond apart; "block": all in
 // one write), then behaves as TESSALY_STUB_MODE says:
 // "exit N" exits with status N, "late MS N" waits MS milliseconds first,
@@ -77,6 +78,9 @@ int main(int argc, char* argv[]) {
         std::getenv("TESSALY_STUB_LINES") ? std::atoi(std::getenv("TESSALY_STUB_LINES")) : 0;
     for (int i = 0; i < extraLines; ++i) {
         output += "stub: line " + std::to_string(i) + "\n";
+    }
+    if (const char* last = std::getenv("TESSALY_STUB_LAST")) {
+        output += std::string(last) + "\n";
     }
     write(output, std::getenv("TESSALY_STUB_WRITES") ? std::getenv("TESSALY_STUB_WRITES") : "");
 

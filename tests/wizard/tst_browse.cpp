@@ -48,7 +48,7 @@ void TestBrowse::addRows() {
     QTest::newRow("project") << "CWProjectBrowseBtn"
                              << "CWProjectEdit" << BrowseKind::OpenFile
                              << "Select a CodeWarrior Project or Export"
-                             << "CodeWarrior project or export (*.mcp *.xml)";
+                             << "CodeWarrior project or export (*.mcp *.xml);;All files (*)";
     QTest::newRow("destination") << "VexaProjectBrowseBtn"
                                  << "VexaProjectEdit" << BrowseKind::ExistingDirectory
                                  << "Select the Vexa/Vexa++ Project Destination Directory"
@@ -191,7 +191,8 @@ void TestBrowse::toolkitDialogs_data() {
                                      << QStringList{"Msg Personalities(*.p_s)"} << false;
     QTest::newRow("file, chosen") << "CWProjectBrowseBtn"
                                   << "open file dialog" << int(QFileDialog::ExistingFile)
-                                  << QStringList{"CodeWarrior project or export (*.mcp *.xml)"}
+                                  << QStringList{"CodeWarrior project or export (*.mcp *.xml)",
+                                                 "All files (*)"}
                                   << true;
 }
 

@@ -1,5 +1,6 @@
 // tesswiz's own command line: --help and --version print their text and end
-// the program, as Qt programs do, and the version is tesscli's.
+// the program, as Qt programs do, with no display at all (over ssh, say),
+// and the version is tesscli's.
 #include <QProcess>
 #include <QtTest>
 
@@ -15,10 +16,16 @@ struct Ended {
     QString output;
 };
 
-// Runs a program to its end; one that does not end in time (a wizard
-// opened instead) is killed and reported as not ended.
+// Runs a program to its end, without a display: no variable that names
+// one or a platform that needs none. One that does not end in time (a
+// wizard opened instead) is killed and reported as not ended.
 Ended run(const QString& program, const QStringList& arguments) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QLatin1String(display));
+    }
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     Ended result;
     result.ended =
@@ -89,6 +96,10 @@ void TestCommandLine::helpIsPrinted() {
     QVERIFY(wizard.output.contains(QStringLiteral("tesswiz")));
     QVERIFY(wizard.output.contains(QStringLiteral("--help")));
     QVERIFY(wizard.output.contains(QStringLiteral("--version")));
+    // Binary projects are read too, not only exports.
+    QVERIFY2(wizard.output.contains(
+                 QStringLiteral("Converts a CodeWarrior project (.mcp) or its export (.mcp.xml)")),
+             qPrintable(wizard.output));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

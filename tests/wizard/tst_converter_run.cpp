@@ -196,8 +196,11 @@ class RunFixture {
         return QStringLiteral("Project Converted Successfully!\nProject file written: ") +
                QDir::toNativeSeparators(dir.filePath(QStringLiteral("out/") + name + ".prj"));
     }
-    // What the Cancel button reads on the page shown.
-    QString cancelText() const { return wizard.button(QWizard::CancelButton)->text(); }
+    // What the Cancel button reads on the page shown, without its mnemonic
+    // marker.
+    QString cancelText() const {
+        return wizard.button(QWizard::CancelButton)->text().remove(QLatin1Char('&'));
+    }
     QString logFile() const { return log_; }
 
     ScratchDirectory dir;
@@ -246,6 +249,10 @@ class TestConverterRun : public QObject {
     void closeAfterSuccessEndsTheWizard();
     void closeOnlyOnTheLastPageAfterSuccess();
     void failureBoxIsAWarning();
+    void failureBoxSaysWhyTheInputIsRefused_data();
+    void failureBoxSaysWhyTheInputIsRefused();
+    void enterClosesTheWizardAfterARun_data();
+    void enterClosesTheWizardAfterARun();
     void settingsThatCannotBeSavedAreReported();
     void realConverterOnTheExample();
 };
@@ -395,7 +402,8 @@ void TestConverterRun::failureStatusShowsTheBox() {
                             "again."));
     QVERIFY(run.log().contains(QStringLiteral("stub: converting")));
     QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
-    QCOMPARE(run.cancelText(), cancelBefore);
+    QVERIFY(cancelBefore != QStringLiteral("Close"));
+    QCOMPARE(run.cancelText(), QStringLiteral("Close"));  // nothing left to cancel
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
     // The settings are written after a failed run too: exactly six lines.
     const QByteArray settings = run.dir.read(QStringLiteral("settings.txt"));
@@ -413,7 +421,8 @@ void TestConverterRun::crashShowsNothing() {
     QVERIFY(run.boxes.shown.isEmpty());
     QVERIFY(!run.log().contains(QStringLiteral("Successfully")));
     QVERIFY(!run.log().contains(QStringLiteral("could not be executed")));
-    QCOMPARE(run.cancelText(), cancelBefore);
+    QVERIFY(cancelBefore != QStringLiteral("Close"));
+    QCOMPARE(run.cancelText(), QStringLiteral("Close"));
     QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
 }
 
@@ -451,6 +460,7 @@ void TestConverterRun::converterNotFound() {
     QCOMPARE(run.log(), QStringLiteral("Initialising Project Conversion ...\n\n") + text);
     QCOMPARE(run.boxes.shown, (QList<QPair<QString, QString>>{{QStringLiteral("Tessaly"), text}}));
     QVERIFY(!run.wizard.button(QWizard::FinishButton)->isEnabled());
+    QCOMPARE(run.cancelText(), QStringLiteral("Close"));
     QVERIFY(!QFile::exists(run.dir.filePath(QStringLiteral("settings.txt"))));
 
     // Without a folder of its own, only the PATH is searched.
@@ -775,6 +785,8 @@ void TestConverterRun::closeOnlyOnTheLastPageAfterSuccess() {
     run.fill();
     run.toLastPage();
     run.wizard.show();
+    run.wizard.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&run.wizard));
     const QString cancel = run.cancelText();
     QVERIFY(run.finishAndWait());
     QTRY_COMPARE_WITH_TIMEOUT(run.cancelText(), QStringLiteral("Close"), kTimeout);
@@ -782,9 +794,17 @@ void TestConverterRun::closeOnlyOnTheLastPageAfterSuccess() {
     run.wizard.button(QWizard::BackButton)->click();
     QCOMPARE(run.wizard.currentPage(), run.wizard.Page2);
     QCOMPARE(run.cancelText(), cancel);
-    // ...and so does the last page once a new summary is shown for a new run.
+    // ...and so does the last page once a new summary is shown for a new
+    // run, where Enter is Finish again.
     run.wizard.next();
     QCOMPARE(run.cancelText(), cancel);
+    run.wizard.DetailsText->setFocus();  // Finish's own focus would make it the default
+    QVERIFY(!qobject_cast<QPushButton*>(run.wizard.button(QWizard::CancelButton))->isDefault());
+    QVERIFY(qobject_cast<QPushButton*>(run.wizard.button(QWizard::FinishButton))->isDefault());
+    run.answerNextBox(QMessageBox::Yes);  // the project of the first run is replaced
+    QTest::keyClick(run.wizard.DetailsText, Qt::Key_Return);
+    QVERIFY(run.waitForEnd());
+    QCOMPARE(run.recordedRuns().size(), 2);
 }
 
 void TestConverterRun::failureBoxIsAWarning() {
@@ -801,6 +821,84 @@ void TestConverterRun::failureBoxIsAWarning() {
                             "again."));
     QCOMPARE(run.boxesSeen[0].icon, QMessageBox::Warning);
     QCOMPARE(run.boxesSeen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestConverterRun::failureBoxSaysWhyTheInputIsRefused_data() {
+    QTest::addColumn<QByteArray>("last");  // the converter's last line
+    QTest::addColumn<QString>("says");     // what the box says below its first line
+    const QString check = QStringLiteral("Please check the details log and try again.");
+    QTest::newRow("no reason") << QByteArray() << check;
+    QTest::newRow("another failure") << QByteArray("Could not open file: /p/x.mcp") << check;
+    QTest::newRow("damaged")
+        << QByteArray(
+               "CW Project file is damaged: a target's name lies outside the file "
+               "(string 12 of 9)")
+        << QStringLiteral(
+               "CW Project file is damaged: a target's name lies outside the file "
+               "(string 12 of 9)");
+    QTest::newRow("not a project, Latin-1 name")
+        << QByteArray("Not a CodeWarrior project or export: /p/r\xe9sum\xe9.txt")
+        << QStringLiteral("Not a CodeWarrior project or export: /p/r\u00e9sum\u00e9.txt");
+    QTest::newRow("not the last line")
+        << QByteArray("CW Project file is damaged: x\nstub: after") << check;
+    QTest::newRow("inside a line")
+        << QByteArray("stub: Not a CodeWarrior project or export: /p") << check;
+}
+
+// When the converter refuses its input (damaged, or no project at all),
+// trying again cannot help: the box says the converter's reason.
+void TestConverterRun::failureBoxSaysWhyTheInputIsRefused() {
+    QFETCH(QByteArray, last);
+    QFETCH(QString, says);
+    std::optional<ScopedEnv> lastLine;
+    if (!last.isEmpty()) {
+        lastLine.emplace("TESSALY_STUB_LAST", last);
+    }
+    RunFixture run("exit 1");
+    run.fill();
+    run.toLastPage();
+    QVERIFY(run.finishAndWait());
+    QTRY_COMPARE_WITH_TIMEOUT(run.boxes.shown.size(), 1, kTimeout);
+    QCOMPARE(run.boxes.shown[0].first, QStringLiteral("Tessaly"));
+    QCOMPARE(run.boxes.shown[0].second, QStringLiteral("Project Conversion Failed!\n") + says);
+    QVERIFY(run.log().endsWith(
+        QStringLiteral("\nstub: converting") +
+        (last.isEmpty() ? QString() : QLatin1Char('\n') + QString::fromLatin1(last))));
+}
+
+void TestConverterRun::enterClosesTheWizardAfterARun_data() {
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<int>("modifier");
+    QTest::addColumn<int>("key");
+    QTest::newRow("success, Enter") << QByteArray("exit 0") << 0 << int(Qt::Key_Return);
+    QTest::newRow("failure, Enter") << QByteArray("exit 1") << 0 << int(Qt::Key_Return);
+    QTest::newRow("crash, Enter") << QByteArray("crash") << 0 << int(Qt::Key_Enter);
+    QTest::newRow("success, Alt+C")
+        << QByteArray("exit 0") << int(Qt::AltModifier) << int(Qt::Key_C);
+}
+
+// Once a run has ended there is nothing to cancel: Close is the default
+// button, and Enter (or its mnemonic) ends the wizard.
+void TestConverterRun::enterClosesTheWizardAfterARun() {
+    QFETCH(QByteArray, mode);
+    QFETCH(int, modifier);
+    QFETCH(int, key);
+    RunFixture run(mode);
+    run.fill();
+    run.toLastPage();
+    run.wizard.show();
+    run.wizard.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&run.wizard));
+    QVERIFY(run.finishAndWait());
+    auto* close = qobject_cast<QPushButton*>(run.wizard.button(QWizard::CancelButton));
+    QCOMPARE(close->text(), QStringLiteral("&Close"));
+    QVERIFY(close->isDefault());
+    QVERIFY(!qobject_cast<QPushButton*>(run.wizard.button(QWizard::FinishButton))->isDefault());
+    QSignalSpy rejected(&run.wizard, &QDialog::rejected);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &run.wizard,
+                    Qt::Key(key), Qt::KeyboardModifiers(modifier));
+    QTRY_COMPARE(rejected.size(), 1);
+    QVERIFY(run.wizard.isHidden());
 }
 
 void TestConverterRun::settingsThatCannotBeSavedAreReported() {
@@ -831,6 +929,8 @@ void TestConverterRun::realConverterOnTheExample() {
     wizard.VexaNameEdit->setText(QStringLiteral("demo"));
     wizard.next();
     wizard.next();
+    // Typed as users do: the headers must not vanish for the blank.
+    wizard.CustExtEdit->setText(QStringLiteral("txt, h"));
     wizard.next();
     QCOMPARE(wizard.currentPage(), wizard.Page3);
     wizard.button(QWizard::FinishButton)->click();
@@ -841,8 +941,10 @@ void TestConverterRun::realConverterOnTheExample() {
     const QString log = wizard.DetailsText->toPlainText();
     QVERIFY2(boxes.isEmpty(), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Vexa/Vexa++ Project Completed!")), qPrintable(log));
+    QVERIFY2(log.contains(QRegularExpression(QStringLiteral("adding file: .*\\.h\n"))),
+             qPrintable(log));
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("out/demo.prj"))));
-    QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("Close"));
+    QCOMPARE(wizard.button(QWizard::CancelButton)->text(), QStringLiteral("&Close"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("settings.txt"))), kTimeout);
 
     // tesscli run by hand with the same arguments writes the same tree.
@@ -850,10 +952,11 @@ void TestConverterRun::realConverterOnTheExample() {
     const QMap<QString, QByteArray> fromWizard = filesBelow(out);
     QVERIFY(QDir(out).removeRecursively() && QDir().mkpath(out));
     QProcess byHand;
-    byHand.start(tessaly::wizard::findConverter(QStringLiteral(TESSCLI_DIR)),
-                 {QDir::toNativeSeparators(example), QDir::toNativeSeparators(out),
-                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("cw"))),
-                  QStringLiteral("-pn"), QStringLiteral("demo")});
+    byHand.start(
+        tessaly::wizard::findConverter(QStringLiteral(TESSCLI_DIR)),
+        {QDir::toNativeSeparators(example), QDir::toNativeSeparators(out),
+         QDir::toNativeSeparators(dir.filePath(QStringLiteral("cw"))), QStringLiteral("-pn"),
+         QStringLiteral("demo"), QStringLiteral("-ext"), QStringLiteral("txt,h")});
     QVERIFY(byHand.waitForFinished(kTimeout));
     QCOMPARE(byHand.exitCode(), 0);
     QCOMPARE(filesBelow(out), fromWizard);

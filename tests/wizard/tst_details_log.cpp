@@ -52,6 +52,7 @@ void TestDetailsLog::linesWhateverTheCuts_data() {
     QTest::newRow("lines")            << QByteArray("a\nbb\nccc\n")   << QStringList{"a", "bb", "ccc"};
     QTest::newRow("empty lines kept") << QByteArray("a\n\n\nb\n")     << QStringList{"a", "", "", "b"};
     QTest::newRow("empty first line") << QByteArray("\nb\n")          << QStringList{"", "b"};
+    QTest::newRow("blank last line")  << QByteArray("a\n  \n")        << QStringList{"a", "  "};
     QTest::newRow("CR LF line ends")  << QByteArray("a\r\nb\r\n")     << QStringList{"a", "b"};
     QTest::newRow("unfinished last")  << QByteArray("a\nCompleted")   << QStringList{"a", "Completed"};
     QTest::newRow("UTF-8")            << QByteArray("D\xc3\xa9mo \xe2\x82\xac\n")
@@ -62,6 +63,12 @@ void TestDetailsLog::linesWhateverTheCuts_data() {
                                       << QStringList{"D\u00e9mo", "Sourc\u00e9s", "\u20ac", "\u00c3"};
     QTest::newRow("mixed in a line")  << QByteArray("\xc3\xa9 or \xe9\nok\n")
                                       << QStringList{"\u00c3\u00a9 or \u00e9", "ok"};
+    QTest::newRow("files not found")  << QByteArray("file not found: a.c\nfile not found: r\xe9.h\n"
+                                                   "2 of 14 files not found on the access paths\n"
+                                                   "Creating Vexa/Vexa++ Project ...\n")
+                                      << QStringList{"file not found: a.c", "file not found: r\u00e9.h",
+                                                     "2 of 14 files not found on the access paths",
+                                                     "Creating Vexa/Vexa++ Project ..."};
     QTest::newRow("markup as text")   << QByteArray("<b>x</b> &amp;\n") << QStringList{"<b>x</b> &amp;"};
     QTest::newRow("many lines")       << manyBytes                    << many;
     // clang-format on
@@ -81,6 +88,12 @@ void TestDetailsLog::linesWhateverTheCuts() {
         }
         log.flushOutput();
         QCOMPARE(view.toPlainText(), kHeader + QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
+        // The last line that says something, which the failure box may show.
+        QString last;
+        for (const QString& line : lines) {
+            last = line.trimmed().isEmpty() ? last : line;
+        }
+        QCOMPARE(log.lastOutputLine(), last);
     }
 }
 
@@ -143,11 +156,15 @@ void TestDetailsLog::viewAtTheEndFollowsTheOutput() {
 void TestDetailsLog::newTextDropsOutputNotShownYet() {
     QPlainTextEdit view;
     DetailsLog log(&view);
+    log.appendOutput("shown line\n");
+    log.flushOutput();
     log.appendOutput("old line\nold half");
     log.setText(QStringLiteral("summary"));
     QTest::qWait(200);
     log.flushOutput();
     QCOMPARE(view.toPlainText(), QStringLiteral("summary"));
+    // A new run's failure is not explained by an earlier run's last line.
+    QCOMPARE(log.lastOutputLine(), QString());
 }
 
 QTEST_MAIN(TestDetailsLog)

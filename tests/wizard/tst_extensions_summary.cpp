@@ -19,6 +19,7 @@ class TestExtensionsAndSummary : public QObject {
   private slots:
     void extensionList_data();
     void extensionList();
+    void refusedExtensionCanBeMended();
     void summaryOnLeavingExtensionsPage();
     void emptyValuesSayWhatTheyStandFor();
     void onlyLeavingExtensionsPageBuildsTheSummary();
@@ -46,29 +47,44 @@ void reachExtensionsPage(TessalyWizard& wizard, const ScratchDirectory& dir) {
 void TestExtensionsAndSummary::extensionList_data() {
     QTest::addColumn<QStringList>("ticked");
     QTest::addColumn<QString>("custom");
-    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("list");  // -ext's value and the summary's line; "!" refused
     // clang-format off
-    QTest::newRow("nothing")                << QStringList{}                   << ""         << "";
+    QTest::newRow("nothing")                << QStringList{}             << ""         << "";
     QTest::newRow("cpp and h")              << QStringList{"cppCheck", "hCheck"} << "" << "cpp,h";
     QTest::newRow("all eight in fixed order")
         << QStringList{"hxxCheck", "hppCheck", "hhCheck", "hCheck", "cCheck", "cxxCheck",
                        "ccCheck", "cppCheck"}
         << "" << "cpp,cc,cxx,c,h,hh,hpp,hxx";
-    QTest::newRow("custom only")            << QStringList{}           << "res,xml"  << "res,xml";
-    QTest::newRow("custom trailing comma")  << QStringList{}           << "res,xml," << "res,xml";
-    QTest::newRow("only one comma removed") << QStringList{}           << "res,,"    << "res,";
-    QTest::newRow("each once")              << QStringList{"cCheck"}   << "c,h"      << "c,h";
-    QTest::newRow("each once, any case")    << QStringList{"cppCheck"} << "CPP,h,H"  << "cpp,h";
-    QTest::newRow("custom repeats")         << QStringList{}           << "res,xml,Res" << "res,xml";
-    QTest::newRow("non-ASCII case differs") << QStringList{}           << "\u00e9,\u00c9" << "\u00e9,\u00c9";
-    QTest::newRow("blank makes another")    << QStringList{"cCheck"}   << " c,c"     << "c, c";
-    QTest::newRow("empty entries stay")     << QStringList{}           << "c,,c,,"   << "c,,";
-    QTest::newRow("leading blank kept")     << QStringList{"ccCheck"}  << " res"     << "cc, res";
-    QTest::newRow("trailing blank kept")    << QStringList{"cCheck"}   << "s, "      << "c,s, ";
-    QTest::newRow("lone comma")             << QStringList{}           << ","        << "";
+    QTest::newRow("custom only")            << QStringList{}             << "res,xml"  << "res,xml";
+    QTest::newRow("comma and blank")        << QStringList{}             << "txt, h"   << "txt,h";
+    QTest::newRow("blanks only between")    << QStringList{}             << "txt  h"   << "txt,h";
+    QTest::newRow("semicolon")              << QStringList{}             << "h;cpp"    << "h,cpp";
+    QTest::newRow("tab")                    << QStringList{}             << "h\tcpp"   << "h,cpp";
+    QTest::newRow("wildcard dot")           << QStringList{}             << "*.res"    << "res";
+    QTest::newRow("dot")                    << QStringList{}             << ".xml"     << "xml";
+    QTest::newRow("blanks around")          << QStringList{}             << " c "      << "c";
+    QTest::newRow("trailing comma")         << QStringList{}             << "res,xml," << "res,xml";
+    QTest::newRow("empty pieces")           << QStringList{}             << ",res,,;xml,," << "res,xml";
+    QTest::newRow("after ticked boxes")     << QStringList{"cCheck", "hCheck"} << "r,"  << "c,h,r";
+    QTest::newRow("each once")              << QStringList{"cCheck"}     << "c,h"      << "c,h";
+    QTest::newRow("each once, any case")    << QStringList{"cppCheck"}   << "CPP,h,H"  << "cpp,h";
+    QTest::newRow("each once, written so")  << QStringList{}             << "*.c .C c" << "c";
+    QTest::newRow("non-ASCII case differs") << QStringList{}             << "\u00e9,\u00c9" << "\u00e9,\u00c9";
+    QTest::newRow("blank makes no other")   << QStringList{"cCheck"}     << " c,c"     << "c";
+    QTest::newRow("lone comma")             << QStringList{}             << ","        << "";
+    QTest::newRow("lone dot")               << QStringList{"hCheck"}     << ". *."     << "h";
+    QTest::newRow("wildcard")               << QStringList{}             << "*"        << "!";
+    QTest::newRow("all of them")            << QStringList{"cCheck"}     << "*.*"      << "!";
+    QTest::newRow("question mark")          << QStringList{}             << "c, ?pp"   << "!";
+    QTest::newRow("slash")                  << QStringList{}             << "src/c"    << "!";
+    QTest::newRow("backslash")              << QStringList{}             << "h,\\h"   << "!";
+    QTest::newRow("a dot inside")           << QStringList{}             << "tar.gz"   << "!";
+    QTest::newRow("two dots")               << QStringList{}             << "..h"      << "!";
     // clang-format on
 }
 
+// What is typed becomes a clean list: the -ext argument and the summary's
+// line. A piece that is no extension makes the field red and holds Next.
 void TestExtensionsAndSummary::extensionList() {
     QFETCH(QStringList, ticked);
     QFETCH(QString, custom);
@@ -80,12 +96,44 @@ void TestExtensionsAndSummary::extensionList() {
         wizard.findChild<QCheckBox*>(name)->setChecked(true);
     }
     wizard.CustExtEdit->setText(custom);
+    const bool refused = list == QLatin1String("!");
+    QCOMPARE(reasonShown(wizard.CustExtEdit),
+             refused ? QStringLiteral("Not an extension") : QString());
+    QCOMPARE(textColour(wizard.CustExtEdit), refused ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    QCOMPARE(wizard.button(QWizard::NextButton)->isEnabled(), !refused);
     wizard.button(QWizard::NextButton)->click();
+    if (refused) {
+        QCOMPARE(wizard.currentPage(), wizard.Page2);
+        return;
+    }
     QCOMPARE(wizard.currentPage(), wizard.Page3);
     QCOMPARE(wizard.currentExtensionList(), list);
+    const QStringList arguments = wizard.currentArguments();
+    QCOMPARE(arguments.contains(QStringLiteral("-ext")), !list.isEmpty());
+    if (!list.isEmpty()) {
+        QCOMPARE(arguments.mid(arguments.indexOf(QStringLiteral("-ext"))),
+                 (QStringList{QStringLiteral("-ext"), list}));
+    }
     const QString shown = list.isEmpty() ? QStringLiteral("all files") : list;
     QVERIFY(wizard.DetailsText->toPlainText().endsWith(QStringLiteral("File Extensions:\n") +
                                                        shown + QLatin1Char('\n')));
+}
+
+// The field is red only while it holds a piece that is no extension.
+void TestExtensionsAndSummary::refusedExtensionCanBeMended() {
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    wizard.show();
+    reachExtensionsPage(wizard, dir);
+    wizard.CustExtEdit->setFocus();
+    QTest::keyClicks(wizard.CustExtEdit, QStringLiteral("res *"));
+    QCOMPARE(reasonShown(wizard.CustExtEdit), QStringLiteral("Not an extension"));
+    QVERIFY(!wizard.button(QWizard::NextButton)->isEnabled());
+    QTest::keyClicks(wizard.CustExtEdit, QStringLiteral(".xml"));
+    QCOMPARE(reasonShown(wizard.CustExtEdit), QString());
+    QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+    wizard.next();
+    QCOMPARE(wizard.currentExtensionList(), QStringLiteral("res,xml"));
 }
 
 void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
@@ -119,17 +167,25 @@ void TestExtensionsAndSummary::summaryOnLeavingExtensionsPage() {
     QVERIFY(wizard.button(QWizard::FinishButton)->isEnabled());
 }
 
-// An empty personality is the converter's empty default; no extension
-// means every file.
+// An empty personality is the converter's empty default, a personality of
+// blanks too; no extension means every file; an empty installation folder
+// is one the converter does not know.
 void TestExtensionsAndSummary::emptyValuesSayWhatTheyStandFor() {
     ScratchDirectory dir;
     TessalyWizard wizard;
     reachExtensionsPage(wizard, dir);
+    wizard.AnalPersonEdit->setText(QStringLiteral("   "));
     wizard.next();
     QVERIFY(wizard.DetailsText->toPlainText().endsWith(
         QStringLiteral("Message Personality:\nempty default\n\nTamplate Analyser "
                        "Personality:\nempty default\n\nCompiler Personality:\nempty "
                        "default\n\nFile Extensions:\nall files\n")));
+    QVERIFY(!wizard.currentArguments().contains(QStringLiteral("-ap")));
+
+    const ConverterFields unknown{"p.mcp", "out", "", "n", "", "", "", ""};
+    QVERIFY(tessaly::wizard::buildSummary(unknown).startsWith(
+        QStringLiteral("Code Warrior Install Location:\nunknown (references below it are not "
+                       "found)\n\nCode Warrior Project:\np.mcp\n\n")));
 }
 
 void TestExtensionsAndSummary::onlyLeavingExtensionsPageBuildsTheSummary() {

@@ -30,20 +30,25 @@ QString pathOfKind(const ScratchDirectory& dir, const QString& kind, const QStri
     if (kind == QLatin1String("missing")) {
         return dir.filePath(name + QStringLiteral("-missing"));
     }
-    return QString();
+    return kind == QLatin1String("blanks") ? QStringLiteral("   ") : QString();
+}
+
+// A field of blanks counts as an empty one.
+bool empty(const QString& kind) {
+    return kind.isEmpty() || kind == QLatin1String("blanks");
 }
 
 // Black when the path is of the kind the field asks for, red otherwise.
 QColor colourFor(const QString& kind, const QString& wanted) {
-    return kind == wanted ? kBlack : kRed;
+    return kind == wanted || (empty(kind) && wanted.isEmpty()) ? kBlack : kRed;
 }
 
 // What a field asking for `wanted` says about a path of that kind.
 QString reasonFor(const QString& kind, const QString& wanted) {
-    if (kind == wanted) {
+    if (kind == wanted || (empty(kind) && wanted.isEmpty())) {
         return QString();
     }
-    if (kind.isEmpty()) {
+    if (empty(kind)) {
         return wanted == QLatin1String("file") ? "A file is needed" : "A folder is needed";
     }
     if (kind == QLatin1String("missing")) {
@@ -66,6 +71,8 @@ class TestPageChecks : public QObject {
     void nameIsANameNotAPath();
     void nameRules_data();
     void nameRules();
+    void installationRules_data();
+    void installationRules();
     void otherEntriesAreNeitherFileNorFolder();
     void reasonFollowsTheFieldsEdge();
     void page0NameTypedAndDeleted();
@@ -89,6 +96,9 @@ void TestPageChecks::page0_data() {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("next");
+    // On POSIX, where most users have no CodeWarrior, tesscli takes an empty
+    // installation folder as an unknown one; Windows asks its registry.
+    const bool posix = tessaly::systemPlatform().pathStyle() == PathStyle::Posix;
     // clang-format off
     QTest::newRow("all exist, named")        << "folder"  << "file"    << "folder"  << "p" << true;
     QTest::newRow("file and folder swapped") << "file"    << "folder"  << "file"    << "p" << false;
@@ -99,7 +109,10 @@ void TestPageChecks::page0_data() {
     QTest::newRow("install missing")         << "missing" << "file"    << "folder"  << "p" << false;
     QTest::newRow("project missing")         << "folder"  << "missing" << "folder"  << "p" << false;
     QTest::newRow("destination missing")     << "folder"  << "file"    << "missing" << "p" << false;
-    QTest::newRow("install empty")           << ""        << "file"    << "folder"  << "p" << false;
+    QTest::newRow("install empty")           << ""        << "file"    << "folder"  << "p" << posix;
+    QTest::newRow("install blanks")          << "blanks"  << "file"    << "folder"  << "p" << posix;
+    QTest::newRow("export blanks")           << "folder"  << "blanks"  << "folder"  << "p" << false;
+    QTest::newRow("destination blanks")      << "folder"  << "file"    << "blanks"  << "p" << false;
     QTest::newRow("all missing")             << "missing" << "missing" << "missing" << "p" << false;
     // clang-format on
 }
@@ -117,10 +130,13 @@ void TestPageChecks::page0() {
     wizard.VexaProjectEdit->setText(pathOfKind(dir, destination, QStringLiteral("dest")));
     wizard.VexaNameEdit->setText(name);
 
-    QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install, "folder"));
+    // Left empty, the installation folder is an unknown one where it may be.
+    const bool mayBeUnknown = tessaly::systemPlatform().pathStyle() == PathStyle::Posix;
+    const QString installWanted = empty(install) && mayBeUnknown ? "" : "folder";
+    QCOMPARE(textColour(wizard.CWInstallDirEdit), colourFor(install, installWanted));
     QCOMPARE(textColour(wizard.CWProjectEdit), colourFor(project, "file"));
     QCOMPARE(textColour(wizard.VexaProjectEdit), colourFor(destination, "folder"));
-    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), reasonFor(install, "folder"));
+    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), reasonFor(install, installWanted));
     QCOMPARE(reasonShown(wizard.CWProjectEdit), reasonFor(project, "file"));
     QCOMPARE(reasonShown(wizard.VexaProjectEdit), reasonFor(destination, "folder"));
     QCOMPARE(reasonShown(wizard.VexaNameEdit),
@@ -129,12 +145,16 @@ void TestPageChecks::page0() {
     QCOMPARE(wizard.Page0->isComplete(), next);
 }
 
-// A new wizard says what each empty field of the first page needs; the
-// second page, all optional, says nothing.
+// A new wizard says what each empty field of the first page needs (the
+// installation folder only where it cannot be unknown); the second page,
+// all optional, says nothing.
 void TestPageChecks::fieldsSayWhyAtOnce() {
     ScratchDirectory dir;
     TessalyWizard wizard;
-    QCOMPARE(reasonShown(wizard.CWInstallDirEdit), QStringLiteral("A folder is needed"));
+    QCOMPARE(reasonShown(wizard.CWInstallDirEdit),
+             tessaly::systemPlatform().pathStyle() == PathStyle::Posix
+                 ? QString()
+                 : QStringLiteral("A folder is needed"));
     QCOMPARE(reasonShown(wizard.CWProjectEdit), QStringLiteral("A file is needed"));
     QCOMPARE(reasonShown(wizard.VexaProjectEdit), QStringLiteral("A folder is needed"));
     QCOMPARE(reasonShown(wizard.VexaNameEdit), QStringLiteral("A name is needed"));
@@ -152,28 +172,49 @@ void TestPageChecks::fieldsSayWhyAtOnce() {
 void TestPageChecks::nameIsANameNotAPath_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("used");  // what -pn passes, when accepted
     // The platform's separators, "\\" only on Windows.
     const QString separators = tessaly::systemPlatform().pathStyle() == PathStyle::Windows
                                    ? QStringLiteral("A name cannot contain / or \\")
                                    : QStringLiteral("A name cannot contain /");
+    const QString blankEnd = QStringLiteral("A name cannot start or end with a blank");
+    // <name>.prj may be 255 characters long.
+    const QString longest(251, QLatin1Char('n'));
     // clang-format off
-    QTest::newRow("a name")             << "Demo"          << "";
-    QTest::newRow("blanks and accents") << " D\u00e9 mo "  << "";
-    QTest::newRow("a dot")              << "Demo.v2"       << "";
-    QTest::newRow("empty")              << ""              << "A name is needed";
-    QTest::newRow("blanks")             << "   "           << "A name is needed";
-    QTest::newRow("up and out")         << "../escape"     << separators;
-    QTest::newRow("a folder")           << "sub/Demo"      << separators;
-    QTest::newRow("absolute")           << "/tmp/Demo"     << separators;
-    QTest::newRow("dot dot")            << ".."            << "A name cannot contain ..";
-    QTest::newRow("dot dot inside")     << "a..b"          << "A name cannot contain ..";
+    QTest::newRow("a name")             << "Demo"          << ""                     << "Demo";
+    QTest::newRow("blanks and accents") << "D\u00e9 mo"    << ""                     << "D\u00e9 mo";
+    QTest::newRow("a dot")              << "Demo.v2"       << ""                     << "Demo.v2";
+    QTest::newRow("dot dot inside")     << "a..b"          << ""                     << "a..b";
+    QTest::newRow("dots after")         << "x..."          << ""                     << "x...";
+    QTest::newRow(".prj dropped")       << "demo.prj"      << ""                     << "demo";
+    QTest::newRow(".PRJ dropped")       << "demo.PRJ"      << ""                     << "demo";
+    QTest::newRow("once")               << "demo.prj.prj"  << ""                     << "demo.prj";
+    QTest::newRow("the longest")        << longest         << ""                     << longest;
+    QTest::newRow("and .prj")           << longest + ".prj" << ""                    << longest;
+    QTest::newRow("empty")              << ""              << "A name is needed"     << "";
+    QTest::newRow("blanks")             << "   "           << "A name is needed"     << "";
+    QTest::newRow(".prj alone")         << ".prj"          << "A name is needed"     << "";
+    QTest::newRow("up and out")         << "../escape"     << separators             << "";
+    QTest::newRow("a folder")           << "sub/Demo"      << separators             << "";
+    QTest::newRow("absolute")           << "/tmp/Demo"     << separators             << "";
+    QTest::newRow("dot")                << "."             << "A name cannot be only dots" << "";
+    QTest::newRow("dot dot")            << ".."            << "A name cannot be only dots" << "";
+    QTest::newRow("dot .prj")           << "..prj"         << "A name cannot be only dots" << "";
+    QTest::newRow("blanks around")      << " demo "        << blankEnd               << "";
+    QTest::newRow("leading blank")      << " demo"         << blankEnd               << "";
+    QTest::newRow("trailing tab")       << "demo\t"        << blankEnd               << "";
+    QTest::newRow("blank before .prj")  << "demo .prj"     << blankEnd               << "";
+    QTest::newRow("one too long")       << longest + "n"   << "The name is too long" << "";
+    QTest::newRow("300 characters")     << QString(300, 'x') << "The name is too long" << "";
     // clang-format on
 }
 
-// A name that is not one is red, says why, and holds Next back.
+// A name that is not one is red, says why, and holds Next back; one that
+// is, is passed without a .prj of its own, which tesscli appends.
 void TestPageChecks::nameIsANameNotAPath() {
     QFETCH(QString, name);
     QFETCH(QString, reason);
+    QFETCH(QString, used);
     ScratchDirectory dir;
     TessalyWizard wizard;
     wizard.CWInstallDirEdit->setText(dir.makeFolder(QStringLiteral("cw")));
@@ -186,34 +227,66 @@ void TestPageChecks::nameIsANameNotAPath() {
         QCOMPARE(textColour(wizard.VexaNameEdit), reason.isEmpty() ? kBlack : kRed);
     }
     QCOMPARE(wizard.VexaNameEdit->text(), name);  // kept as typed
+    if (reason.isEmpty()) {
+        const QStringList arguments = wizard.currentArguments();
+        QCOMPARE(arguments.value(arguments.indexOf(QStringLiteral("-pn")) + 1), used);
+    }
 }
 
 void TestPageChecks::nameRules_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<FieldProblem>("posix");
     QTest::addColumn<FieldProblem>("windows");
+    // 126 two-byte characters: 256 bytes with .prj in UTF-8, 130 UTF-16 units.
+    const QString accents(126, QChar(0x00e9));
     // clang-format off
     QTest::newRow("name")      << "Demo"      << FieldProblem::None    << FieldProblem::None;
     QTest::newRow("tab")       << "\t"        << FieldProblem::NoName  << FieldProblem::NoName;
     QTest::newRow("slash")     << "a/b"       << FieldProblem::NameWithSeparator
                                               << FieldProblem::NameWithSeparator;
-    QTest::newRow("backslash") << "..\\x"     << FieldProblem::NameWithDots
+    QTest::newRow("backslash") << "..\\x"     << FieldProblem::None
                                               << FieldProblem::NameWithSeparator;
     QTest::newRow("a\\b")      << "a\\b"      << FieldProblem::None
                                               << FieldProblem::NameWithSeparator;
-    QTest::newRow("dots")      << "x..."      << FieldProblem::NameWithDots
-                                              << FieldProblem::NameWithDots;
-    QTest::newRow("one dot")   << "."         << FieldProblem::None    << FieldProblem::None;
+    QTest::newRow("dots")      << "x..."      << FieldProblem::None    << FieldProblem::None;
+    QTest::newRow("one dot")   << "."         << FieldProblem::NameOnlyDots
+                                              << FieldProblem::NameOnlyDots;
+    QTest::newRow("blank end") << "x "        << FieldProblem::NameWithBlankEnd
+                                              << FieldProblem::NameWithBlankEnd;
+    QTest::newRow("accents")   << accents     << FieldProblem::NameTooLong << FieldProblem::None;
     // clang-format on
 }
 
-// The separators refused are the platform's.
+// The separators refused are the platform's, and so is the way a file
+// name's length is counted.
 void TestPageChecks::nameRules() {
     QFETCH(QString, name);
     QFETCH(FieldProblem, posix);
     QFETCH(FieldProblem, windows);
     QCOMPARE(tessaly::wizard::nameProblem(name, PathStyle::Posix), posix);
     QCOMPARE(tessaly::wizard::nameProblem(name, PathStyle::Windows), windows);
+}
+
+void TestPageChecks::installationRules_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<FieldProblem>("posix");
+    QTest::addColumn<FieldProblem>("windows");
+    // clang-format off
+    QTest::newRow("empty")   << ""          << FieldProblem::None << FieldProblem::NoPath;
+    QTest::newRow("blanks")  << "  "        << FieldProblem::None << FieldProblem::NoPath;
+    QTest::newRow("missing") << "/nowhere/cw" << FieldProblem::NoSuchFolder
+                                            << FieldProblem::NoSuchFolder;
+    // clang-format on
+}
+
+// An empty installation folder is an unknown one on POSIX; a folder that
+// is typed must exist everywhere.
+void TestPageChecks::installationRules() {
+    QFETCH(QString, path);
+    QFETCH(FieldProblem, posix);
+    QFETCH(FieldProblem, windows);
+    QCOMPARE(tessaly::wizard::installationProblem(path, PathStyle::Posix), posix);
+    QCOMPARE(tessaly::wizard::installationProblem(path, PathStyle::Windows), windows);
 }
 
 // A device is neither the file nor the folder a field asks for. Windows
@@ -415,6 +488,11 @@ void TestPageChecks::page1_data() {
         << "file" << "file" << "file" << true;
     QTest::newRow("a folder is no personality")
         << "folder" << "" << "file" << false;
+    // A personality of blanks is the default one, as an empty one is.
+    QTest::newRow("blanks")
+        << "blanks" << "blanks" << "blanks" << true;
+    QTest::newRow("blanks and a missing one")
+        << "blanks" << "" << "missing" << false;
     // clang-format on
 }
 
@@ -431,17 +509,13 @@ void TestPageChecks::page1() {
     wizard.MsgPersonEdit->setText(pathOfKind(dir, message, QStringLiteral("m")));
 
     // An empty personality is the default one: black, nothing to say.
-    QCOMPARE(textColour(wizard.MsgPersonEdit), colourFor(message, message.isEmpty() ? "" : "file"));
-    QCOMPARE(textColour(wizard.AnalPersonEdit),
-             colourFor(analyser, analyser.isEmpty() ? "" : "file"));
-    QCOMPARE(textColour(wizard.CmpPersonEdit),
-             colourFor(compiler, compiler.isEmpty() ? "" : "file"));
-    QCOMPARE(reasonShown(wizard.MsgPersonEdit),
-             reasonFor(message, message.isEmpty() ? "" : "file"));
+    QCOMPARE(textColour(wizard.MsgPersonEdit), colourFor(message, empty(message) ? "" : "file"));
+    QCOMPARE(textColour(wizard.AnalPersonEdit), colourFor(analyser, empty(analyser) ? "" : "file"));
+    QCOMPARE(textColour(wizard.CmpPersonEdit), colourFor(compiler, empty(compiler) ? "" : "file"));
+    QCOMPARE(reasonShown(wizard.MsgPersonEdit), reasonFor(message, empty(message) ? "" : "file"));
     QCOMPARE(reasonShown(wizard.AnalPersonEdit),
-             reasonFor(analyser, analyser.isEmpty() ? "" : "file"));
-    QCOMPARE(reasonShown(wizard.CmpPersonEdit),
-             reasonFor(compiler, compiler.isEmpty() ? "" : "file"));
+             reasonFor(analyser, empty(analyser) ? "" : "file"));
+    QCOMPARE(reasonShown(wizard.CmpPersonEdit), reasonFor(compiler, empty(compiler) ? "" : "file"));
     QCOMPARE(wizard.Page1->isComplete(), next);
 
     // The real Next button of page 1 follows.
@@ -484,7 +558,7 @@ void TestPageChecks::blankNameDoesNotCount_data() {
     QTest::newRow("blanks") << "   " << false;
     QTest::newRow("tab") << "\t" << false;
     QTest::newRow("one character") << "a" << true;
-    QTest::newRow("blanks around a name") << " a " << true;
+    QTest::newRow("blanks around a name") << " a " << false;
 }
 
 void TestPageChecks::blankNameDoesNotCount() {

@@ -43,6 +43,7 @@ class RegistryOnlyPlatform : public tessaly::Platform {
     bool isFileSystemRoot(const std::string&) override { return false; }
     std::string folderNameKey(const std::string& name) override { return name; }
     std::size_t maxPathLength() const override { return 4095; }
+    bool tellsLetterCaseApart() const override { return true; }
     tessaly::EntryKind entryKind(const std::string&) override {
         return tessaly::EntryKind::Missing;
     }

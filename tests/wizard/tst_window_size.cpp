@@ -1,10 +1,13 @@
 // The window's size: never smaller than a whole page; when enlarged, the
 // fields, the description boxes and the log take the extra room and the
 // banners and lines follow the edges; back at the default size every widget
-// stands where the form puts it. Also run with QT_SCALE_FACTOR=2.
+// stands where the form puts it. At every scaling the line above the
+// buttons is drawn and no description breaks a name. Also run with
+// QT_SCALE_FACTOR=1.5 and 2.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextLayout>
 #include <QtTest>
 
 #include "tessaly_wizard.h"
@@ -55,6 +58,8 @@ class TestWindowSize : public QObject {
     void enlargedPagesGiveTheRoomToFieldsAndLog();
     void everyWidgetStaysInsideItsParent();
     void defaultSizeKeepsTheFormsGeometry();
+    void lineAboveTheButtonsIsDrawn();
+    void descriptionsKeepNamesOnOneLine();
 };
 
 void TestWindowSize::initTestCase() {
@@ -106,7 +111,7 @@ void TestWindowSize::enlargedPagesGiveTheRoomToFieldsAndLog_data() {
         {0, "CWInstallDirEdit", {95, 20, 300, 25}, {0, 0, w, 0}},
         {0, "CWInstallBrowseBtn", {410, 20, 75, 25}, {w, 0, 0, 0}},
         {0, "CWProjectEdit", {95, 55, 300, 25}, {0, 0, w, 0}},
-        {0, "CWProjectBrowseBtn", {410, 50, 75, 25}, {w, 0, 0, 0}},
+        {0, "CWProjectBrowseBtn", {410, 55, 75, 25}, {w, 0, 0, 0}},
         {0, "groupBox2", {20, 260, 500, 87}, {0, 0, w, 0}},
         {0, "VexaProjectEdit", {95, 20, 300, 25}, {0, 0, w, 0}},
         {0, "VexaProjectBrowseBtn", {410, 20, 75, 25}, {w, 0, 0, 0}},
@@ -186,6 +191,58 @@ void TestWindowSize::defaultSizeKeepsTheFormsGeometry() {
     shown.showPage(3, QSize(1, 1));
     QCOMPARE(shown.wizard.currentPage()->size(), kPageSize);
     QCOMPARE(shown.widget(QStringLiteral("DetailsText"))->geometry(), QRect(15, 40, 505, 310));
+}
+
+// Between the page's last row (the bottom banner) and the buttons a row of
+// the screen's pixels is grey across the page's width, on every page.
+void TestWindowSize::lineAboveTheButtonsIsDrawn() {
+    ShownWizard shown;
+    for (int page = 0; page < 4; ++page) {
+        shown.showPage(page, shown.defaultSize);
+        const QImage image = shown.wizard.grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        const QWidget* current = shown.wizard.currentPage();
+        const QRect pageRect(current->mapTo(&shown.wizard, QPoint()), current->size());
+        const int top = qCeil((pageRect.bottom() + 1) * ratio);
+        const int bottom =
+            qFloor(shown.wizard.button(QWizard::CancelButton)->geometry().top() * ratio);
+        const QRgb background = image.pixel(qRound(pageRect.center().x() * ratio), top);
+        bool found = false;
+        for (int y = top; y < bottom && !found; ++y) {
+            int grey = 0;
+            for (int x = qCeil(pageRect.left() * ratio); x < qFloor(pageRect.right() * ratio);
+                 ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                grey += pixel != background && qGray(pixel) < qGray(background) ? 1 : 0;
+            }
+            found = grey > pageRect.width() * ratio * 0.9;
+        }
+        QVERIFY2(found,
+                 qPrintable(QStringLiteral("no line on page %1 at %2x").arg(page).arg(ratio)));
+    }
+}
+
+// A wrapped description may break its lines after a "/", and so would cut
+// "Vexa/Vexa++" in two.
+void TestWindowSize::descriptionsKeepNamesOnOneLine() {
+    ShownWizard shown;
+    for (const QLabel* label : shown.wizard.findChildren<QLabel*>()) {
+        if (!label->wordWrap()) {
+            continue;
+        }
+        QTextLayout layout(label->text(), label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label->contentsRect().width());
+            const QString text = label->text().mid(line.textStart(), line.textLength());
+            QVERIFY2(!text.trimmed().endsWith(QLatin1String("Vexa/")),
+                     qPrintable(label->objectName() + QStringLiteral(": ") + text));
+        }
+        layout.endLayout();
+    }
 }
 
 QTEST_MAIN(TestWindowSize)

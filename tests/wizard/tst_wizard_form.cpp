@@ -33,6 +33,10 @@ class TestWizardForm : public QObject {
     void windowSizeAndCaption();
     void windowIconIsTheProgramIcon();
     void languageChangeReappliesTexts();
+    void browseButtonsStandBesideTheirFields_data();
+    void browseButtonsStandBesideTheirFields();
+    void installedTextsNameBothKindsOfProject_data();
+    void installedTextsNameBothKindsOfProject();
 };
 
 namespace {
@@ -42,9 +46,17 @@ QWidget* child(QWidget* root, const QString& name) {
 }
 
 // A text as shown: the mnemonic marker is not part of it (no text of the
-// form holds a literal ampersand).
+// form holds a literal ampersand), nor a word joiner, which only keeps a
+// line from breaking.
 QString shown(QString text) {
-    return text.remove(QLatin1Char('&'));
+    return text.remove(QLatin1Char('&')).remove(QChar(0x2060));
+}
+
+// The lines of a text file of the source tree.
+QStringList linesOf(const QString& file) {
+    QFile text(QStringLiteral(TESSALY_SOURCE_DIR "/") + file);
+    return text.open(QIODevice::ReadOnly) ? QString::fromUtf8(text.readAll()).split('\n')
+                                          : QStringList();
 }
 
 }  // namespace
@@ -67,7 +79,7 @@ void TestWizardForm::widgetGeometry_data() {
         {"CWInstallBrowseBtn", "groupBox1", {410, 20, 75, 25}},
         {"textLabel1_3", "groupBox1", {10, 56, 80, 20}},
         {"CWProjectEdit", "groupBox1", {95, 55, 300, 25}},
-        {"CWProjectBrowseBtn", "groupBox1", {410, 50, 75, 25}},
+        {"CWProjectBrowseBtn", "groupBox1", {410, 55, 75, 25}},
         {"groupBox2", "Page0", {20, 260, 500, 87}},
         {"textLabel1", "groupBox2", {10, 21, 40, 20}},
         {"VexaProjectEdit", "groupBox2", {95, 20, 300, 25}},
@@ -398,6 +410,57 @@ void TestWizardForm::languageChangeReappliesTexts() {
     QCOMPARE(wizard.windowTitle(), QStringLiteral("Tessaly " TESSALY_VERSION));
     QCOMPARE(wizard.cppCheck->text(), QStringLiteral("*.cpp"));
     QVERIFY(wizard.groupBox1_3->title().isNull());
+}
+
+void TestWizardForm::browseButtonsStandBesideTheirFields_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("installation") << "CWInstallBrowseBtn"
+                                  << "CWInstallDirEdit";
+    QTest::newRow("project") << "CWProjectBrowseBtn"
+                             << "CWProjectEdit";
+    QTest::newRow("destination") << "VexaProjectBrowseBtn"
+                                 << "VexaProjectEdit";
+    QTest::newRow("message") << "MsgBrowseBtn"
+                             << "MsgPersonEdit";
+    QTest::newRow("analyser") << "AnalBrowseBtn"
+                              << "AnalPersonEdit";
+    QTest::newRow("compiler") << "CmpBrowseBtn"
+                              << "CmpPersonEdit";
+}
+
+// Each Browse button stands level with its field, right of it.
+void TestWizardForm::browseButtonsStandBesideTheirFields() {
+    QFETCH(QString, button);
+    QFETCH(QString, edit);
+    ScratchDirectory dir;
+    TessalyWizard wizard;
+    const QWidget* b = child(&wizard, button);
+    const QWidget* e = child(&wizard, edit);
+    QVERIFY(b && e);
+    QCOMPARE(b->parentWidget(), e->parentWidget());
+    QCOMPARE(b->y(), e->y());
+    QCOMPARE(b->height(), e->height());
+    QVERIFY(b->x() > e->geometry().right());
+}
+
+void TestWizardForm::installedTextsNameBothKindsOfProject_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("desktop entry") << "src/wizard/tesswiz.desktop"
+                                   << "Comment=Convert a CodeWarrior project or its export into "
+                                      "a Vexa/Vexa++ analysis project";
+    QTest::newRow("manual page of tesscli")
+        << "docs/tesscli.1"
+        << "tesscli \\- convert a CodeWarrior project or its export into a Vexa/Vexa++ "
+           "analysis project";
+}
+
+// Binary projects are read too: the texts that describe the programs say so.
+void TestWizardForm::installedTextsNameBothKindsOfProject() {
+    QFETCH(QString, file);
+    QFETCH(QString, line);
+    QVERIFY2(linesOf(file).contains(line), qPrintable(file));
 }
 
 QTEST_MAIN(TestWizardForm)
