@@ -27,7 +27,7 @@ std::string_view appleSingleDataFork(std::string_view file) {
                                    container.u32(at + 8, "AppleSingle entry"), "data fork");
         }
     }
-    throwDamaged("the AppleSingle container holds no data fork");
+    throwDamaged(Damage::Container, "the AppleSingle container holds no data fork");
 }
 
 }  // namespace tessaly

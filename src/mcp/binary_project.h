@@ -87,6 +87,13 @@ struct BinaryProject {
     std::vector<GroupItem> groups;
     std::vector<UnreadPart> unread;
     std::size_t fileSize = 0;
+    // Bytes that a line-end conversion had turned from CR into LF and that
+    // were restored before reading; 0 for an intact file.
+    std::size_t restoredBytes = 0;
+    // Bytes it may have changed that stay undecided in parts that only the
+    // export shows (the link order, say): the conversion does not use them,
+    // but an export written on its own would show them as they read.
+    std::size_t unrestoredForExport = 0;
 };
 
 // The access path that a file stored by path lies on, among those of the
@@ -95,9 +102,11 @@ struct BinaryProject {
 const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file);
 
 // Reads a binary project file (starting with "cool" or "looc"); throws
-// DamagedProjectError when a structural check fails. What is read refers to
-// `file`, so a temporary is refused.
-BinaryProject readBinaryProject(const std::string& file);
+// DamagedProjectError when a structural check fails. A file whose CR bytes
+// a line-end conversion turned into LF is restored in place where the
+// format decides every byte the reader uses, and refused otherwise. What is
+// read refers to `file`, so a temporary is refused.
+BinaryProject readBinaryProject(std::string& file);
 BinaryProject readBinaryProject(std::string&& file) = delete;
 
 }  // namespace tessaly

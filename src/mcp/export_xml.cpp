@@ -238,8 +238,8 @@ class ExportWriter::Text {
     void end() {
         text_ += '\n';
         if (written_ + text_.size() > limit_) {
-            throwDamaged("its export would pass " + std::to_string(kMaxGrowth) +
-                         " times the size of the file");
+            throwDamaged(Damage::Growth, "its export would pass " + std::to_string(kMaxGrowth) +
+                                             " times the size of the file");
         }
     }
     void tagged(std::string_view tag, std::string_view value) {

@@ -1,11 +1,17 @@
 // The smaller panels: "C/C++ Preprocessor" (the prefix text, from +0x16,
-// ended by a NUL, with the Mac OS IDE's CR line ends), "Debugger Runtime"
-// (versions 2 and 3: a 16-bit count at +0x02, the variables from +0x410,
-// each ended by a NUL), "Source Trees" (a 16-bit count at +0x02; no file
-// seen so far defines a tree, so their layout is not known) and the panels
-// of the compilers for microcontrollers (version 0x0101: +0x04 u32 the
-// offset of the command line, 0x28 in every file seen, +0x18 u32 its length
-// with its NUL; the text, then 8 bytes).
+// ended by a NUL, with the IDE's line ends), "Debugger Runtime" (versions 2
+// and 3: a 16-bit count at +0x02, the variables from +0x410, each ended by
+// a NUL), "Source Trees" (a 16-bit count at +0x02; no file seen so far
+// defines a tree, so their layout is not known) and the panels of the
+// compilers for microcontrollers (version 0x0101: +0x04 u32 the offset of
+// the command line, 0x28 in every file seen, +0x18 u32 its length with its
+// NUL; the text, then 8 bytes).
+// Their constraints, against a line-end conversion: the prefix text ends
+// inside its record; the runtime panel is version 1, 2 or 3, of 1,040 or
+// 1,296 bytes, and its count of variables is that of the texts before the
+// first empty one (a variable is never empty); the source trees panel is
+// version 2; a command line's panel is version 0x0101, and the text starts
+// inside the record, its length with its NUL at +0x18.
 #include <string>
 
 #include "mcp/panel_readers.h"
@@ -33,7 +39,52 @@ std::string withLfLineEnds(std::string_view text) {
     return result;
 }
 
+bool isRuntimeVersion(std::uint32_t version) {
+    return version >= 1 && version <= 3;
+}
+
+// Whether `count` variables are followed by an empty text or the record's end.
+bool isVariableCount(const ByteView& panel, std::uint32_t count) {
+    std::size_t at = kVariablesAt;
+    for (std::uint32_t i = 0; i <= count; ++i) {
+        if (at >= panel.size()) {
+            return i == count;
+        }
+        const std::string_view text = panel.probe().cText(at, panel.size() - at, "variable");
+        if (text.empty() != (i == count)) {
+            return false;
+        }
+        at += text.size() + 1;
+    }
+    return true;
+}
+
+bool isCommandLineVersion(std::uint32_t version) {
+    return version == kCommandLineVersion;
+}
+
 }  // namespace
+
+bool mayBePreprocessorPanel(const ByteView& record) {
+    return record.size() > kPrefixTextAt &&
+           record.bytes(kPrefixTextAt, record.size() - kPrefixTextAt, "prefix text").find('\0') !=
+               std::string_view::npos;
+}
+
+bool mayBeRuntimePanel(const ByteView& record) {
+    return (record.size() == 1040 || record.size() == 1296) &&
+           record.allows(0, 2, isRuntimeVersion);
+}
+
+bool mayBeCommandLinePanel(const ByteView& record) {
+    return record.allows(0, 2, isCommandLineVersion) &&
+           record.allows(kCommandLineOffsetAt, 4,
+                         [&](std::uint32_t at) { return at < record.size(); });
+}
+
+bool mayBeSourceTreesPanel(const ByteView& record) {
+    return record.allows(0, 2, [](std::uint32_t version) { return version == 2; });
+}
 
 std::string readPreprocessorPanel(const ByteView& panel) {
     panel.bytes(kPrefixTextAt, 0, "prefix text");  // where the text starts lies in the record
@@ -42,8 +93,10 @@ std::string readPreprocessorPanel(const ByteView& panel) {
 
 std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
                                                std::vector<std::string>& unread) {
-    const std::uint16_t version = panel.u16(0, "panel version");
-    const std::size_t count = panel.u16(2, "environment variable count");
+    const std::uint16_t version = panel.u16(0, "panel version", isRuntimeVersion);
+    const std::size_t count = panel.u16(2, "environment variable count", [&](std::uint32_t count) {
+        return isVariableCount(panel, count);
+    });
     std::vector<std::string_view> variables;
     if (count == 0) {
         return variables;
@@ -69,13 +122,14 @@ std::vector<std::string_view> readRuntimePanel(const ByteView& panel,
 
 std::string_view readCommandLinePanel(const ByteView& panel, std::string_view name,
                                       std::vector<std::string>& unread) {
-    const std::uint16_t version = panel.u16(0, "panel version");
+    const std::uint16_t version = panel.u16(0, "panel version", isCommandLineVersion);
     if (version != kCommandLineVersion) {
         unread.push_back("the command line of " + std::string(name) + " version " +
                          std::to_string(version));
         return {};
     }
-    const std::size_t at = panel.u32(kCommandLineOffsetAt, "command line offset");
+    const std::size_t at = panel.u32(kCommandLineOffsetAt, "command line offset",
+                                     [&](std::uint32_t at) { return at < panel.size(); });
     const std::size_t room = at < panel.size() ? panel.size() - at : 0;
     const std::string_view text = panel.cText(at, room, "command line");
     if (text.size() == room) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mcp/access_path_folders.h"
 #include "mcp/binary_project.h"
 #include "mcp/byte_view.h"
 #include "mcp/string_table.h"
@@ -14,7 +15,8 @@ namespace tessaly {
 
 // "Access Paths": the user and system access paths.
 BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable& names,
-                                       std::vector<std::string>& unread);
+                                       std::vector<std::string>& unread,
+                                       AccessPathFolders& folders);
 // "C/C++ Compiler": the front end's settings, named and valued as the
 // export names them.
 std::vector<BinarySetting> readCompilerPanel(const ByteView& panel,
@@ -35,5 +37,15 @@ std::string_view readCommandLinePanel(const ByteView& panel, std::string_view na
                                       std::vector<std::string>& unread);
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
+
+// Whether a chunk's bytes may be the record of that panel, as far as the
+// panel's constraints tell: for placing a chunk and naming a record that a
+// line-end conversion left open. They decide nothing.
+bool mayBeAccessPathsPanel(const ByteView& record);
+bool mayBeCompilerPanel(const ByteView& record);
+bool mayBePreprocessorPanel(const ByteView& record);
+bool mayBeRuntimePanel(const ByteView& record);
+bool mayBeSourceTreesPanel(const ByteView& record);
+bool mayBeCommandLinePanel(const ByteView& record);
 
 }  // namespace tessaly

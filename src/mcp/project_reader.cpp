@@ -3,25 +3,39 @@
 //     target's number, the id of its "mtpi", "mtpl", "mtlo" and "mstp");
 //   "moti" 0: u32 count, 5-byte entries (u8 kind, 0 a target; u32 name), the
 //     target order; older files have none and keep the target list's order;
-//   "mtpi"/"mtpl": u32 count / 40-byte file entries (+0x00 u32 reference,
-//     +0x04 u32 name, +0x08 u8 path type, +0x09 u8 path format, +0x0C u32
-//     the id of the access path a file stored by path lies on, +0x12 u8
-//     kind, +0x1C u32 flags); "mtlo": the link order, u32 references;
+//   "mtpi"/"mtpl": u32 count, u32 capacity / 40-byte file entries (+0x00
+//     u32 reference, +0x04 u32 name, +0x08 u8 path type, +0x09 u8 path
+//     format, +0x0C u32 the id of the access path a file stored by path
+//     lies on, +0x12 u8 kind, +0x1C u32 flags); "mtlo": the link order, u32
+//     references;
 //   "mstp": u32 count, 6-byte entries whose first byte is a target number;
-//   "PLst" named "Project File List": u16 1, u32 group count, then the group
-//     tree in pre-order: a group is "ROOT" or "GRUP", u32 0, u32 id, u8 name
-//     length, the name, u32 child count, the children; a file is "FILE",
-//     u32 reference;
+//   "PLst" named "Project File List": the group tree (group_tree.h);
 //   "pref": a settings panel, named "<target>:<panel>" in string table 0.
 // Names are string numbers of table 1000, group names excepted.
+// Their constraints, against a line-end conversion: a list chunk is its
+// count of entries long (the target list, target order, subtarget list; a
+// file list holds the capacity that "mtpi" gives, and a link order one
+// reference per file, or none); target numbers grow along the target list;
+// a target's name has panels of its own; a file's name is no other file's
+// of its target; references grow along a file list, their top byte the
+// target's number; path types are 1 or 2, formats 1 to 3, kinds 0 to 4,
+// flags bits 0 and 2; a target order and a subtarget list name targets of
+// the list. Chunks found by name are named_chunks.h's, the pairing of file
+// references file_references.h's.
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "mcp/binary_project.h"
 #include "mcp/container.h"
+#include "mcp/file_references.h"
+#include "mcp/group_tree.h"
+#include "mcp/named_chunks.h"
 #include "mcp/panel_readers.h"
+#include "mcp/restoration.h"
 #include "mcp/string_table.h"
 
 namespace tessaly {
@@ -34,93 +48,219 @@ constexpr std::size_t kTargetEntrySize = 0x218;
 constexpr std::size_t kFileEntrySize = 40;
 constexpr std::size_t kOrderEntrySize = 5;
 constexpr std::size_t kSubTargetEntrySize = 6;
+constexpr std::size_t kFileCountsSize = 16;  // "mtpi"
+
+// A list chunk of `count` entries of `entrySize` bytes after the count.
+bool holdsEntries(std::size_t size, std::uint64_t count, std::size_t entrySize) {
+    return 4 + count * entrySize == size;
+}
+
+ChunkFits countedList(std::size_t entrySize) {
+    return [entrySize](const ByteView& chunk) {
+        return chunk.allows(0, 4, [&](std::uint32_t count) {
+            return holdsEntries(chunk.size(), count, entrySize);
+        });
+    };
+}
 
 // A list chunk: a u32 count, then `count` entries of `entrySize` bytes.
 ByteView countedEntries(const ByteView& chunk, std::size_t entrySize, const char* what) {
-    const std::uint64_t count = chunk.u32(0, what);
+    const std::uint64_t count = chunk.u32(
+        0, what, [&](std::uint32_t count) { return holdsEntries(chunk.size(), count, entrySize); });
     return chunk.part(4, count * entrySize, what, what);
 }
 
 class Reader {
   public:
-    explicit Reader(std::string_view file)
+    Reader(std::string_view file, Restoration* restoration)
         : fileSize_(file.size()),
-          container_(file),
+          container_(file, restoration),
           names_(container_, kTargetTable),
-          panelNames_(container_, kPanelTable) {
-        indexPanels();
-    }
+          panelNames_(container_, kPanelTable),
+          named_(container_, panelNames_, restoration) {}
 
     BinaryProject read() {
         readTargets();
         readTargetOrder();
         readGroups();
+        references_.decide();
         tellUnnamedGroupFiles();
         project_.fileSize = fileSize_;
         return std::move(project_);
     }
 
   private:
-    void indexPanels() {
-        for (const Chunk& chunk : container_.chunks()) {
-            if (chunk.type == fourCc("pref")) {
-                if (const std::string_view* name = panelNames_.find(chunk.name)) {
-                    panels_.emplace(std::string(*name), &chunk.data);
-                }
+    // The record of a panel of the target; null when the file holds none.
+    const ByteView* panel(std::string_view target, std::string_view name) {
+        for (const RecordKind& kind : kPanelRecords) {
+            if (kind.name == name) {
+                const Chunk* chunk = named_.find(std::string(target) + ":" + std::string(name));
+                return chunk == nullptr ? nullptr : &container_.data(*chunk, kind.mayBe);
             }
         }
+        return nullptr;
     }
 
-    const ByteView* panel(std::string_view target, const char* name) const {
-        const auto it = panels_.find(std::string(target) + ":" + name);
-        return it == panels_.end() ? nullptr : it->second;
-    }
-
+    // The targets' numbers first: they say which chunks are theirs.
     void readTargets() {
         const Chunk* list = container_.find(fourCc("mtgl"), kTargetTable);
         if (list == nullptr) {
-            throwDamaged("the target list is missing");
+            throwDamaged(Damage::Missing, "the target list is missing");
         }
-        const ByteView entries = countedEntries(list->data, kTargetEntrySize, "target list");
+        const ByteView entries = countedEntries(
+            container_.data(*list, countedList(kTargetEntrySize)), kTargetEntrySize, "target list");
+        std::int64_t previous = -1;
         for (std::size_t at = 0; at < entries.size(); at += kTargetEntrySize) {
-            BinaryTarget target;
-            target.name = names_.text(entries.u32(at, "target entry"), "target");
-            const std::uint8_t number = entries.u8(at + 4, "target entry");
-            targetNames_.emplace(number, target.name);
-            readFiles(target, number);
-            readSettings(target);
-            project_.targets.push_back(std::move(target));
+            const std::size_t next = at + kTargetEntrySize + 4;
+            const std::uint8_t number =
+                entries.u8(at + 4, "target entry", [&](std::uint32_t number) {
+                    return number > previous &&
+                           (next >= entries.size() || number < entries.values(next, 1).back());
+                });
+            previous = number;
             numbers_.push_back(number);
+        }
+        const std::set<std::uint32_t> numbers(numbers_.begin(), numbers_.end());
+        for (const std::uint32_t type :
+             {fourCc("mtpi"), fourCc("mtpl"), fourCc("mtlo"), fourCc("mstp")}) {
+            container_.settleIds(type, numbers);
+        }
+        for (std::size_t i = 0; i < numbers_.size(); ++i) {
+            const std::size_t at = i * kTargetEntrySize;
+            BinaryTarget target;
+            target.name =
+                names_.text(entries.u32(at, "target entry",
+                                        [&](std::uint32_t name) { return hasPanels(name); }),
+                            "target");
+            targetNames_.emplace(numbers_[i], target.name);
+            targetNameNumbers_.insert(entries.values(at, 4).front());
+            readFiles(target, numbers_[i]);
+            readSettings(target);
+            folders_.decide();
+            project_.targets.push_back(std::move(target));
         }
         for (std::size_t i = 0; i < numbers_.size(); ++i) {
             readSubTargets(project_.targets[i], numbers_[i]);
         }
     }
 
+    // Every target has its Access Paths panel.
+    bool hasPanels(std::uint32_t name) const {
+        const std::string_view* text = names_.peek(name);
+        if (text == nullptr) {
+            return false;
+        }
+        return named_.mayExist(std::string(*text) + ":Access Paths");
+    }
+
+    // The link order holds a reference for each file of the list, or none.
     void readFiles(BinaryTarget& target, std::uint8_t number) {
         const Chunk* info = container_.find(fourCc("mtpi"), number);
         const Chunk* list = container_.find(fourCc("mtpl"), number);
-        if (info != nullptr && list != nullptr) {
-            const std::uint64_t count = info->data.u32(0, "file count");
+        const Chunk* order = container_.find(fourCc("mtlo"), number);
+        const ByteView* counts =
+            info == nullptr ? nullptr : &container_.data(*info, [](const ByteView& chunk) {
+                return chunk.size() == kFileCountsSize;
+            });
+        const ByteView* links =
+            order == nullptr ? nullptr : &container_.data(*order, [&](const ByteView& chunk) {
+                return chunk.size() == 0 ||
+                       (counts != nullptr && counts->allows(0, 4, [&](std::uint32_t count) {
+                           return 4 * std::uint64_t(count) == chunk.size();
+                       }));
+            });
+        if (counts != nullptr && list != nullptr) {
+            const ByteView& files = container_.data(*list, [&](const ByteView& chunk) {
+                return counts->allows(4, 4, [&](std::uint32_t capacity) {
+                    return std::uint64_t(capacity) * kFileEntrySize == chunk.size();
+                });
+            });
+            const std::uint64_t count = counts->u32(0, "file count", [&](std::uint32_t count) {
+                const std::uint64_t size = count * std::uint64_t(kFileEntrySize);
+                return size <= files.size() &&
+                       (links == nullptr || links->size() == 0 || links->size() == 4 * count);
+            });
             const ByteView entries =
-                list->data.part(0, count * kFileEntrySize, "file list", "file list");
-            for (std::size_t at = 0; at < entries.size(); at += kFileEntrySize) {
-                BinaryFile file;
-                file.reference = entries.u32(at, "file entry");
-                file.name = names_.text(entries.u32(at + 4, "file entry"), "file");
-                file.pathType = entries.u8(at + 8, "file entry");
-                file.pathFormat = entries.u8(at + 9, "file entry");
-                file.folder = entries.u32(at + 0x0C, "file entry");
-                file.kind = entries.u8(at + 0x12, "file entry");
-                file.flags = entries.u32(at + 0x1C, "file entry");
-                target.files.push_back(std::move(file));
+                files.part(0, count * kFileEntrySize, "file list", "file list");
+            readFileEntries(target, entries, number);
+        }
+        if (links != nullptr) {
+            const std::size_t list = references_.list(FileReferences::Order::FileList);
+            for (std::size_t at = 0; at + 4 <= links->size(); at += 4) {
+                references_.use(*links, at, list);
+                target.linkOrder.push_back(links->probe().u32(at, "link order"));
             }
         }
-        if (const Chunk* order = container_.find(fourCc("mtlo"), number)) {
-            for (std::size_t at = 0; at + 4 <= order->data.size(); at += 4) {
-                target.linkOrder.push_back(order->data.u32(at, "link order"));
+    }
+
+    void readFileEntries(BinaryTarget& target, const ByteView& entries, std::uint8_t number) {
+        std::unordered_set<std::uint32_t> certainNames;
+        for (std::size_t at = 0; entries.restoration() != nullptr && at < entries.size();
+             at += kFileEntrySize) {
+            if (entries.values(at + 4, 4).size() == 1) {
+                certainNames.insert(entries.probe().u32(at + 4, "file entry"));
             }
         }
+        std::int64_t previous = -1;
+        for (std::size_t at = 0; at < entries.size(); at += kFileEntrySize) {
+            BinaryFile file;
+            file.reference = entries.u32(
+                at, "file entry",
+                [&](std::uint32_t reference) {
+                    const std::size_t next = at + kFileEntrySize;
+                    return reference >> 24 == number && reference > previous &&
+                           (next >= entries.size() || reference < entries.values(next, 4).back());
+                },
+                Use::IfUsed);
+            previous = entries.probe().u32(at, "file entry");
+            file.name = names_.text(fileName(entries, at, certainNames), "file");
+            file.pathType = entries.u8(at + 8, "file entry",
+                                       [](std::uint32_t type) { return type == 1 || type == 2; });
+            file.pathFormat = entries.u8(at + 9, "file entry", [](std::uint32_t format) {
+                return format >= 1 && format <= 3;
+            });
+            if (file.pathType == 2) {
+                file.folder = entries.probe().u32(at + 0x0C, "file entry");  // not used
+            } else {
+                file.folder = entries.u32(
+                    at + 0x0C, "file entry", [](std::uint32_t) { return true; }, Use::IfUsed);
+                folders_.folder(entries, at + 0x0C);
+            }
+            file.kind = entries.u8(
+                at + 0x12, "file entry", [](std::uint32_t kind) { return kind <= 4; },
+                Use::ExportOnly);
+            file.flags = entries.u32(
+                at + 0x1C, "file entry", [](std::uint32_t flags) { return (flags & ~5u) == 0; },
+                Use::ExportOnly);
+            references_.holder(entries, at, file, at / kFileEntrySize);
+            target.files.push_back(std::move(file));
+        }
+    }
+
+    // A file's name is a string, and no other file's of its target. Where
+    // two of them still fit, the order of the list decides if it can: files
+    // are listed as they were added (their references grow along the list),
+    // and a name new to the project gets the next string number then, so a
+    // name lies between its neighbours' where theirs are certain and grow
+    // (past its one neighbour's at either end of the list).
+    std::uint32_t fileName(const ByteView& entries, std::size_t at,
+                           const std::unordered_set<std::uint32_t>& certainNames) const {
+        const auto fits = [&](std::uint32_t name) {
+            return names_.holds(name) && !certainNames.contains(name);
+        };
+        entries.u32(at + 4, "file entry", fits, Use::IfUsed);
+        const auto neighbour = [&](std::size_t other) -> std::optional<std::uint32_t> {
+            const std::vector<std::uint32_t> names = entries.values(other + 4, 4);
+            return names.size() == 1 ? std::optional(names.front()) : std::nullopt;
+        };
+        const bool first = at == 0;
+        const bool last = at + kFileEntrySize == entries.size();
+        return entries.u32(at + 4, "file entry", [&](std::uint32_t name) {
+            const auto before = first ? std::nullopt : neighbour(at - kFileEntrySize);
+            const auto after = last ? std::nullopt : neighbour(at + kFileEntrySize);
+            return fits(name) && (before || first) && (after || last) && !(first && last) &&
+                   (first || *before < name) && (last || name < *after);
+        });
     }
 
     void readSettings(BinaryTarget& target) {
@@ -131,7 +271,9 @@ class Reader {
             }
         }
         if (const ByteView* record = panel(target.name, "Access Paths")) {
-            target.accessPaths = readAccessPathsPanel(*record, names_, unread);
+            target.accessPaths = readAccessPathsPanel(*record, names_, unread, folders_);
+        } else {
+            unread.push_back("the Access Paths panel (the file holds none)");
         }
         if (const ByteView* record = panel(target.name, "Debugger Runtime")) {
             target.environment = readRuntimePanel(*record, unread);
@@ -165,13 +307,19 @@ class Reader {
         if (list == nullptr) {
             return;
         }
-        const ByteView entries = countedEntries(list->data, kSubTargetEntrySize, "subtarget list");
+        const ByteView entries =
+            countedEntries(container_.data(*list, countedList(kSubTargetEntrySize)),
+                           kSubTargetEntrySize, "subtarget list");
         for (std::size_t at = 0; at < entries.size(); at += kSubTargetEntrySize) {
-            const std::uint8_t sub = entries.u8(at, "subtarget entry");
+            const std::uint8_t sub = entries.u8(
+                at, "subtarget entry",
+                [&](std::uint32_t sub) { return targetNames_.contains(std::uint8_t(sub)); },
+                Use::ExportOnly);
             const auto it = targetNames_.find(sub);
             if (it == targetNames_.end()) {
-                throwDamaged("a subtarget names target " + std::to_string(sub) +
-                             ", which the target list lacks");
+                throwDamaged(Damage::UnknownName, "a subtarget names target " +
+                                                      std::to_string(sub) +
+                                                      ", which the target list lacks");
             }
             target.subTargets.push_back(it->second);
         }
@@ -185,54 +333,28 @@ class Reader {
             }
             return;
         }
-        const ByteView entries = countedEntries(order->data, kOrderEntrySize, "target order");
+        const ByteView entries = countedEntries(
+            container_.data(*order, countedList(kOrderEntrySize)), kOrderEntrySize, "target order");
         for (std::size_t at = 0; at < entries.size(); at += kOrderEntrySize) {
-            if (entries.u8(at, "target order entry") == 0) {
-                project_.targetOrder.push_back(
-                    names_.text(entries.u32(at + 1, "target order entry"), "target order"));
+            if (entries.u8(
+                    at, "target order entry", [](std::uint32_t) { return true; },
+                    Use::ExportOnly) == 0) {
+                const std::uint32_t name = entries.u32(
+                    at + 1, "target order entry",
+                    [&](std::uint32_t name) { return targetNameNumbers_.contains(name); },
+                    Use::ExportOnly);
+                project_.targetOrder.push_back(names_.text(name, "target order"));
             }
         }
     }
 
-    const Chunk* groupTree() const {
-        for (const Chunk& chunk : container_.chunks()) {
-            const std::string_view* name = panelNames_.find(chunk.name);
-            if (chunk.type == fourCc("PLst") && name != nullptr && *name == "Project File List") {
-                return &chunk;
-            }
-        }
-        return nullptr;
-    }
-
-    // Iterative, so that no nesting depth can exhaust the stack.
     void readGroups() {
-        const Chunk* chunk = groupTree();
-        if (chunk == nullptr) {
+        const Chunk* chunk = named_.find(std::string(kGroupTreeRecord.name));
+        if (chunk == nullptr || chunk->type != fourCc("PLst")) {
             return;
         }
-        const ByteView& tree = chunk->data;
-        std::size_t at = 6;
-        std::vector<std::uint32_t> childrenLeft;
-        at = readGroupHeader(tree, at, fourCc("ROOT"), childrenLeft, nullptr);
-        while (!childrenLeft.empty()) {
-            if (childrenLeft.back() == 0) {
-                childrenLeft.pop_back();
-                if (!childrenLeft.empty()) {
-                    project_.groups.push_back({GroupItem::Kind::Close, {}, 0});
-                }
-                continue;
-            }
-            --childrenLeft.back();
-            if (tree.u32(at, "group tree node") == fourCc("FILE")) {
-                project_.groups.push_back(
-                    {GroupItem::Kind::File, {}, tree.u32(at + 4, "group tree file")});
-                at += 8;
-            } else {
-                std::string_view name;
-                at = readGroupHeader(tree, at, fourCc("GRUP"), childrenLeft, &name);
-                project_.groups.push_back({GroupItem::Kind::Open, name, 0});
-            }
-        }
+        project_.groups =
+            readGroupTree(container_.data(*chunk, kGroupTreeRecord.mayBe), references_);
     }
 
     // A group may still list a file of a target that was deleted: no name is
@@ -254,30 +376,22 @@ class Reader {
         }
     }
 
-    std::size_t readGroupHeader(const ByteView& tree, std::size_t at, std::uint32_t tag,
-                                std::vector<std::uint32_t>& childrenLeft, std::string_view* name) {
-        if (tree.u32(at, "group tree node") != tag) {
-            throwDamaged("the group tree holds a node of unknown kind " +
-                         fourCcText(tree.u32(at, "group tree node")));
-        }
-        const std::size_t length = tree.u8(at + 12, "group name");
-        const std::string_view text = tree.bytes(at + 13, length, "group name");
-        if (name != nullptr) {
-            *name = text;
-        }
-        childrenLeft.push_back(tree.u32(at + 13 + length, "group child count"));
-        return at + 17 + length;
-    }
-
     std::size_t fileSize_;
     Container container_;
     StringTable names_;
     StringTable panelNames_;
-    std::unordered_map<std::string, const ByteView*> panels_;
+    NamedChunks named_;
     std::map<std::uint8_t, std::string_view> targetNames_;
+    std::unordered_set<std::uint32_t> targetNameNumbers_;
     std::vector<std::uint8_t> numbers_;
+    FileReferences references_;
+    AccessPathFolders folders_;
     BinaryProject project_;
 };
+
+ByteOrder orderOf(std::string_view file) {
+    return file.starts_with("cool") ? ByteOrder::Big : ByteOrder::Little;
+}
 
 }  // namespace
 
@@ -295,8 +409,40 @@ const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& f
     return nullptr;
 }
 
-BinaryProject readBinaryProject(const std::string& file) {
-    return Reader(file).read();
+// The file is read twice when it shows a line-end conversion: once to
+// decide its bytes, then, restored, as they are (the restoration frozen, so
+// that a part that no reading uses and that stays undecided is still known
+// as such: a chunk whose place is open is not held to the others'). An intact file is read once,
+// unless a byte that reads LF was looked at: that first reading may have followed a value the file
+// does not hold.
+BinaryProject readBinaryProject(std::string& file) {
+    Restoration restoration(file, orderOf(file));
+    std::optional<DamagedProjectError> damage;
+    std::optional<BinaryProject> first;
+    try {
+        first = Reader(file, &restoration).read();
+    } catch (const DamagedProjectError& error) {
+        damage = error;
+    }
+    if (!restoration.showsConversion()) {
+        if (damage) {
+            throw *damage;
+        }
+        return restoration.sawLf() ? Reader(file, nullptr).read() : std::move(*first);
+    }
+    if (restoration.undecidable() != 0) {
+        throw DamagedProjectError(Damage::LineEnds, "", restoration.undecidable());
+    }
+    if (damage) {
+        throw *damage;
+    }
+    first.reset();
+    restoration.finishTexts();
+    restoration.freeze();
+    BinaryProject project = Reader(file, &restoration).read();
+    project.restoredBytes = restoration.restored();
+    project.unrestoredForExport = restoration.undecidableForExport();
+    return project;
 }
 
 }  // namespace tessaly

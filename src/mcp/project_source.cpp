@@ -81,7 +81,11 @@ class ReplayedInput final : public InputFile {
     std::unique_ptr<InputFile> rest_;
 };
 
+// A restored file is told first, then what is not read.
 void tellUnread(const BinaryProject& project, Console& console) {
+    if (project.restoredBytes != 0) {
+        console.line(message::repairedProject(project.restoredBytes));
+    }
     for (const UnreadPart& part : project.unread) {
         console.line(message::partNotRead(exportText(part.what), exportText(part.target)));
     }
@@ -173,11 +177,14 @@ std::optional<std::string> binaryProjectExport(InputFile& file, Console& console
     if (!isWrapped(start)) {
         return std::nullopt;
     }
-    const std::string bytes = unwrapped(std::move(start), file);
+    std::string bytes = unwrapped(std::move(start), file);
     if (!isBinaryProject(bytes)) {
         return std::nullopt;
     }
     const BinaryProject project = readBinaryProject(bytes);
+    if (project.unrestoredForExport != 0) {
+        throw DamagedProjectError(Damage::LineEnds, "", project.unrestoredForExport);
+    }
     tellUnread(project, console);
     return exportXml(project);
 }

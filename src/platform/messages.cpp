@@ -87,6 +87,56 @@ std::string damagedProject(std::string_view reason) {
     return withText("CW Project file is damaged: ", reason);
 }
 
+std::string damageReason(Damage damage, std::string_view detail, std::size_t count) {
+    std::string what;
+    switch (damage) {
+        case Damage::CutShort:
+            what = "the file ends before parts that it lists, as a file cut off in copying does";
+            break;
+        case Damage::PartShort:
+            what = "a part of the project is shorter than its own counts and lengths say";
+            break;
+        case Damage::Overlap:
+            what = "two of its parts claim the same bytes, which the IDE never writes";
+            break;
+        case Damage::Index:
+            what = "its list of parts does not add up";
+            break;
+        case Damage::Missing:
+            what = "a part that every project holds is missing";
+            break;
+        case Damage::UnknownName:
+            what = "it refers to a name or a target that it does not hold";
+            break;
+        case Damage::Groups:
+            what = "its group list holds a node of no known kind";
+            break;
+        case Damage::Growth:
+            what = "its texts would make an export far larger than the file";
+            break;
+        case Damage::Container:
+            what = "it is wrapped in an AppleSingle container that holds no project";
+            break;
+        case Damage::LineEnds:
+            what = "a line-end conversion turned its CR bytes into LF, and " +
+                   std::to_string(count) +
+                   " of them cannot be restored; take the file from a copy that version control "
+                   "kept as binary";
+            break;
+    }
+    if (!detail.empty()) {
+        what += " (";
+        what += detail;
+        what += ")";
+    }
+    return what;
+}
+
+std::string repairedProject(std::size_t restored) {
+    return "CW Project file repaired: " + std::to_string(restored) +
+           " bytes that a line-end conversion had changed were restored";
+}
+
 std::string exportUsage() {
     return "Usage: tesscli --export-xml <source_proj> <export_file>";
 }

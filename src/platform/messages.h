@@ -17,6 +17,21 @@ enum class ErrorCode {
     CannotWriteFile,        // a file of the analysis project could not be written
 };
 
+// What happened to a binary project file that fails a structural check, by
+// the kind of check; the damage exception carries it with the detail.
+enum class Damage {
+    CutShort,     // an offset or size past the end of the file
+    PartShort,    // a count or length past the end of its chunk or field
+    Overlap,      // two chunks claim the same bytes
+    Index,        // the chunk index does not add up
+    Missing,      // a part every project holds is missing
+    UnknownName,  // a string number that its table lacks
+    Groups,       // a group tree node of no known kind
+    Growth,       // the export would pass a small multiple of the file
+    Container,    // an AppleSingle container without a data fork
+    LineEnds,     // bytes that a line-end conversion changed cannot be restored
+};
+
 namespace message {
 
 std::string usageLine1();
@@ -42,6 +57,11 @@ std::string cannotOpenGivenPersonality();
 std::string conversionFailed(std::string_view reason);
 // A binary project file that fails a structural check.
 std::string damagedProject(std::string_view reason);
+// The reason: what happened, then the technical detail in parentheses;
+// `count` is the number of bytes a line-end conversion left undecided.
+std::string damageReason(Damage damage, std::string_view detail, std::size_t count);
+// A binary project file restored from a line-end conversion.
+std::string repairedProject(std::size_t restored);
 // The export of a binary project file, written on its own.
 std::string exportUsage();
 std::string notBinaryProject(std::string_view path);

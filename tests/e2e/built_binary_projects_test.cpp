@@ -106,7 +106,10 @@ TEST(BuiltBinaryProjects, AFileWhoseExportWouldPassItsLimitIsRefused) {
     TempFolder work;
     writeFile(work.path() / "big.mcp", projectWhoseExportWouldPassItsLimit());
     const std::string refusal =
-        message::damagedProject("its export would pass 16 times the size of the file") + "\n";
+        message::partNotRead("the Access Paths panel (the file holds none)", "T") + "\n" +
+        message::damagedProject(message::damageReason(
+            Damage::Growth, "its export would pass 16 times the size of the file", 0)) +
+        "\n";
 
     const Conversion converted = convert(work.path(), "big.mcp");
     const ProgramResult exported =

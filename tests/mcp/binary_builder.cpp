@@ -49,7 +49,7 @@ Bytes& Bytes::padTo(std::size_t size) {
 std::uint32_t BinaryBuilder::string(std::uint32_t table, std::string text) {
     std::vector<std::string>& texts = strings_[table];
     texts.push_back(std::move(text));
-    return static_cast<std::uint32_t>(texts.size() - 1);
+    return static_cast<std::uint32_t>(texts.size());  // numbered from 1, as the IDE does
 }
 
 void BinaryBuilder::chunk(const char (&type)[5], std::uint32_t id, std::string data,
@@ -145,11 +145,11 @@ BuiltProject BinaryBuilder::build() const {
     for (const auto& [table, texts] : strings_) {
         Bytes text = bytes();
         Bytes offsets = bytes();
-        for (std::size_t number = 0; number < texts.size(); ++number) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
             offsets.u32(static_cast<std::uint32_t>(text.size()))
-                .u32(static_cast<std::uint32_t>(number))
+                .u32(static_cast<std::uint32_t>(i + 1))
                 .u32(0);
-            text.raw(texts[number]).u8(0);
+            text.raw(texts[i]).u8(0);
         }
         all.push_back({fourCc("mstr"), table, 0, text.str()});
         all.push_back({fourCc("mstl"), table, 0, offsets.str()});
@@ -213,8 +213,9 @@ BinaryBuilder sampleProject(ByteOrder order) {
 }
 
 std::string exportOrDamage(const std::string& bytes) {
+    std::string file = bytes;  // restored in place when a line-end conversion changed it
     try {
-        return exportXml(readBinaryProject(bytes));
+        return exportXml(readBinaryProject(file));
     } catch (const DamagedProjectError& error) {
         return "damaged: " + error.reason();
     }

@@ -10,6 +10,7 @@
 #include "mcp/binary_builder.h"
 #include "mcp/byte_view.h"
 #include "mcp/panel_readers.h"
+#include "platform/messages.h"
 
 namespace tessaly::testing {
 namespace {
@@ -24,7 +25,10 @@ struct PascalCase {
 // them is damage, not a longer name.
 TEST(BinaryFields, APascalTextEndsInsideItsField) {
     const std::string damage =
-        "damaged: prefix file name longer than its field in the chunk pref 0";
+        "damaged: " + message::damageReason(Damage::PartShort,
+                                            "prefix file name longer than its field in the "
+                                            "chunk pref 0",
+                                            0);
     const std::vector<PascalCase> cases = {
         {32, 0, ""},      {32, 31, std::string(31, 'a')},    {32, 32, damage},
         {32, 40, damage}, {256, 255, std::string(255, 'a')}, {1, 0, ""},

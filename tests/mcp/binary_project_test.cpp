@@ -165,7 +165,7 @@ TEST(BinaryProject, DeepGroupTreesAreRead) {
         nodes += project.groupNode("g", 1);
     }
     project.groups(1, nodes + project.fileNode(0x01000001));
-    const std::string bytes = project.build().bytes;  // what is read refers to it
+    std::string bytes = project.build().bytes;  // what is read refers to it
     const BinaryProject read = readBinaryProject(bytes);
     EXPECT_EQ(read.groups.size(), 2u * kDepth + 1);
 }
@@ -198,7 +198,7 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     project.panel("T", "Source Trees", project.bytes().u16(2).u16(2).u32(1).str());
     project.panel("T", "Debugger Runtime", project.bytes().u16(1).u16(3).padTo(516).str());
     project.groups(1, project.fileNode(0x05000009));
-    const std::string bytes = project.build().bytes;  // what is read refers to it
+    std::string bytes = project.build().bytes;  // what is read refers to it
     const BinaryProject read = readBinaryProject(bytes);
     std::vector<std::string> told;
     for (const UnreadPart& part : read.unread) {
@@ -206,6 +206,7 @@ TEST(BinaryProject, WhatIsNotReadIsTold) {
     }
     EXPECT_EQ(told, (std::vector<std::string>{
                         "T: 2 source trees",
+                        "T: the Access Paths panel (the file holds none)",
                         "T: 3 environment variables (Debugger Runtime panel version 1)",
                         "T: the folder of 1 files stored by path (looked for by name on "
                         "the access paths)",
@@ -260,7 +261,7 @@ TEST(BinaryProject, FilesStoredByPathLieBelowTheAccessPathTheyName) {
             nodes += project.fileNode(reference);
         }
         project.groups(6, nodes);
-        const std::string bytes = project.build().bytes;
+        std::string bytes = project.build().bytes;
         const std::string text = withoutLayout(exportOrDamage(bytes));
         SCOPED_TRACE(order == ByteOrder::Big ? "big-endian" : "little-endian");
         for (const std::string location : {
@@ -312,7 +313,7 @@ TEST(BinaryProject, CompilerCommandLinesAreCarried) {
         project.panel("T", "Panel for Compiler for HC08", commandLine(0x0101, "-Cs08 -DA=1"));
         project.panel("T", "Panel for Compiler for HC12", commandLine(0x0101, ""));
         project.panel("T", "Panel for Compiler for XGATE", commandLine(0x0102, "-DX"));
-        const std::string bytes = project.build().bytes;
+        std::string bytes = project.build().bytes;
         const std::string text = exportOrDamage(bytes);
         SCOPED_TRACE(order == ByteOrder::Big ? "big-endian" : "little-endian");
         EXPECT_TRUE(contains(text,
@@ -321,8 +322,9 @@ TEST(BinaryProject, CompilerCommandLinesAreCarried) {
                              "<VALUE>-Cs08 -DA=1</VALUE></SETTING>"));
         EXPECT_TRUE(contains(text, "<NAME>TessalyCompilerCommandLine</NAME><VALUE></VALUE>"));
         const BinaryProject read = readBinaryProject(bytes);
-        ASSERT_EQ(read.unread.size(), 1u);
-        EXPECT_EQ(read.unread[0].what,
+        ASSERT_EQ(read.unread.size(), 2u);
+        EXPECT_EQ(read.unread[0].what, "the Access Paths panel (the file holds none)");
+        EXPECT_EQ(read.unread[1].what,
                   "the command line of Panel for Compiler for XGATE version 258");
         // Without its ending NUL the text runs past the record: damage.
         std::string cut = commandLine(0x0101, "-DA");

@@ -1,0 +1,87 @@
+// File references pair the files of the target lists ("mtpl") with the
+// link orders ("mtlo") and the group tree, which name a file by its
+// reference alone. To the export a reference is only that pairing: a use
+// shows the first file that holds its value (its name, path type and
+// format), whatever the value. So the constraint against a line-end
+// conversion is on the pairing: a use that no conversion changed pins the
+// one file that may be its; a use is decided when every file that may hold
+// one of its values shows the same, and as read it pairs with one of them
+// (both are then kept as they read); when a single file may be its, the two
+// are given the value they share.
+// Two uses that a conversion made alike (a group listing the files of
+// references 0x0A and 0x0D) are told apart only by the order of the list
+// that holds them, where the uses decided around them keep one: a link
+// order that lists its files in their file list's order, a group that lists
+// them by name (ASCII letters alike in either case). With at least four of
+// the nearest decided uses, up to three on each side, in that order, a use
+// takes the one file that keeps it so. Otherwise the use stays open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "mcp/binary_project.h"
+#include "mcp/byte_view.h"
+
+namespace tessaly {
+
+class FileReferences {
+  public:
+    // How a list of uses orders its files, where it keeps an order.
+    enum class Order { FileList, Name };
+
+    // The reference of the file entry at `at` in `list`, the `position`-th
+    // of its target's list.
+    void holder(const ByteView& list, std::size_t at, const BinaryFile& file, std::size_t position);
+    // A new list of uses (a link order, a group's files), for use().
+    std::size_t list(Order order);
+    // A reference at `at` in `view` that names a file, next in its list.
+    void use(const ByteView& view, std::size_t at, std::size_t list);
+    // Decides the uses, once every part that holds or uses one is read.
+    void decide();
+
+  private:
+    struct Reference {
+        Restoration* restoration;
+        std::size_t at;  // in the file
+        std::vector<std::uint32_t> values;
+    };
+    struct Holder {
+        Reference reference;
+        std::string_view name;
+        std::uint8_t pathType;
+        std::uint8_t pathFormat;
+        std::size_t position;
+    };
+    struct Use {
+        Reference reference;
+        std::size_t list;
+        std::vector<Holder*> holders;  // that may be its file
+        bool decided = false;
+    };
+    struct List {
+        Order order;
+        std::vector<std::size_t> uses;
+    };
+
+    void index();
+    bool pinHolders();
+    void findHolders(Use& use) const;
+    bool decideAlone(Use& use);
+    void decideByOrder(const List& list);
+    std::pair<std::vector<std::string>, std::size_t> keysAround(const List& list, std::size_t i,
+                                                                const auto& key) const;
+    static void pair(Use& use, Holder& holder);
+
+    std::vector<Holder> holders_;
+    std::vector<Use> uses_;
+    std::vector<List> lists_;
+    std::unordered_map<std::uint32_t, std::vector<Holder*>> byValue_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,232 @@
+// Files built in the test whose CR bytes a line-end conversion turns into
+// LF: each field the reader uses that held a CR is restored from the
+// format's constraints, and the file reads as the intact one did; where two
+// readings both fit, the file is refused.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mcp/binary_builder.h"
+#include "mcp/binary_project.h"
+#include "mcp/export_xml.h"
+#include "mcp/project_source.h"
+#include "platform/messages.h"
+#include "support/memory_file.h"
+#include "support/recording_console.h"
+
+namespace tessaly::testing {
+namespace {
+
+std::string converted(std::string bytes) {
+    std::replace(bytes.begin(), bytes.end(), '\r', '\n');
+    return bytes;
+}
+
+// Bytes restored; 0 for a file refused.
+std::size_t restoredBytes(const std::string& bytes) {
+    std::string file = bytes;
+    try {
+        return readBinaryProject(file).restoredBytes;
+    } catch (const DamagedProjectError&) {
+        return 0;
+    }
+}
+
+// Files named so that a group lists them in name order, with references
+// from 0x01000000 + `first` on: from 0x01000009, the second one's,
+// 0x0100000A, and the fifth's, 0x0100000D, read alike once converted.
+std::vector<FileSpec> lettered(std::size_t count, std::uint32_t first = 9) {
+    std::vector<FileSpec> files;
+    for (std::size_t i = 0; i < count; ++i) {
+        files.push_back(
+            {0x01000000 + first + std::uint32_t(i), std::string(1, char('a' + i)) + ".c"});
+    }
+    return files;
+}
+
+void prefixText(BinaryBuilder& project, const std::string& text) {
+    Bytes record = project.bytes();
+    record.u16(3).padTo(0x16).raw(text).u8(0);
+    project.panel("Debug", "C/C++ Preprocessor", record.str());
+}
+
+std::string groupOf(const BinaryBuilder& project, const std::vector<FileSpec>& files,
+                    const std::vector<std::size_t>& order) {
+    std::string nodes = project.groupNode("Sources", std::uint32_t(order.size()));
+    for (const std::size_t i : order) {
+        nodes += project.fileNode(files[i].reference);
+    }
+    return nodes;
+}
+
+// The sample project with one part changed so that a field the reader uses
+// holds a CR byte.
+struct Case {
+    const char* field;
+    std::function<void(BinaryBuilder&)> change;
+    ByteOrder order = ByteOrder::Big;
+};
+
+// An unread chunk first, of a size that puts the next one, the file counts
+// of the target's list (whose bytes cannot tell where they lie), at 0x20D:
+// read at 0x20A, it would overlap the first.
+void offsetWithCr(BinaryBuilder& project) {
+    constexpr std::size_t kDataStart = 0x128;
+    project = BinaryBuilder(ByteOrder::Big);
+    project.chunk("xtra", 0, std::string(0x20D - kDataStart, '\1'));
+    project.target("T", 1, {{0x01000001, "main.c"}});
+    project.groups(1, project.fileNode(0x01000001));
+}
+
+const std::vector<Case> kCases = {
+    {"an index offset", offsetWithCr},
+    {"a chunk size",
+     [](BinaryBuilder& p) {
+         // 0x10D bytes, ended by the text's NUL.
+         Bytes record = p.bytes();
+         record.u16(3).padTo(0x16).raw(std::string(0x10D - 0x16 - 1, 'x')).u8(0);
+         p.panel("Debug", "C/C++ Preprocessor", record.str());
+     }},
+    {"a string offset",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         p.target("Twelve chars", 1, {{0x01000001, "main.c"}});  // the next string at 13
+         p.groups(1, p.fileNode(0x01000001));
+     }},
+    {"a count",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Little);
+         std::vector<FileSpec> files = lettered(13);
+         for (FileSpec& file : files) {
+             file.reference += 0x10;  // no reference holds a CR
+         }
+         p.target("T", 1, files);
+     }},
+    {"a panel version",
+     [](BinaryBuilder& p) {
+         Bytes compiler = p.bytes();
+         compiler.u16(13).u8(1).u8(1).zeros(5).pascal("prefix.h", 32).padTo(57);
+         p.panel("Debug", "C/C++ Compiler", compiler.u8(8).padTo(62).str());
+     }},
+    {"a file reference",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = lettered(8);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+     }},
+    {"a prefix text written on Windows",
+     [](BinaryBuilder& p) { prefixText(p, "#define A 1\r\n\r\n#define B 2\r\n"); },
+     ByteOrder::Little},
+    {"a prefix text imported from Mac OS into a Windows project",
+     [](BinaryBuilder& p) { prefixText(p, "/* imported */\r\r#define A 1\r"); }, ByteOrder::Little},
+    {"a group's child count",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = lettered(13, 0x20);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+     }},
+};
+
+TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
+    for (const Case& test : kCases) {
+        SCOPED_TRACE(test.field);
+        BinaryBuilder project = sampleProject(test.order);
+        test.change(project);
+        const std::string intact = project.build().bytes;
+        ASSERT_NE(intact.find('\r'), std::string::npos);
+        const std::string damaged = converted(intact);
+        EXPECT_EQ(restoredBytes(intact), 0u);
+        EXPECT_EQ(exportOrDamage(damaged), exportOrDamage(intact));
+        EXPECT_GT(restoredBytes(damaged), 0u);
+    }
+}
+
+// Where a conversion made two fields alike and nothing in the file tells
+// them apart, which is which is lost: the file is refused.
+TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
+    const std::vector<std::pair<const char*, std::function<void(BinaryBuilder&)>>> cases = {
+        {"two files of references 0x0100000D and 0x0100000A in a group too small to show an "
+         "order",
+         [](BinaryBuilder& p) {
+             const std::vector<FileSpec> files = lettered(8);
+             p.target("T", 1, files);
+             p.groups(1, groupOf(p, files, {4, 1}));
+         }},
+        {"a group of 10 files, three files, a group of 13: which group holds the three",
+         [](BinaryBuilder& p) {
+             const std::vector<FileSpec> files = lettered(26, 0x20);
+             p.target("T", 1, files);
+             std::string nodes = p.groupNode("Ten", 10);
+             for (std::size_t i = 0; i < 26; ++i) {
+                 nodes +=
+                     (i == 13 ? p.groupNode("Thirteen", 13) : "") + p.fileNode(files[i].reference);
+             }
+             p.groups(5, nodes);
+         }},
+    };
+    for (const auto& [what, change] : cases) {
+        SCOPED_TRACE(what);
+        BinaryBuilder project(ByteOrder::Big);
+        change(project);
+        const std::string intact = project.build().bytes;
+        const std::string result = exportOrDamage(converted(intact));
+        EXPECT_TRUE(
+            result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
+            << result.substr(0, 200);
+        EXPECT_FALSE(exportOrDamage(intact).starts_with("damaged: "));
+    }
+}
+
+// The link order of references 0x0100000D and 0x0100000A, out of the file
+// list's order: converted, nothing tells them apart. The conversion does not
+// use a link order, so the file still converts; its export is refused.
+TEST(LineEndRestoration, ALinkOrderLeftOpenRefusesTheExportOnly) {
+    BinaryBuilder project(ByteOrder::Big);
+    const std::vector<FileSpec> files = lettered(8);
+    project.target("T", 1, files);
+    project.replace("mtlo", 1, project.bytes().u32(0x0100000D).u32(0x0100000A).str());
+    std::string damaged = converted(project.build().bytes);
+    auto input = memoryFile(damaged);
+    RecordingConsole console;
+    try {
+        binaryProjectExport(*input, console);
+        ADD_FAILURE() << "the export was written";
+    } catch (const DamagedProjectError& error) {
+        EXPECT_EQ(error.reason(), message::damageReason(Damage::LineEnds, "", 2));
+    }
+    const BinaryProject read = readBinaryProject(damaged);
+    EXPECT_EQ(read.unrestoredForExport, 2u);
+    EXPECT_EQ(read.targets.at(0).files.at(4).name, "e.c");
+}
+
+// A conversion that reached some chunks only: the file list and the link
+// order, not the group tree. The group's reference, unchanged, says which
+// value the file's has (read as LF, the link order would pair with it as well),
+// and the link order takes it too.
+TEST(LineEndRestoration, AReferenceLeftUnchangedPinsItsFile) {
+    BinaryBuilder project(ByteOrder::Big);
+    project.target("T", 1, {{0x0100000D, "e.c"}, {0x0100000E, "f.c"}});
+    project.groups(1, project.fileNode(0x0100000D));
+    const BuiltProject built = project.build();
+    std::string partly = built.bytes;
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(partly[at])) << 24 |
+               std::uint32_t(std::uint8_t(partly[at + 1])) << 16 |
+               std::uint32_t(std::uint8_t(partly[at + 2])) << 8 | std::uint8_t(partly[at + 3]);
+    };
+    for (const auto& chunk : {std::pair(fourCc("mtpl"), 1u), std::pair(fourCc("mtlo"), 1u)}) {
+        const std::size_t entry = built.entryAt.at(chunk);
+        const std::size_t at = u32(entry);
+        std::replace(partly.begin() + at, partly.begin() + at + u32(entry + 4), '\r', '\n');
+    }
+    ASSERT_NE(partly, built.bytes);
+    EXPECT_EQ(exportOrDamage(partly), exportOrDamage(built.bytes));
+}
+
+}  // namespace
+}  // namespace tessaly::testing
