@@ -124,9 +124,21 @@ std::string_view readCommandLinePanel(const ByteView& panel, std::string_view na
                                       std::vector<std::string>& unread) {
     const std::uint16_t version = panel.u16(0, "panel version", isCommandLineVersion);
     if (version != kCommandLineVersion) {
-        unread.push_back("the command line of " + std::string(name) + " version " +
-                         std::to_string(version));
-        return {};
+        // Another version is read with the known layout where its text is
+        // where that layout puts it, and told either way.
+        const ByteView probe = panel.probe();
+        const std::size_t at = panel.size() >= kCommandLineOffsetAt + 4
+                                   ? probe.u32(kCommandLineOffsetAt, "command line offset")
+                                   : panel.size();
+        const bool fits =
+            at < panel.size() &&
+            probe.bytes(at, panel.size() - at, "command line").find('\0') != std::string_view::npos;
+        unread.push_back((fits ? "layout of " : "the command line of ") + std::string(name) +
+                         " version " + std::to_string(version) +
+                         (fits ? " (read as version 257)" : ""));
+        if (!fits) {
+            return {};
+        }
     }
     const std::size_t at = panel.u32(kCommandLineOffsetAt, "command line offset",
                                      [&](std::uint32_t at) { return at < panel.size(); });

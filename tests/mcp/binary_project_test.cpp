@@ -312,7 +312,10 @@ TEST(BinaryProject, CompilerCommandLinesAreCarried) {
         };
         project.panel("T", "Panel for Compiler for HC08", commandLine(0x0101, "-Cs08 -DA=1"));
         project.panel("T", "Panel for Compiler for HC12", commandLine(0x0101, ""));
+        // Another version: read where the known layout puts the text, and
+        // told; where its text is not there, only told.
         project.panel("T", "Panel for Compiler for XGATE", commandLine(0x0102, "-DX"));
+        project.panel("T", "Panel for Compiler for RS08", project.bytes().u16(0x0100).u16(0).str());
         std::string bytes = project.build().bytes;
         const std::string text = exportOrDamage(bytes);
         SCOPED_TRACE(order == ByteOrder::Big ? "big-endian" : "little-endian");
@@ -322,10 +325,13 @@ TEST(BinaryProject, CompilerCommandLinesAreCarried) {
                              "<VALUE>-Cs08 -DA=1</VALUE></SETTING>"));
         EXPECT_TRUE(contains(text, "<NAME>TessalyCompilerCommandLine</NAME><VALUE></VALUE>"));
         const BinaryProject read = readBinaryProject(bytes);
-        ASSERT_EQ(read.unread.size(), 2u);
         EXPECT_EQ(read.unread[0].what, "the Access Paths panel (the file holds none)");
+        EXPECT_TRUE(contains(text, "<NAME>TessalyCompilerCommandLine</NAME><VALUE>-DX</VALUE>"));
+        ASSERT_EQ(read.unread.size(), 3u);
         EXPECT_EQ(read.unread[1].what,
-                  "the command line of Panel for Compiler for XGATE version 258");
+                  "the command line of Panel for Compiler for RS08 version 256");
+        EXPECT_EQ(read.unread[2].what,
+                  "layout of Panel for Compiler for XGATE version 258 (read as version 257)");
         // Without its ending NUL the text runs past the record: damage.
         std::string cut = commandLine(0x0101, "-DA");
         cut.resize(0x28 + 3);
