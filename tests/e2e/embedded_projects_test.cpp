@@ -230,16 +230,10 @@ const std::vector<Embedded> kProjects = {
 
 class EmbeddedProjects : public ::testing::TestWithParam<Embedded> {
   protected:
-    // The repositories' trees, made once for the whole table.
+    // The repositories' trees, made once for every process of the table.
     static fs::path treeOf(const std::string& name) {
-        static TempFolder trees;
-        const fs::path root = trees.path() / name;
-        if (!fs::exists(root)) {
-            buildRepositoryTree(
-                kShared / ((name == "fsl" ? "fsl-usb-stack" : "bt-car") + std::string(".paths")),
-                root);
-        }
-        return root;
+        const std::string list = name == "fsl" ? "fsl-usb-stack.paths" : "bt-car.paths";
+        return keptRepositoryTree(kShared / list, TESSALY_TEST_CACHE);
     }
 };
 

@@ -1,10 +1,12 @@
 #include "support/source_trees.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/messages.h"
@@ -49,6 +51,30 @@ std::set<std::string> buildRepositoryTree(const fs::path& pathsFile, const fs::p
         files.insert(line);
     }
     return files;
+}
+
+fs::path keptRepositoryTree(const fs::path& pathsFile, const fs::path& cacheFolder) {
+    const std::string list = readFile(pathsFile);
+    std::ostringstream name;
+    name << pathsFile.stem().string() << '-' << std::hex << std::hash<std::string>{}(list);
+    const fs::path tree = cacheFolder / name.str();
+    if (fs::is_directory(tree)) {
+        return tree;
+    }
+    const fs::path aside = cacheFolder / (name.str() + ".making-" + std::to_string(::getpid()));
+    fs::remove_all(aside);
+    buildRepositoryTree(pathsFile, aside);
+    std::error_code renamed;
+    fs::rename(aside, tree, renamed);
+    if (renamed) {
+        // Another process put its tree there first: the same list, so the
+        // same tree.
+        fs::remove_all(aside);
+        if (!fs::is_directory(tree)) {
+            throw fs::filesystem_error("cannot keep the tree", aside, tree, renamed);
+        }
+    }
+    return tree;
 }
 
 PlacedExport placeInRepository(const SourceTreeCase& tree, const fs::path& pathsFile,

@@ -32,6 +32,14 @@ const SourceTreeCase& macsurfSourceTree();
 std::set<std::string> buildRepositoryTree(const std::filesystem::path& pathsFile,
                                           const std::filesystem::path& root);
 
+// The tree of `pathsFile`, made once below `cacheFolder` and kept there for
+// later test processes: making some 10,000 empty files costs seconds on
+// every run otherwise. The folder's name holds a digest of the list, so a
+// changed list gets a new tree; a tree is made aside and renamed into place,
+// so processes running at once never see a half-made one.
+std::filesystem::path keptRepositoryTree(const std::filesystem::path& pathsFile,
+                                         const std::filesystem::path& cacheFolder);
+
 // The repository's tree built below `root` and the export written at its
 // place in it.
 struct PlacedExport {

@@ -295,13 +295,14 @@ TEST_F(WineTest, WindowsConventions) {
 
     const ProgramResult result = tesscli({"w.mcp.xml", "C:\\out", ""});
     EXPECT_EQ(result.exitStatus, 0) << result.output;
-    EXPECT_EQ(result.output,
-              crlf({message::addingFile("C:\\inc\\net\\proto\\http.h"), message::fileNotFound("gone.h"),
-                    message::filesNotFound(1, 2), message::creatingProject(), message::creatingGroup("w"),
-                    message::creatingGroup("a\\b:c*"),
-                    message::creatingAnalyserPersonality("C:\\out\\a_b_c_\\person\\a_b_c_.p_a"),
-                    message::creatingGroup("x/y"), message::creatingGroup(".."),
-                    message::projectCompleted()}));
+    EXPECT_EQ(
+        result.output,
+        crlf({message::addingFile("C:\\inc\\net\\proto\\http.h"), message::fileNotFound("gone.h"),
+              message::filesNotFound(1, 2), message::creatingProject(), message::creatingGroup("w"),
+              message::creatingGroup("a\\b:c*"),
+              message::creatingAnalyserPersonality("C:\\out\\a_b_c_\\person\\a_b_c_.p_a"),
+              message::creatingGroup("x/y"), message::creatingGroup(".."),
+              message::projectCompleted()}));
     EXPECT_EQ(read("out/a_b_c_/person/a_b_c_.p_a"),
               crlf({"-i \"C:\\inc\"", "-i \"C:\\inc\\net\"", "-i \"C:\\inc\\net\\proto\"",
                     "-i \"\"", "-q \"\"", "-i \"C:\\\"", "-q \"C:\\\"", "-i \"\\\"", "-q \"\\\"",
