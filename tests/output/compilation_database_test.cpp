@@ -40,9 +40,9 @@ TEST(CompilationDatabaseTest, ArgumentsOfATarget) {
     target.macros = {{"MAX(a,b)", "((a)>(b))"}, {"_DEBUG", "1"}, {"__NO_FLOAT__", ""}};
     EXPECT_EQ(compileArguments(target, "/p/a.c", SourceLanguage::C),
               (Strings{"cc", "-x", "c++", "-I/p/inc", "-I/p/inc/sub", "-isystem/cw/MSL",
-                       "-DMAX(a,b)=((a)>(b))", "-D_DEBUG=1", "-D__NO_FLOAT__=",
-                       "-D__option(x)=0", "-include", "/p/prefix.h", "-include",
-                       "/out/T/person/T.prefix.h", "-c", "/p/a.c"}));
+                       "-DMAX(a,b)=((a)>(b))", "-D_DEBUG=1", "-D__NO_FLOAT__=", "-D__option(x)=0",
+                       "-include", "/p/prefix.h", "-include", "/out/T/person/T.prefix.h", "-c",
+                       "/p/a.c"}));
     EXPECT_EQ(compileArguments(target, "/p/b.cc", SourceLanguage::Cpp).at(1), "-I/p/inc");
 }
 
