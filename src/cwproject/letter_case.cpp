@@ -8,12 +8,6 @@ namespace tessaly {
 
 namespace {
 
-std::string inUpperCase(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), upperAscii);
-    return result;
-}
-
 // "." and ".." name the folder and its parent in every letter case, and an
 // empty piece (a doubled separator) names nothing of its own.
 bool namesItself(std::string_view piece) {
@@ -46,7 +40,7 @@ std::optional<std::string> LetterCaseMatcher::inAnyCase(const std::string& base,
             const Entries& entries = entriesOf(path);
             if (entries.names.contains(std::string(piece))) {
                 path += piece;
-            } else if (const auto it = entries.byUpperCase.find(inUpperCase(piece));
+            } else if (const auto it = entries.byUpperCase.find(inAsciiUpperCase(piece));
                        it != entries.byUpperCase.end()) {
                 path += it->second;
             } else {
@@ -79,7 +73,7 @@ const LetterCaseMatcher::Entries& LetterCaseMatcher::entriesOf(const std::string
     platform_.listDirectory(listed, names);
     std::sort(names.begin(), names.end());
     for (std::string& name : names) {
-        entries.byUpperCase.emplace(inUpperCase(name), name);  // the first in byte order stays
+        entries.byUpperCase.emplace(inAsciiUpperCase(name), name);  // the first in byte order stays
         entries.names.insert(std::move(name));
     }
     return entries;

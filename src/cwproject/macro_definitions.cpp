@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cwproject/line_ends.h"
+
 namespace tessaly {
 
 namespace {
@@ -72,15 +74,7 @@ void define(Macros& macros, std::string_view identifier, std::string head, std::
 // LF, CR or LF) one LF, a backslash before a line end joining the lines,
 // and each comment one blank. Quoted texts are kept whole.
 std::string logicalLines(std::string_view text) {
-    std::string lines;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines += '\n';
-            i += i + 1 < text.size() && text[i + 1] == '\n';
-        } else {
-            lines += text[i];
-        }
-    }
+    const std::string lines = withLfLineEnds(text);
     std::string joined;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i] == '\\' && i + 1 < lines.size() && lines[i + 1] == '\n') {

@@ -77,19 +77,17 @@ class ByteView {
     template <class Fits>
     std::uint8_t u8(std::size_t at, std::string_view what, const Fits& fits,
                     Use use = Use::Needed) const {
-        return std::uint8_t(undecided(at, 1, what) ? decided(at, 1, what, fits, use)
-                                                   : read(at, 1, what));
+        return std::uint8_t(fitted(at, 1, what, fits, use));
     }
     template <class Fits>
     std::uint16_t u16(std::size_t at, std::string_view what, const Fits& fits,
                       Use use = Use::Needed) const {
-        return std::uint16_t(undecided(at, 2, what) ? decided(at, 2, what, fits, use)
-                                                    : read(at, 2, what));
+        return std::uint16_t(fitted(at, 2, what, fits, use));
     }
     template <class Fits>
     std::uint32_t u32(std::size_t at, std::string_view what, const Fits& fits,
                       Use use = Use::Needed) const {
-        return undecided(at, 4, what) ? decided(at, 4, what, fits, use) : read(at, 4, what, use);
+        return fitted(at, 4, what, fits, use);
     }
     // Decides fields of the window that the format constrains only
     // together (two counts and the size they fill, say): `fits` gets the
@@ -130,6 +128,14 @@ class ByteView {
     std::uint32_t read(std::size_t at, std::size_t size, std::string_view what,
                        Use use = Use::Needed) const;
     bool undecided(std::size_t at, std::size_t size, std::string_view what) const;
+    // A field of an intact part is read as it is, without building `fits`
+    // into a std::function: most reads are of such fields.
+    template <class Fits>
+    std::uint32_t fitted(std::size_t at, std::size_t size, std::string_view what, const Fits& fits,
+                         Use use) const {
+        return undecided(at, size, what) ? decided(at, size, what, fits, use)
+                                         : read(at, size, what, use);
+    }
     std::uint32_t decided(std::size_t at, std::size_t size, std::string_view what,
                           const std::function<bool(std::uint32_t)>& fits, Use use) const;
 

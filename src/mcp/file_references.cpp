@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mcp/restoration.h"
+#include "output/ascii_case.h"
 
 namespace tessaly {
 
@@ -21,16 +22,6 @@ constexpr std::size_t kOrderWindow = 3;
 
 bool showsAlike(const auto& a, const auto& b) {
     return a.name == b.name && a.pathType == b.pathType && a.pathFormat == b.pathFormat;
-}
-
-std::string lowered(std::string_view name) {
-    std::string key(name);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return key;
 }
 
 }  // namespace
@@ -206,7 +197,7 @@ std::pair<std::vector<std::string>, std::size_t> FileReferences::keysAround(cons
 // each file once).
 void FileReferences::decideByOrder(const List& list) {
     const auto key = [&](const Holder& holder) {
-        return list.order == Order::Name ? lowered(holder.name)
+        return list.order == Order::Name ? inAsciiLowerCase(holder.name)
                                          : std::to_string(1000000000 + holder.position);
     };
     std::unordered_set<const Holder*> taken;

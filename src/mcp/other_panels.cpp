@@ -14,6 +14,7 @@
 // inside the record, its length with its NUL at +0x18.
 #include <string>
 
+#include "cwproject/line_ends.h"
 #include "mcp/panel_readers.h"
 
 namespace tessaly {
@@ -24,20 +25,6 @@ constexpr std::size_t kPrefixTextAt = 0x16;
 constexpr std::size_t kVariablesAt = 0x410;
 constexpr std::uint16_t kCommandLineVersion = 0x0101;
 constexpr std::size_t kCommandLineOffsetAt = 4;
-
-// CR LF and lone CR become LF, as an export's text reads.
-std::string withLfLineEnds(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            result += text[i];
-        } else if (i + 1 == text.size() || text[i + 1] != '\n') {
-            result += '\n';
-        }
-    }
-    return result;
-}
 
 bool isRuntimeVersion(std::uint32_t version) {
     return version >= 1 && version <= 3;

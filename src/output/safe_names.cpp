@@ -24,8 +24,7 @@ bool isReplacedEverywhere(char c) {
 // an extension.
 bool isReservedDeviceName(std::string_view name) {
     static constexpr std::array<std::string_view, 4> kDevices{"CON", "PRN", "AUX", "NUL"};
-    std::string base(name.substr(0, name.find('.')));
-    std::transform(base.begin(), base.end(), base.begin(), upperAscii);
+    const std::string base = inAsciiUpperCase(name.substr(0, name.find('.')));
     if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) {
         return true;
     }
