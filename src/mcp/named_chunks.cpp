@@ -7,42 +7,45 @@
 
 namespace tessaly {
 
-const std::vector<RecordKind> kPanelRecords = {
-    {"Access Paths", mayBeAccessPathsPanel},
-    {"C/C++ Compiler", mayBeCompilerPanel},
-    {"C/C++ Preprocessor", mayBePreprocessorPanel},
-    {"Debugger Runtime", mayBeRuntimePanel},
-    {"Source Trees", mayBeSourceTreesPanel},
-    {"Panel for Compiler for HC08", mayBeCommandLinePanel},
-    {"Panel for Compiler for HC12", mayBeCommandLinePanel},
-    {"Panel for Compiler for RS08", mayBeCommandLinePanel},
-    {"Panel for Compiler for XGATE", mayBeCommandLinePanel},
-};
-
 const RecordKind kGroupTreeRecord = {"Project File List", mayBeGroupTree};
 
 namespace {
+
+// The settings panels that are read, besides the compilers' command lines.
+const RecordKind kPanelRecords[] = {
+    {"Access Paths", mayBeAccessPathsPanel},        {"C/C++ Compiler", mayBeCompilerPanel},
+    {"C/C++ Preprocessor", mayBePreprocessorPanel}, {"Debugger Runtime", mayBeRuntimePanel},
+    {"Source Trees", mayBeSourceTreesPanel},
+};
 
 bool isNamed(const Chunk& chunk) {
     return chunk.type == fourCc("pref") || chunk.type == fourCc("PLst");
 }
 
-// The constraints on the record that a name names; null for a chunk that is
-// not read.
+// "<target>:<panel>".
+bool namesPanel(std::string_view name, std::string_view panel) {
+    return name.size() > panel.size() && name.ends_with(panel) &&
+           name[name.size() - panel.size() - 1] == ':';
+}
+
+}  // namespace
+
 bool (*recordNamed(std::string_view name))(const ByteView&) {
     if (name == kGroupTreeRecord.name) {
         return kGroupTreeRecord.mayBe;
     }
     for (const RecordKind& kind : kPanelRecords) {
-        if (name.size() > kind.name.size() && name.ends_with(kind.name) &&
-            name[name.size() - kind.name.size() - 1] == ':') {
+        if (namesPanel(name, kind.name)) {
             return kind.mayBe;
+        }
+    }
+    for (const std::string_view panel : kCommandLinePanels) {
+        if (namesPanel(name, panel)) {
+            return mayBeCommandLinePanel;
         }
     }
     return nullptr;
 }
-
-}  // namespace
 
 NamedChunks::NamedChunks(Container& container, const StringTable& names, Restoration* restoration)
     : container_(container), names_(names), restoration_(restoration) {

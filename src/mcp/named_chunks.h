@@ -6,7 +6,7 @@
 // and that no other chunk holds for certain (each name names one chunk).
 // Where several still fit, the chunk is the one whose bytes may be the
 // record the name asks for, and may not be the record of another name it
-// may have: each kind of record states its own constraints (kRecords).
+// may have: each kind of record states its own constraints (recordNamed).
 #pragma once
 
 #include <string>
@@ -25,9 +25,12 @@ struct RecordKind {
     bool (*mayBe)(const ByteView&);
 };
 
-// The settings panels that are read, and the group tree.
-extern const std::vector<RecordKind> kPanelRecords;
+// The group tree.
 extern const RecordKind kGroupTreeRecord;
+
+// The constraints on the record that a name ("<target>:<panel>" or the
+// group tree's) names; null for a chunk that is not read.
+bool (*recordNamed(std::string_view name))(const ByteView&);
 
 class NamedChunks {
   public:

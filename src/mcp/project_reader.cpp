@@ -92,13 +92,9 @@ class Reader {
   private:
     // The record of a panel of the target; null when the file holds none.
     const ByteView* panel(std::string_view target, std::string_view name) {
-        for (const RecordKind& kind : kPanelRecords) {
-            if (kind.name == name) {
-                const Chunk* chunk = named_.find(std::string(target) + ":" + std::string(name));
-                return chunk == nullptr ? nullptr : &container_.data(*chunk, kind.mayBe);
-            }
-        }
-        return nullptr;
+        const std::string full = std::string(target) + ":" + std::string(name);
+        const Chunk* chunk = named_.find(full);
+        return chunk == nullptr ? nullptr : &container_.data(*chunk, recordNamed(full));
     }
 
     // The targets' numbers first: they say which chunks are theirs.

@@ -98,16 +98,16 @@ const StringTable::Entry* StringTable::entry(std::uint32_t number) const {
     return &first->second;
 }
 
-bool StringTable::holds(std::uint32_t number) const {
-    return entries_.contains(number) || openEntries_.contains(number);
-}
-
 const std::string_view* StringTable::peek(std::uint32_t number) const {
     if (const auto it = entries_.find(number); it != entries_.end()) {
         return &it->second.text;
     }
     const auto it = openEntries_.find(number);
     return it == openEntries_.end() ? nullptr : &it->second.text;
+}
+
+bool StringTable::holds(std::uint32_t number) const {
+    return peek(number) != nullptr;
 }
 
 const std::string_view* StringTable::find(std::uint32_t number) const {

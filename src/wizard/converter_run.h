@@ -33,8 +33,7 @@ QString projectFilePath(const QString& destination, const QString& name);
 
 // The plain-text summary shown on the last page before a run: every field,
 // what an empty installation folder, personality or extension list stands
-// for, and the
-// compilation database when one is asked for.
+// for, and the compilation database when one is asked for.
 QString buildSummary(const ConverterFields& fields);
 
 // The arguments after the program name: the three positional ones, the
