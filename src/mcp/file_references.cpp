@@ -19,6 +19,12 @@ constexpr std::size_t kMaxHolders = 8;
 // of its list.
 constexpr std::size_t kOrderEvidence = 4;
 constexpr std::size_t kOrderWindow = 3;
+constexpr std::size_t kOrderReach = 16;  // uses looked at on each side, decided or not
+// Rounds of deciding along the lists; what one decides serves the next.
+constexpr int kRounds = 3;
+// A reference's serial, counted across the project; the top byte is the
+// target that added the file.
+constexpr std::uint32_t kSerialMask = 0x00FFFFFF;
 
 bool showsAlike(const auto& a, const auto& b) {
     return a.name == b.name && a.pathType == b.pathType && a.pathFormat == b.pathFormat;
@@ -37,8 +43,8 @@ void FileReferences::holder(const ByteView& list, std::size_t at, const BinaryFi
     }
 }
 
-std::size_t FileReferences::list(Order order) {
-    lists_.push_back({order, {}});
+std::size_t FileReferences::list(ListKind kind) {
+    lists_.push_back({kind, {}});
     return lists_.size() - 1;
 }
 
@@ -63,13 +69,31 @@ void FileReferences::decide() {
     for (Use& use : uses_) {
         use.decided = decideAlone(use);
     }
-    for (const List& list : lists_) {
-        decideByOrder(list);
+    // A use decided in one list can decide another of its scope: a few
+    // rounds, each bounded by the uses and the window around each.
+    std::vector<Taken> taken(lists_.size() + 1);
+    const auto scopeOf = [&](const List& list) -> Taken& {
+        return list.kind == ListKind::Group ? taken.back()
+                                            : taken[std::size_t(&list - lists_.data())];
+    };
+    for (const Use& use : uses_) {
+        if (use.certain) {
+            scopeOf(lists_[use.list]).insert(use.reference.values.front());
+        }
+    }
+    for (int round = 0; round < kRounds; ++round) {
+        bool progress = false;
+        for (const List& list : lists_) {
+            progress = decideInList(list, scopeOf(list)) || progress;
+        }
+        if (!progress) {
+            break;
+        }
     }
     for (const Use& use : uses_) {
         if (!use.decided) {
             // The conversion uses no link order, only the export shows it.
-            const bool linkOrder = lists_[use.list].order == Order::FileList;
+            const bool linkOrder = lists_[use.list].kind == ListKind::LinkOrder;
             use.reference.restoration->leaveOpen(
                 {use.reference.at, kReferenceSize},
                 linkOrder ? tessaly::Use::ExportOnly : tessaly::Use::Needed);
@@ -98,6 +122,7 @@ bool FileReferences::pinHolders() {
             findHolders(use);
             if (use.holders.size() == 1 && use.holders.front()->reference.values.size() > 1) {
                 pair(use, *use.holders.front());
+                use.certain = true;
                 pinned = true;
             }
         }
@@ -129,7 +154,13 @@ void FileReferences::findHolders(Use& use) const {
 bool FileReferences::decideAlone(Use& use) {
     findHolders(use);
     if (use.holders.empty()) {
+        use.certain = use.reference.values.size() == 1;
         return true;  // no file may hold it: it names none, as it reads
+    }
+    if (use.holders.size() == 1) {
+        pair(use, *use.holders.front());
+        use.certain = true;
+        return true;
     }
     const bool alike = std::all_of(use.holders.begin(), use.holders.end(), [&](const Holder* h) {
         return showsAlike(*h, *use.holders.front());
@@ -137,14 +168,11 @@ bool FileReferences::decideAlone(Use& use) {
     if (alike) {
         for (Holder* holder : use.holders) {
             if (holder->reference.values.front() == use.reference.values.front()) {
+                use.certain = candidates(use, {}).size() == 1;
                 pair(use, *holder);
                 return true;
             }
         }
-    }
-    if (use.holders.size() == 1) {
-        pair(use, *use.holders.front());
-        return true;
     }
     return false;
 }
@@ -166,72 +194,109 @@ void FileReferences::pair(Use& use, Holder& holder) {
     use.holders = {&holder};
 }
 
-// The keys of the nearest decided uses around the i-th use of a list, in
-// the list's order, and where the use itself stands among them.
-std::pair<std::vector<std::string>, std::size_t> FileReferences::keysAround(const List& list,
-                                                                            std::size_t i,
-                                                                            const auto& key) const {
+// The values a use may hold that a file holds and no use of its scope has
+// taken, each with the file that shows it (none where files that may hold
+// it show different things).
+std::vector<std::pair<std::uint32_t, FileReferences::Holder*>> FileReferences::candidates(
+    const Use& use, const Taken& taken) const {
+    std::vector<std::pair<std::uint32_t, Holder*>> left;
+    for (const std::uint32_t value : use.reference.values) {
+        if (taken.contains(value)) {
+            continue;
+        }
+        Holder* shown = nullptr;
+        bool alike = true;
+        for (Holder* holder : use.holders) {
+            const std::vector<std::uint32_t>& held = holder->reference.values;
+            if (std::find(held.begin(), held.end(), value) == held.end()) {
+                continue;
+            }
+            alike = alike && (shown == nullptr || showsAlike(*holder, *shown));
+            if (shown == nullptr || held.front() == value) {
+                shown = holder;
+            }
+        }
+        if (shown != nullptr) {
+            left.emplace_back(value, alike ? shown : nullptr);
+        }
+    }
+    return left;
+}
+
+// Whether the uses decided around the i-th use of a list, in `order`, keep
+// it with `value` and its file `holder` among them; true where they show no
+// order (too few, or not in that order themselves).
+bool FileReferences::keptAround(const List& list, std::size_t i, Order order, std::uint32_t value,
+                                const Holder& holder) const {
+    const auto key = [&](const Holder& file, std::uint32_t reference) {
+        switch (order) {
+            case Order::Name:
+                return inAsciiLowerCase(file.name);
+            case Order::FileList:
+                return std::to_string(1000000000 + file.position);
+            case Order::Added:
+                break;
+        }
+        return std::to_string(1000000000 + (reference & kSerialMask));
+    };
     const auto decidedKey = [&](std::size_t j) -> std::optional<std::string> {
         const Use& use = uses_[list.uses[j]];
-        return use.decided && !use.holders.empty() ? std::optional(key(*use.holders.front()))
-                                                   : std::nullopt;
+        const bool shown = order == Order::Name ? use.decided : use.certain;
+        return shown && !use.holders.empty()
+                   ? std::optional(key(*use.holders.front(), use.reference.values.front()))
+                   : std::nullopt;
     };
     std::vector<std::string> keys;
-    for (std::size_t j = i; j-- > 0 && keys.size() < kOrderWindow;) {
+    for (std::size_t j = i; j-- > 0 && i - j <= kOrderReach && keys.size() < kOrderWindow;) {
         if (const auto k = decidedKey(j)) {
             keys.insert(keys.begin(), *k);
         }
     }
     const std::size_t at = keys.size();
-    keys.emplace_back();
-    for (std::size_t j = i + 1; j < list.uses.size() && keys.size() < at + 1 + kOrderWindow; ++j) {
+    for (std::size_t j = i + 1;
+         j < list.uses.size() && j - i <= kOrderReach && keys.size() < at + kOrderWindow; ++j) {
         if (const auto k = decidedKey(j)) {
             keys.push_back(*k);
         }
     }
-    return {keys, at};
+    if (keys.size() < kOrderEvidence || !std::is_sorted(keys.begin(), keys.end())) {
+        return true;
+    }
+    keys.insert(keys.begin() + std::ptrdiff_t(at), key(holder, value));
+    return std::is_sorted(keys.begin(), keys.end());
 }
 
-// Along the list, so that a use decided serves as a neighbour of the next;
-// a file that a decided use of the list shows is no other's (a list names
-// each file once).
-void FileReferences::decideByOrder(const List& list) {
-    const auto key = [&](const Holder& holder) {
-        return list.order == Order::Name ? inAsciiLowerCase(holder.name)
-                                         : std::to_string(1000000000 + holder.position);
-    };
-    std::unordered_set<const Holder*> taken;
-    for (const std::size_t index : list.uses) {
-        const Use& use = uses_[index];
-        if (use.decided && use.holders.size() == 1) {
-            taken.insert(use.holders.front());
-        }
-    }
+// Along the list, so that a use decided serves as a neighbour of the next.
+bool FileReferences::decideInList(const List& list, Taken& taken) {
+    const std::vector<Order> orders = list.kind == ListKind::LinkOrder
+                                          ? std::vector{Order::FileList}
+                                          : std::vector{Order::Name, Order::Added};
+    bool progress = false;
     for (std::size_t i = 0; i < list.uses.size(); ++i) {
         Use& use = uses_[list.uses[i]];
         if (use.decided) {
             continue;
         }
-        auto [keys, at] = keysAround(list, i, key);
-        if (keys.size() < kOrderEvidence + 1) {
-            continue;
-        }
         findHolders(use);
-        Holder* chosen = nullptr;
-        std::size_t fitting = 0;
-        for (Holder* holder : use.holders) {
-            keys[at] = key(*holder);
-            if (!taken.contains(holder) && std::is_sorted(keys.begin(), keys.end())) {
-                ++fitting;
-                chosen = holder;
+        // One file left is the use's; of several, the one that every order
+        // kept around the use allows (none where two orders disagree).
+        auto left = candidates(use, taken);
+        if (left.size() > 1) {
+            for (const Order order : orders) {
+                std::erase_if(left, [&](const auto& candidate) {
+                    return candidate.second != nullptr &&
+                           !keptAround(list, i, order, candidate.first, *candidate.second);
+                });
             }
         }
-        if (fitting == 1) {
-            pair(use, *chosen);
-            use.decided = true;
-            taken.insert(chosen);
+        if (left.size() == 1 && left.front().second != nullptr) {
+            pair(use, *left.front().second);
+            use.decided = use.certain = true;
+            taken.insert(left.front().first);
+            progress = true;
         }
     }
+    return progress;
 }
 
 }  // namespace tessaly

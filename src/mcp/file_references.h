@@ -9,12 +9,17 @@
 // (both are then kept as they read); when a single file may be its, the two
 // are given the value they share.
 // Two uses that a conversion made alike (a group listing the files of
-// references 0x0A and 0x0D) are told apart only by the order of the list
-// that holds them, where the uses decided around them keep one: a link
-// order that lists its files in their file list's order, a group that lists
-// them by name (ASCII letters alike in either case). With at least four of
-// the nearest decided uses, up to three on each side, in that order, a use
-// takes the one file that keeps it so. Otherwise the use stays open.
+// references 0x0A and 0x0D) are told apart by what the lists keep: a list
+// names each file once (a link order its target's files, the group tree
+// the project's), so a use whose other files are all named elsewhere in it
+// takes the one left; and by the order of the list, where the uses decided
+// around it keep one. A link order lists its files in their file list's
+// order; a group lists them by name (ASCII letters alike in either case) or
+// in the order they were added, which their references' serials (the low
+// 24 bits, counted across the project) show. With at least four of the
+// nearest decided uses, up to three on each side, in an order, a file that
+// breaks it is not the use's; a use takes the one file left that every
+// order kept around it allows. Otherwise the use stays open.
 #pragma once
 
 #include <cstdint>
@@ -32,14 +37,15 @@ namespace tessaly {
 
 class FileReferences {
   public:
-    // How a list of uses orders its files, where it keeps an order.
-    enum class Order { FileList, Name };
+    // What a list of uses is: the orders it may keep, and the files it
+    // names once.
+    enum class ListKind { LinkOrder, Group };
 
     // The reference of the file entry at `at` in `list`, the `position`-th
     // of its target's list.
     void holder(const ByteView& list, std::size_t at, const BinaryFile& file, std::size_t position);
     // A new list of uses (a link order, a group's files), for use().
-    std::size_t list(Order order);
+    std::size_t list(ListKind kind);
     // A reference at `at` in `view` that names a file, next in its list.
     void use(const ByteView& view, std::size_t at, std::size_t list);
     // Decides the uses, once every part that holds or uses one is read.
@@ -63,19 +69,26 @@ class FileReferences {
         std::size_t list;
         std::vector<Holder*> holders;  // that may be its file
         bool decided = false;
+        bool certain = false;  // its value, not only what its file shows
     };
+    enum class Order { FileList, Name, Added };
     struct List {
-        Order order;
+        ListKind kind;
         std::vector<std::size_t> uses;
     };
+    // The values of the uses decided for certain in a list, or in the
+    // group tree for a group's list.
+    using Taken = std::unordered_set<std::uint32_t>;
 
     void index();
     bool pinHolders();
     void findHolders(Use& use) const;
     bool decideAlone(Use& use);
-    void decideByOrder(const List& list);
-    std::pair<std::vector<std::string>, std::size_t> keysAround(const List& list, std::size_t i,
-                                                                const auto& key) const;
+    bool decideInList(const List& list, Taken& taken);
+    std::vector<std::pair<std::uint32_t, Holder*>> candidates(const Use& use,
+                                                              const Taken& taken) const;
+    bool keptAround(const List& list, std::size_t i, Order order, std::uint32_t value,
+                    const Holder& holder) const;
     static void pair(Use& use, Holder& holder);
 
     std::vector<Holder> holders_;

@@ -177,7 +177,7 @@ class TreeReader {
         if (name != nullptr) {
             *name = text;
         }
-        lists_.push_back(references_.list(FileReferences::Order::Name));
+        lists_.push_back(references_.list(FileReferences::ListKind::Group));
         childrenLeft_.push_back(tree_.u32(at + 13 + length, "group child count"));
         return at + kGroupHeaderSize + length;
     }

@@ -181,7 +181,7 @@ class Reader {
             readFileEntries(target, entries, number);
         }
         if (links != nullptr) {
-            const std::size_t list = references_.list(FileReferences::Order::FileList);
+            const std::size_t list = references_.list(FileReferences::ListKind::LinkOrder);
             for (std::size_t at = 0; at + 4 <= links->size(); at += 4) {
                 references_.use(*links, at, list);
                 target.linkOrder.push_back(links->probe().u32(at, "link order"));

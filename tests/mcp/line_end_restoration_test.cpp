@@ -53,9 +53,19 @@ void prefixText(BinaryBuilder& project, const std::string& text) {
     project.panel("Debug", "C/C++ Preprocessor", record.str());
 }
 
+// As lettered, named backwards: a group listing them as they were added
+// keeps no name order.
+std::vector<FileSpec> backwards(std::size_t count) {
+    std::vector<FileSpec> files = lettered(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        files[i].name = std::string(1, char('z' - i)) + ".c";
+    }
+    return files;
+}
+
 std::string groupOf(const BinaryBuilder& project, const std::vector<FileSpec>& files,
-                    const std::vector<std::size_t>& order) {
-    std::string nodes = project.groupNode("Sources", std::uint32_t(order.size()));
+                    const std::vector<std::size_t>& order, std::string_view name = "Sources") {
+    std::string nodes = project.groupNode(name, std::uint32_t(order.size()));
     for (const std::size_t i : order) {
         nodes += project.fileNode(files[i].reference);
     }
@@ -117,6 +127,21 @@ const std::vector<Case> kCases = {
          const std::vector<FileSpec> files = lettered(8);
          p.target("T", 1, files);
          p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+     }},
+    {"file references in a group that lists its files as they were added",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = backwards(8);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+     }},
+    {"a file reference that the group tree's other uses leave to one file",
+     [](BinaryBuilder& p) {
+         p = BinaryBuilder(ByteOrder::Big);
+         const std::vector<FileSpec> files = backwards(8);
+         p.target("T", 1, files);
+         p.groups(2,
+                  groupOf(p, files, {7, 1}, "Libraries") + groupOf(p, files, {0, 2, 3, 4, 5, 6}));
      }},
     {"a prefix text written on Windows",
      [](BinaryBuilder& p) { prefixText(p, "#define A 1\r\n\r\n#define B 2\r\n"); },
