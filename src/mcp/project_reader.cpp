@@ -191,10 +191,23 @@ class Reader {
 
     void readFileEntries(BinaryTarget& target, const ByteView& entries, std::uint8_t number) {
         std::unordered_set<std::uint32_t> certainNames;
-        for (std::size_t at = 0; entries.restoration() != nullptr && at < entries.size();
-             at += kFileEntrySize) {
+        const auto certain = [&](std::size_t at) {
             if (entries.values(at + 4, 4).size() == 1) {
                 certainNames.insert(entries.probe().u32(at + 4, "file entry"));
+            }
+        };
+        for (std::size_t at = 0; entries.restoration() != nullptr && at < entries.size();
+             at += kFileEntrySize) {
+            certain(at);
+        }
+        // A name decided is no other file's: twice along the list, so that
+        // one decided late serves an earlier file too.
+        for (int pass = 0; pass < 2 && entries.restoration() != nullptr; ++pass) {
+            for (std::size_t at = 0; at < entries.size(); at += kFileEntrySize) {
+                if (entries.values(at + 4, 4).size() > 1) {
+                    fileName(entries, at, certainNames);
+                    certain(at);
+                }
             }
         }
         std::int64_t previous = -1;

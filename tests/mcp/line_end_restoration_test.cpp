@@ -91,6 +91,22 @@ void offsetWithCr(BinaryBuilder& project) {
     project.groups(1, project.fileNode(0x01000001));
 }
 
+// Twelve files whose names are strings 2 to 13, but for the last two,
+// listed as 13 and 12: the eleventh's name, string 0x0D, lies between no
+// neighbours', and reads as the ninth's, 0x0A, once converted.
+void namesOutOfOrder(BinaryBuilder& project) {
+    project = BinaryBuilder(ByteOrder::Big);
+    const std::vector<FileSpec> files = lettered(12, 0x10);
+    project.target("T", 1, files);
+    Bytes list = project.bytes();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::uint32_t name = i == 10 ? 13 : i == 11 ? 12 : std::uint32_t(i) + 2;
+        list.u32(files[i].reference).u32(name).u8(2).u8(1).zeros(8).u8(1).zeros(9).u32(1);
+        list.zeros(8);
+    }
+    project.replace("mtpl", 1, list.str());
+}
+
 const std::vector<Case> kCases = {
     {"an index offset", offsetWithCr},
     {"a chunk size",
@@ -143,6 +159,7 @@ const std::vector<Case> kCases = {
          p.groups(2,
                   groupOf(p, files, {7, 1}, "Libraries") + groupOf(p, files, {0, 2, 3, 4, 5, 6}));
      }},
+    {"a file's name that another file's decided name leaves to one string", namesOutOfOrder},
     {"a prefix text written on Windows",
      [](BinaryBuilder& p) { prefixText(p, "#define A 1\r\n\r\n#define B 2\r\n"); },
      ByteOrder::Little},
