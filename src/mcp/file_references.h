@@ -12,14 +12,15 @@
 // references 0x0A and 0x0D) are told apart by what the lists keep: a list
 // names each file once (a link order its target's files, the group tree
 // the project's), so a use whose other files are all named elsewhere in it
-// takes the one left; and by the order of the list, where the uses decided
-// around it keep one. A link order lists its files in their file list's
-// order; a group lists them by name (ASCII letters alike in either case) or
-// in the order they were added, which their references' serials (the low
-// 24 bits, counted across the project) show. With at least four of the
-// nearest decided uses, up to three on each side, in an order, a file that
-// breaks it is not the use's; a use takes the one file left that every
-// order kept around it allows. Otherwise the use stays open.
+// takes the one left; and by the order of the list. A link order lists its
+// files in their file list's order, a group by name (ASCII letters alike
+// in either case): with at least four of the nearest decided uses, up to
+// three on each side, in that order, a file that breaks it is not the
+// use's. A group also keeps files added one after another in that order:
+// between two uses whose references' serials (the low 24 bits, counted
+// across the project) leave one between them, a use takes that one. A use
+// takes the one file left that every order kept around it allows;
+// otherwise it stays open.
 #pragma once
 
 #include <cstdint>
@@ -89,6 +90,7 @@ class FileReferences {
                                                               const Taken& taken) const;
     bool keptAround(const List& list, std::size_t i, Order order, std::uint32_t value,
                     const Holder& holder) const;
+    bool addedBetween(const List& list, std::size_t i, std::uint32_t value) const;
     static void pair(Use& use, Holder& holder);
 
     std::vector<Holder> holders_;
