@@ -249,9 +249,13 @@ class Reader {
     // A file's name is a string, and no other file's of its target. Where
     // two of them still fit, the order of the list decides if it can: files
     // are listed as they were added (their references grow along the list),
-    // and a name new to the project gets the next string number then, so a
-    // name lies between its neighbours' where theirs are certain and grow
-    // (past its one neighbour's at either end of the list).
+    // and a name new to the project gets the next string number then, so
+    // between two files whose certain names leave one string between them
+    // the file's name is that one. Only so close a run counts: a list often
+    // holds files whose names were known before, and the looser test (a name
+    // between its neighbours', or past the one neighbour's at an end of the
+    // list) takes a wrong name there about one time in 50 on the file lists
+    // of the projects at hand, this one about once in 300.
     std::uint32_t fileName(const ByteView& entries, std::size_t at,
                            const std::unordered_set<std::uint32_t>& certainNames) const {
         const auto fits = [&](std::uint32_t name) {
@@ -262,13 +266,11 @@ class Reader {
             const std::vector<std::uint32_t> names = entries.values(other + 4, 4);
             return names.size() == 1 ? std::optional(names.front()) : std::nullopt;
         };
-        const bool first = at == 0;
-        const bool last = at + kFileEntrySize == entries.size();
+        const bool inside = at != 0 && at + kFileEntrySize < entries.size();
+        const auto before = inside ? neighbour(at - kFileEntrySize) : std::nullopt;
+        const auto after = inside ? neighbour(at + kFileEntrySize) : std::nullopt;
         return entries.u32(at + 4, "file entry", [&](std::uint32_t name) {
-            const auto before = first ? std::nullopt : neighbour(at - kFileEntrySize);
-            const auto after = last ? std::nullopt : neighbour(at + kFileEntrySize);
-            return fits(name) && (before || first) && (after || last) && !(first && last) &&
-                   (first || *before < name) && (last || name < *after);
+            return fits(name) && before && after && *before + 1 == name && name + 1 == *after;
         });
     }
 

@@ -91,20 +91,29 @@ void offsetWithCr(BinaryBuilder& project) {
     project.groups(1, project.fileNode(0x01000001));
 }
 
-// Twelve files whose names are strings 2 to 13, but for the last two,
-// listed as 13 and 12: the eleventh's name, string 0x0D, lies between no
-// neighbours', and reads as the ninth's, 0x0A, once converted.
-void namesOutOfOrder(BinaryBuilder& project) {
+// A target "T" of files whose names are the given string numbers (the
+// builder numbers the target's name 1 and the files' own names from 2 on;
+// names past those are spare strings).
+void namedFiles(BinaryBuilder& project, const std::vector<std::uint32_t>& names) {
     project = BinaryBuilder(ByteOrder::Big);
-    const std::vector<FileSpec> files = lettered(12, 0x10);
+    const std::vector<FileSpec> files = lettered(names.size(), 0x10);
     project.target("T", 1, files);
+    for (std::uint32_t next = std::uint32_t(files.size()) + 2;
+         next <= *std::max_element(names.begin(), names.end()); ++next) {
+        project.string(1000, "spare.c");
+    }
     Bytes list = project.bytes();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::uint32_t name = i == 10 ? 13 : i == 11 ? 12 : std::uint32_t(i) + 2;
-        list.u32(files[i].reference).u32(name).u8(2).u8(1).zeros(8).u8(1).zeros(9).u32(1);
+        list.u32(files[i].reference).u32(names[i]).u8(2).u8(1).zeros(8).u8(1).zeros(9).u32(1);
         list.zeros(8);
     }
     project.replace("mtpl", 1, list.str());
+}
+
+// The eleventh file's name, string 0x0D, lies between no neighbours', and
+// reads as the ninth's, 0x0A, once converted.
+void namesOutOfOrder(BinaryBuilder& project) {
+    namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 12});
 }
 
 const std::vector<Case> kCases = {
@@ -198,6 +207,11 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
              const std::vector<FileSpec> files = lettered(8);
              p.target("T", 1, files);
              p.groups(1, groupOf(p, files, {4, 1}));
+         }},
+        {"a file's name, string 0x0D or the unused 0x0A, between names that leave more than "
+         "one string between them",
+         [](BinaryBuilder& p) {
+             namedFiles(p, {2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 15, 14, 12});
          }},
         {"a group of 10 files, three files, a group of 13: which group holds the three",
          [](BinaryBuilder& p) {
