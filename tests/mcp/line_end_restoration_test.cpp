@@ -72,6 +72,19 @@ std::string groupOf(const BinaryBuilder& project, const std::vector<FileSpec>& f
     return nodes;
 }
 
+// A big-endian project of one target "T" of `files` and top groups, each
+// listing some of them.
+void targetInGroups(BinaryBuilder& project, const std::vector<FileSpec>& files,
+                    const std::vector<std::pair<std::string, std::vector<std::size_t>>>& groups) {
+    project = BinaryBuilder(ByteOrder::Big);
+    project.target("T", 1, files);
+    std::string nodes;
+    for (const auto& [name, order] : groups) {
+        nodes += groupOf(project, files, order, name);
+    }
+    project.groups(std::uint32_t(groups.size()), nodes);
+}
+
 // The sample project with one part changed so that a field the reader uses
 // holds a CR byte.
 struct Case {
@@ -148,25 +161,15 @@ const std::vector<Case> kCases = {
      }},
     {"a file reference",
      [](BinaryBuilder& p) {
-         p = BinaryBuilder(ByteOrder::Big);
-         const std::vector<FileSpec> files = lettered(8);
-         p.target("T", 1, files);
-         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+         targetInGroups(p, lettered(8), {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7}}});
      }},
     {"file references in a group that lists its files as they were added",
      [](BinaryBuilder& p) {
-         p = BinaryBuilder(ByteOrder::Big);
-         const std::vector<FileSpec> files = backwards(8);
-         p.target("T", 1, files);
-         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7}));
+         targetInGroups(p, backwards(8), {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7}}});
      }},
     {"a file reference that the group tree's other uses leave to one file",
      [](BinaryBuilder& p) {
-         p = BinaryBuilder(ByteOrder::Big);
-         const std::vector<FileSpec> files = backwards(8);
-         p.target("T", 1, files);
-         p.groups(2,
-                  groupOf(p, files, {7, 1}, "Libraries") + groupOf(p, files, {0, 2, 3, 4, 5, 6}));
+         targetInGroups(p, backwards(8), {{"Libraries", {7, 1}}, {"Sources", {0, 2, 3, 4, 5, 6}}});
      }},
     {"a file's name that another file's decided name leaves to one string", namesOutOfOrder},
     {"a prefix text written on Windows",
@@ -176,10 +179,8 @@ const std::vector<Case> kCases = {
      [](BinaryBuilder& p) { prefixText(p, "/* imported */\r\r#define A 1\r"); }, ByteOrder::Little},
     {"a group's child count",
      [](BinaryBuilder& p) {
-         p = BinaryBuilder(ByteOrder::Big);
-         const std::vector<FileSpec> files = lettered(13, 0x20);
-         p.target("T", 1, files);
-         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+         targetInGroups(p, lettered(13, 0x20),
+                        {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}});
      }},
 };
 
@@ -204,9 +205,7 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
         {"two files of references 0x0100000D and 0x0100000A in a group too small to show an "
          "order",
          [](BinaryBuilder& p) {
-             const std::vector<FileSpec> files = lettered(8);
-             p.target("T", 1, files);
-             p.groups(1, groupOf(p, files, {4, 1}));
+             targetInGroups(p, lettered(8), {{"Sources", {4, 1}}});
          }},
         {"a file's name, string 0x0D or the unused 0x0A, between names that leave more than "
          "one string between them",
