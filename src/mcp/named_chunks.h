@@ -38,6 +38,8 @@ class NamedChunks {
 
     // The chunk of that name, or null.
     const Chunk* find(const std::string& name);
+    // The chunks whose name is certain, by name.
+    const std::unordered_map<std::string, const Chunk*>& named() const { return named_; }
     // Whether a chunk may be named so; decides nothing.
     bool mayExist(const std::string& name) const {
         return named_.contains(name) || open_.contains(name);

@@ -35,6 +35,10 @@ inline constexpr const char* kCommandLinePanels[] = {
 // NUL at the offset that the u32 at +4 gives.
 std::string_view readCommandLinePanel(const ByteView& panel, std::string_view name,
                                       std::vector<std::string>& unread);
+// "Target Settings": the name of the target's linker; empty for a record
+// of another version than 10 (the only one seen). Read as the file reads,
+// deciding nothing.
+std::string_view linkerName(const ByteView& panel);
 // "Source Trees": how many trees the panel defines (their layout is not known).
 std::size_t sourceTreeCount(const ByteView& panel);
 

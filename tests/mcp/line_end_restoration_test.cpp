@@ -129,6 +129,16 @@ void namesOutOfOrder(BinaryBuilder& project) {
     namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 12});
 }
 
+// Eleven files; the tenth, named string 0x0A, stands in no run of names,
+// and string 0x0D, which it reads as once converted, names no file but a
+// part of the project: a panel, or a target's linker.
+void nameBesidePartName(BinaryBuilder& project, const std::string& part, const std::string& panel,
+                        const std::string& record) {
+    namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 12, 10, 11});
+    project.string(1000, part);
+    project.panel("T", panel, record);
+}
+
 const std::vector<Case> kCases = {
     {"an index offset", offsetWithCr},
     {"a chunk size",
@@ -172,6 +182,16 @@ const std::vector<Case> kCases = {
          targetInGroups(p, backwards(8), {{"Libraries", {7, 1}}, {"Sources", {0, 2, 3, 4, 5, 6}}});
      }},
     {"a file's name that another file's decided name leaves to one string", namesOutOfOrder},
+    {"a file's name beside a panel's",
+     [](BinaryBuilder& p) {
+         nameBesidePartName(p, "Custom Keywords", "Custom Keywords", std::string(8, '\0'));
+     }},
+    {"a file's name beside a linker's",
+     [](BinaryBuilder& p) {
+         Bytes settings = p.bytes();
+         settings.u16(10).u16(0).raw("Java Linker").padTo(1556);
+         nameBesidePartName(p, "Java Linker", "Target Settings", settings.str());
+     }},
     {"a prefix text written on Windows",
      [](BinaryBuilder& p) { prefixText(p, "#define A 1\r\n\r\n#define B 2\r\n"); },
      ByteOrder::Little},
