@@ -257,6 +257,22 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     }
 }
 
+// A conversion of part of the file that reached one name, string 0x0D, the
+// tenth file's between names 11 and 15: as it reads, string 0x0A, a spare
+// one, it would be a valid project; the name's place out of its neighbours'
+// order is the sign of the conversion, and the file is refused.
+TEST(LineEndRestoration, APartConvertedIsSeenByANameOutOfOrder) {
+    BinaryBuilder project(ByteOrder::Big);
+    namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 15, 14, 12});
+    std::string bytes = project.build().bytes;
+    const std::string entry = Bytes(ByteOrder::Big).u32(0x01000019).u32(13).str();
+    const std::size_t at = bytes.find(entry);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + entry.size() - 1] = '\n';
+    EXPECT_TRUE(exportOrDamage(bytes).starts_with(
+        "damaged: a line-end conversion turned its CR bytes into LF"));
+}
+
 // The link order of references 0x0100000D and 0x0100000A, out of the file
 // list's order: converted, nothing tells them apart. The conversion does not
 // use a link order, so the file still converts; its export is refused.
