@@ -265,16 +265,17 @@ TEST(BinaryDamage, CutsAreRefusedAndNothingIsWritten) {
 }
 
 // What version control that takes a binary file for text does to it: every
-// CR byte made LF; or, by a conversion stopped part way, every other one, or
-// those of the file's second half only.
-enum class Turned { Every, EveryOther, SecondHalf };
+// CR byte made LF; or, by a conversion of part of the file, every other one,
+// those of the file's second half only, or of all but its first tenth.
+enum class Turned { Every, EveryOther, SecondHalf, AllButFirstTenth };
 
 std::string withCrTurned(std::string bytes, Turned turned) {
     int seen = 0;
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         if (bytes[at] == '\r' &&
             (turned == Turned::Every || (turned == Turned::EveryOther && seen++ % 2 == 0) ||
-             (turned == Turned::SecondHalf && at >= bytes.size() / 2))) {
+             (turned == Turned::SecondHalf && at >= bytes.size() / 2) ||
+             (turned == Turned::AllButFirstTenth && at >= bytes.size() / 10))) {
             bytes[at] = '\n';
         }
     }
@@ -378,7 +379,8 @@ TEST(BinaryLineEnds, ConvertedFilesConvertLikeTheIntactOrAreRefused) {
         const Conversion original = work->convert(name, options);
         EXPECT_EQ(original.exitStatus, 0);
         EXPECT_EQ(original.console.find(repaired), std::string::npos);
-        for (const Turned turned : {Turned::Every, Turned::EveryOther, Turned::SecondHalf}) {
+        for (const Turned turned :
+             {Turned::Every, Turned::EveryOther, Turned::SecondHalf, Turned::AllButFirstTenth}) {
             SCOPED_TRACE(int(turned));
             work->put(project.place, name, withCrTurned(bytes, turned));
             const Conversion run = work->convert(name, options);
@@ -402,7 +404,8 @@ TEST(BinaryLineEnds, ConvertedFilesConvertLikeTheIntactOrAreRefused) {
             EXPECT_EQ(run.tree, original.tree);
         }
     }
-    const char* labels[] = {"every CR", "every other CR", "the second half's CR bytes"};
+    const char* labels[] = {"every CR", "every other CR", "the second half's CR bytes",
+                            "all but the first tenth's CR bytes"};
     for (const auto& [turned, counts] : outcomes) {
         std::cout << "  " << labels[int(turned)] << " turned: of " << intact.size() << ", "
                   << counts.first << " restored, " << counts.second << " refused, the others read "
