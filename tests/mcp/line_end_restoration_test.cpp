@@ -169,6 +169,12 @@ const std::vector<Case> kCases = {
          compiler.u16(13).u8(1).u8(1).zeros(5).pascal("prefix.h", 32).padTo(57);
          p.panel("Debug", "C/C++ Compiler", compiler.u8(8).padTo(62).str());
      }},
+    {"a prefix file's name of 13 letters, which reads as 10 followed by leftovers",
+     [](BinaryBuilder& p) {
+         Bytes compiler = p.bytes();
+         compiler.u16(13).u8(1).u8(1).zeros(5).pascal("libxpt.Prefix", 32).padTo(57);
+         p.panel("Debug", "C/C++ Compiler", compiler.u8(8).padTo(62).str());
+     }},
     {"a file reference",
      [](BinaryBuilder& p) {
          targetInGroups(p, lettered(8), {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7}}});
