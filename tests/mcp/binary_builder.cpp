@@ -73,7 +73,9 @@ void BinaryBuilder::target(std::string name, std::uint8_t number,
     Bytes list = bytes();
     Bytes order = bytes();
     for (const FileSpec& file : files) {
-        list.u32(file.reference).u32(string(1000, file.name)).u8(file.pathType).u8(file.format);
+        const std::uint32_t name = string(1000, file.name);
+        list.u32(file.reference).u32(file.nameNumber != 0 ? file.nameNumber : name);
+        list.u8(file.pathType).u8(file.format);
         list.zeros(2).u32(file.folder).zeros(2).u8(file.kind).zeros(9).u32(file.flags).zeros(8);
         order.u32(file.reference);
     }

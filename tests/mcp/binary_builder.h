@@ -46,7 +46,8 @@ struct FileSpec {
     std::uint8_t format = 1;
     std::uint8_t kind = 1;
     std::uint32_t flags = 1;
-    std::uint32_t folder = 0;  // path type 1: the id of its access path
+    std::uint32_t folder = 0;      // path type 1: the id of its access path
+    std::uint32_t nameNumber = 0;  // the string the entry names, where not its own name's
 };
 
 // One record of an Access Paths panel.

@@ -109,18 +109,15 @@ void offsetWithCr(BinaryBuilder& project) {
 // names past those are spare strings).
 void namedFiles(BinaryBuilder& project, const std::vector<std::uint32_t>& names) {
     project = BinaryBuilder(ByteOrder::Big);
-    const std::vector<FileSpec> files = lettered(names.size(), 0x10);
+    std::vector<FileSpec> files = lettered(names.size(), 0x10);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].nameNumber = names[i];
+    }
     project.target("T", 1, files);
     for (std::uint32_t next = std::uint32_t(files.size()) + 2;
          next <= *std::max_element(names.begin(), names.end()); ++next) {
         project.string(1000, "spare.c");
     }
-    Bytes list = project.bytes();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        list.u32(files[i].reference).u32(names[i]).u8(2).u8(1).zeros(8).u8(1).zeros(9).u32(1);
-        list.zeros(8);
-    }
-    project.replace("mtpl", 1, list.str());
 }
 
 // The eleventh file's name, string 0x0D, lies between no neighbours', and
