@@ -86,6 +86,16 @@ NamedChunks::NamedChunks(Container& container, const StringTable& names, Restora
     }
 }
 
+std::vector<std::pair<std::string_view, const Chunk*>> NamedChunks::certainPanels() const {
+    std::vector<std::pair<std::string_view, const Chunk*>> panels;
+    for (const auto& [name, chunk] : named_) {
+        if (const std::size_t colon = name.rfind(':'); colon != std::string::npos) {
+            panels.emplace_back(std::string_view(name).substr(colon + 1), chunk);
+        }
+    }
+    return panels;
+}
+
 const Chunk* NamedChunks::find(const std::string& name) {
     if (const auto it = named_.find(name); it != named_.end()) {
         names_.find(it->second->name);  // the text is used

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "mcp/container.h"
@@ -38,8 +39,9 @@ class NamedChunks {
 
     // The chunk of that name, or null.
     const Chunk* find(const std::string& name);
-    // The chunks whose name is certain, by name.
-    const std::unordered_map<std::string, const Chunk*>& named() const { return named_; }
+    // The panels whose chunk's name is certain: each one's panel name (the
+    // part after "<target>:") and its chunk.
+    std::vector<std::pair<std::string_view, const Chunk*>> certainPanels() const;
     // Whether a chunk may be named so; decides nothing.
     bool mayExist(const std::string& name) const {
         return named_.contains(name) || open_.contains(name);

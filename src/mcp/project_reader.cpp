@@ -100,14 +100,9 @@ class Reader {
     // 4,838 files does): a file name that a conversion leaves between such a
     // string and another is the other.
     void readPartNames() {
-        for (const auto& [name, chunk] : named_.named()) {
-            const std::size_t colon = name.rfind(':');
-            if (colon == std::string::npos) {
-                continue;
-            }
-            const std::string_view part = std::string_view(name).substr(colon + 1);
-            partNames_.emplace(part);
-            if (part == "Target Settings" && chunk->placed) {
+        for (const auto& [panel, chunk] : named_.certainPanels()) {
+            partNames_.emplace(panel);
+            if (panel == "Target Settings" && chunk->placed) {
                 partNames_.emplace(linkerName(container_.data(*chunk)));
             }
         }
