@@ -84,6 +84,17 @@ std::vector<std::uint32_t> ByteView::values(std::size_t at, std::size_t size) co
     return restoration_->values({start() + at, size});
 }
 
+void ByteView::tellBroken(std::size_t at, std::size_t size,
+                          const std::function<bool(std::uint32_t)>& keeps) const {
+    if (restoration() == nullptr) {
+        return;
+    }
+    const std::vector<std::uint32_t> all = values(at, size);
+    if (all.size() > 1 && !keeps(all.front()) && std::any_of(all.begin() + 1, all.end(), keeps)) {
+        restoration_->misfit();
+    }
+}
+
 bool ByteView::allows(std::size_t at, std::size_t size,
                       const std::function<bool(std::uint32_t)>& fits) const {
     const std::vector<std::uint32_t> all = values(at, size);

@@ -102,6 +102,11 @@ class ByteView {
     // Whether one of them is one that `fits` allows.
     bool allows(std::size_t at, std::size_t size,
                 const std::function<bool(std::uint32_t)>& fits) const;
+    // A sign only, deciding nothing: where the field as it reads breaks a
+    // regularity that another of its values keeps, the file shows a
+    // line-end conversion.
+    void tellBroken(std::size_t at, std::size_t size,
+                    const std::function<bool(std::uint32_t)>& keeps) const;
 
     std::string_view bytes(std::size_t at, std::size_t count, std::string_view what) const;
     // The part [at, at + count) as a window of its own, named `name`.

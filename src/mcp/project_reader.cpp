@@ -23,7 +23,6 @@
 // the list. Chunks found by name are named_chunks.h's, the pairing of file
 // references file_references.h's.
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -289,25 +288,16 @@ class Reader {
         const bool last = at + kFileEntrySize == entries.size();
         const auto before = first ? std::nullopt : neighbour(at - kFileEntrySize);
         const auto after = last ? std::nullopt : neighbour(at + kFileEntrySize);
-        tellOutOfOrder(entries, at, [&](std::uint32_t name) {
+        // A name out of its neighbours' order as it reads, and in it with a
+        // CR, shows a conversion (for one of part of the file it may be the
+        // only sign), though the order decides nothing.
+        entries.tellBroken(at + 4, 4, [&](std::uint32_t name) {
             return fits(name) && (before || first) && (after || last) && !(first && last) &&
                    (first || *before < name) && (last || name < *after);
         });
         return entries.u32(at + 4, "file entry", [&](std::uint32_t name) {
             return fits(name) && before && after && *before + 1 == name && name + 1 == *after;
         });
-    }
-
-    // A name that as it reads lies out of its neighbours' order, and in it
-    // with a CR where it reads LF, shows a conversion (of part of the file,
-    // it may be the only sign), though the order decides nothing.
-    static void tellOutOfOrder(const ByteView& entries, std::size_t at,
-                               const std::function<bool(std::uint32_t)>& inOrder) {
-        const std::vector<std::uint32_t> names = entries.values(at + 4, 4);
-        if (names.size() > 1 && !inOrder(names.front()) &&
-            std::any_of(names.begin() + 1, names.end(), inOrder)) {
-            entries.restoration()->misfit();
-        }
     }
 
     void readSettings(BinaryTarget& target) {
