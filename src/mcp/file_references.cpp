@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "mcp/restoration.h"
@@ -284,9 +285,11 @@ bool FileReferences::addedBetween(const List& list, std::size_t i, std::uint32_t
 
 // Along the list, so that a use decided serves as a neighbour of the next.
 bool FileReferences::decideInList(const List& list, Taken& taken) {
-    const std::vector<Order> orders = list.kind == ListKind::LinkOrder
-                                          ? std::vector{Order::FileList}
-                                          : std::vector{Order::Name, Order::Added};
+    static constexpr Order kLinkOrder[] = {Order::FileList};
+    static constexpr Order kGroup[] = {Order::Name, Order::Added};
+    const std::span<const Order> orders = list.kind == ListKind::LinkOrder
+                                              ? std::span<const Order>(kLinkOrder)
+                                              : std::span<const Order>(kGroup);
     bool progress = false;
     for (std::size_t i = 0; i < list.uses.size(); ++i) {
         Use& use = uses_[list.uses[i]];
