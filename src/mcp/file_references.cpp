@@ -34,13 +34,14 @@ bool showsAlike(const auto& a, const auto& b) {
 }  // namespace
 
 void FileReferences::holder(const ByteView& list, std::size_t at, const BinaryFile& file,
-                            std::size_t position) {
+                            std::size_t position, std::optional<FilePlace> place) {
     if (Restoration* restoration = list.restoration()) {
         holders_.push_back({{restoration, list.start() + at, list.values(at, kReferenceSize)},
                             file.name,
                             file.pathType,
                             file.pathFormat,
-                            position});
+                            position,
+                            place});
     }
 }
 
@@ -100,6 +101,24 @@ void FileReferences::decide() {
                 linkOrder ? tessaly::Use::ExportOnly : tessaly::Use::Needed);
         }
     }
+}
+
+std::optional<FilePlace> FileReferences::placeOf(std::uint32_t reference) {
+    if (byValue_.empty()) {
+        index();
+    }
+    const auto it = byValue_.find(reference);
+    if (it == byValue_.end() || it->second.size() > kMaxHolders) {
+        return std::nullopt;
+    }
+    std::optional<FilePlace> place;
+    for (const Holder* holder : it->second) {
+        if (!holder->place || (place && *place != *holder->place)) {
+            return std::nullopt;
+        }
+        place = holder->place;
+    }
+    return place;
 }
 
 void FileReferences::index() {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,6 +37,14 @@
 
 namespace tessaly {
 
+// Where a file stored by path lies: the id of the access path it lies on
+// and the folders that its name begins with ("host_common\\").
+struct FilePlace {
+    std::uint32_t accessPath = 0;
+    std::string_view folders;
+    bool operator==(const FilePlace&) const = default;
+};
+
 class FileReferences {
   public:
     // What a list of uses is: the orders it may keep, and the files it
@@ -43,14 +52,18 @@ class FileReferences {
     enum class ListKind { LinkOrder, Group };
 
     // The reference of the file entry at `at` in `list`, the `position`-th
-    // of its target's list.
-    void holder(const ByteView& list, std::size_t at, const BinaryFile& file, std::size_t position);
+    // of its target's list; its place where the entry says it for certain.
+    void holder(const ByteView& list, std::size_t at, const BinaryFile& file, std::size_t position,
+                std::optional<FilePlace> place);
     // A new list of uses (a link order, a group's files), for use().
     std::size_t list(ListKind kind);
     // A reference at `at` in `view` that names a file, next in its list.
     void use(const ByteView& view, std::size_t at, std::size_t list);
     // Decides the uses, once every part that holds or uses one is read.
     void decide();
+    // The place of the file that `reference` names, where every file that
+    // may hold it says the same; none otherwise.
+    std::optional<FilePlace> placeOf(std::uint32_t reference);
 
   private:
     struct Reference {
@@ -64,6 +77,7 @@ class FileReferences {
         std::uint8_t pathType;
         std::uint8_t pathFormat;
         std::size_t position;
+        std::optional<FilePlace> place;
     };
     struct Use {
         Reference reference;

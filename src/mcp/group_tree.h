@@ -7,7 +7,9 @@
 // its child count and then by a node or the chunk's end; the
 // child counts make one tree of the nodes that follow one another from the
 // root (seen in all files but one, which keeps a stale node after it), with
-// every group open until its last node.
+// every group open until its last node; where they still allow more than
+// one tree, files that stand together decide (files added one after
+// another, files of one folder: a tree seldom parts them).
 #pragma once
 
 #include <vector>

@@ -85,6 +85,35 @@ void targetInGroups(BinaryBuilder& project, const std::vector<FileSpec>& files,
     project.groups(std::uint32_t(groups.size()), nodes);
 }
 
+// Twenty-four files of a target "T" in groups: A of ten, B holding C of
+// thirteen, and the last file at the top. Converted, the counts 10 and 13
+// read alike, and the tree closes either way: A may be the group of
+// thirteen, holding B and two of C's files, whose last three then stand
+// outside it, parting files that stand together in the intact tree.
+void tenAndThirteen(BinaryBuilder& project, const std::vector<FileSpec>& files) {
+    project = BinaryBuilder(ByteOrder::Big);
+    project.target("T", 1, files);
+    std::string nodes = project.groupNode("A", 10);
+    for (std::size_t i = 0; i < 23; ++i) {
+        nodes += (i == 10 ? project.groupNode("B", 1) + project.groupNode("C", 13) : "") +
+                 project.fileNode(files[i].reference);
+    }
+    project.groups(3, nodes + project.fileNode(files[23].reference));
+}
+
+// Files stored by path, references two apart: A's in "src", C's in "inc".
+std::vector<FileSpec> inFolders() {
+    std::vector<FileSpec> files = lettered(24, 0x20);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].reference = 0x01000020 + 2 * std::uint32_t(i);
+        files[i].name = (i < 10 ? "src\\" : i < 23 ? "inc\\" : "") + files[i].name;
+        files[i].pathType = 1;
+        files[i].format = 2;
+        files[i].folder = 3;
+    }
+    return files;
+}
+
 // The sample project with one part changed so that a field the reader uses
 // holds a CR byte.
 struct Case {
@@ -205,6 +234,14 @@ const std::vector<Case> kCases = {
          targetInGroups(p, lettered(13, 0x20),
                         {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}});
      }},
+    {"child counts 10 and 13, the groups' files added one after another",
+     [](BinaryBuilder& p) {
+         std::vector<FileSpec> files = lettered(24, 0x20);
+         files[23].reference = 0x01000050;
+         tenAndThirteen(p, files);
+     }},
+    {"child counts 10 and 13, the groups' files each in a folder of their own",
+     [](BinaryBuilder& p) { tenAndThirteen(p, inFolders()); }},
 };
 
 TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
@@ -245,6 +282,14 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
                      (i == 13 ? p.groupNode("Thirteen", 13) : "") + p.fileNode(files[i].reference);
              }
              p.groups(5, nodes);
+         }},
+        {"child counts 10 and 13 where the other reading parts one pair of files added one "
+         "after another more, as a tree now and then does",
+         [](BinaryBuilder& p) {
+             std::vector<FileSpec> files = lettered(24, 0x20);
+             files[22].reference = 0x01000050;
+             files[23].reference = 0x01000060;
+             tenAndThirteen(p, files);
          }},
     };
     for (const auto& [what, change] : cases) {
