@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "mcp/container.h"
 
@@ -85,8 +86,37 @@ struct OpenCounts {
     std::size_t restored = 0;
 };
 
+// The reference of the j-th node, a file, where no conversion can have
+// changed it.
+std::optional<std::uint32_t> certainReference(const ByteView& tree, const Scan& scan,
+                                              std::size_t j) {
+    if (scan.referenceAt[j] == kNoFile) {
+        return std::nullopt;
+    }
+    const std::vector<std::uint32_t> values = tree.values(scan.referenceAt[j], 4);
+    return values.size() == 1 ? std::optional(values.front()) : std::nullopt;
+}
+
+// The nodes of the tree: a tree may keep stale nodes after its last one,
+// files it names already (one of the trees at hand repeats its last file),
+// whereas no tree names a file twice.
+std::size_t treeNodes(const ByteView& tree, const Scan& scan) {
+    std::unordered_set<std::uint32_t> named;
+    std::vector<bool> repeats(scan.nodes(), false);
+    for (std::size_t j = 0; j < scan.nodes(); ++j) {
+        if (const auto reference = certainReference(tree, scan, j)) {
+            repeats[j] = !named.insert(*reference).second;
+        }
+    }
+    std::size_t nodes = scan.nodes();
+    while (nodes > 1 && repeats[nodes - 1]) {
+        --nodes;
+    }
+    return nodes;
+}
+
 std::optional<OpenCounts> openCounts(const ByteView& tree, const Scan& scan) {
-    const std::size_t nodes = scan.nodes();
+    const std::size_t nodes = treeNodes(tree, scan);
     OpenCounts open;
     std::vector<std::int64_t> added(nodes, -1);  // children less one, as read
     for (std::size_t i = 0; i < scan.groups.size(); ++i) {
@@ -198,12 +228,9 @@ std::vector<std::size_t> filesTogether(const ByteView& tree, const Scan& scan,
     std::vector<std::optional<std::uint32_t>> reference(scan.nodes());
     std::vector<std::optional<FilePlace>> place(scan.nodes());
     for (std::size_t j = 0; j < scan.nodes(); ++j) {
-        if (scan.referenceAt[j] != kNoFile) {
-            const std::vector<std::uint32_t> values = tree.values(scan.referenceAt[j], 4);
-            if (values.size() == 1) {
-                reference[j] = values.front();
-                place[j] = references.placeOf(values.front());
-            }
+        reference[j] = certainReference(tree, scan, j);
+        if (reference[j]) {
+            place[j] = references.placeOf(*reference[j]);
         }
     }
     std::vector<std::size_t> pairs;

@@ -6,7 +6,8 @@
 // another from the root end inside the chunk; a group's name is followed by
 // its child count and then by a node or the chunk's end; the
 // child counts make one tree of the nodes that follow one another from the
-// root (seen in all files but one, which keeps a stale node after it), with
+// root (seen in all files but one, which keeps a stale node after it, its
+// last file again: files that a tree names already are not its nodes), with
 // every group open until its last node; where they still allow more than
 // one tree, files that stand together decide (files added one after
 // another, files of one folder: a tree seldom parts them).

@@ -234,6 +234,14 @@ const std::vector<Case> kCases = {
          targetInGroups(p, lettered(13, 0x20),
                         {{"Sources", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}});
      }},
+    {"a group's child count in a tree that keeps a stale node after it, its last file again",
+     [](BinaryBuilder& p) {
+         const std::vector<FileSpec> files = lettered(13, 0x20);
+         p = BinaryBuilder(ByteOrder::Big);
+         p.target("T", 1, files);
+         p.groups(1, groupOf(p, files, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}) +
+                         p.fileNode(files[12].reference));
+     }},
     {"child counts 10 and 13, the groups' files added one after another",
      [](BinaryBuilder& p) {
          std::vector<FileSpec> files = lettered(24, 0x20);
