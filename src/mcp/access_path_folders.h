@@ -2,7 +2,8 @@
 // (the file entry's +0x0C, the u32 past each Access Paths record). To the
 // conversion the id is only that pairing, so against a line-end conversion
 // the pairing is what is decided, per target: ids of one panel are
-// distinct (a value that another path holds for certain is not a path's),
+// distinct (a value that another path holds for certain is not a path's;
+// two that read alike, one of which may have held a CR, show a conversion),
 // and a file's folder is the path whose values share one with its own (so
 // it held in every shared file). Where exactly one path does, the file and
 // the path are given a value they share (the file's as it reads where it
@@ -37,9 +38,11 @@ class AccessPathFolders {
         Restoration* restoration;
         FieldAt at;
         std::vector<std::uint32_t> values;  // the value as it reads first
+        std::uint32_t asRead = 0;
         std::optional<std::uint32_t> given = std::nullopt;
     };
     static void add(std::vector<Field>& fields, const ByteView& view, std::size_t at);
+    void tellAlikeIds() const;
     bool narrowIds();
     void pair(Field& folder);
 

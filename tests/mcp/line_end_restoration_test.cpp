@@ -313,20 +313,51 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     }
 }
 
-// A conversion of part of the file that reached one name, string 0x0D, the
-// tenth file's between names 11 and 15: as it reads, string 0x0A, a spare
-// one, it would be a valid project; the name's place out of its neighbours'
-// order is the sign of the conversion, and the file is refused.
-TEST(LineEndRestoration, APartConvertedIsSeenByANameOutOfOrder) {
-    BinaryBuilder project(ByteOrder::Big);
-    namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 15, 14, 12});
-    std::string bytes = project.build().bytes;
-    const std::string entry = Bytes(ByteOrder::Big).u32(0x01000019).u32(13).str();
-    const std::size_t at = bytes.find(entry);
-    ASSERT_NE(at, std::string::npos);
-    bytes[at + entry.size() - 1] = '\n';
-    EXPECT_TRUE(exportOrDamage(bytes).starts_with(
-        "damaged: a line-end conversion turned its CR bytes into LF"));
+// Conversions of part of the file that would leave a valid project, a
+// different one: the one sign of each is refused.
+TEST(LineEndRestoration, APartConvertedIsSeen) {
+    // Turns the CR that ends each of `fields`, each found by its bytes.
+    const auto turned = [](std::string bytes, const std::vector<std::string>& fields) {
+        for (const std::string& field : fields) {
+            const std::size_t at = bytes.find(field);
+            EXPECT_NE(at, std::string::npos);
+            bytes[at + field.size() - 1] = '\n';
+        }
+        return bytes;
+    };
+    const Bytes big(ByteOrder::Big);
+    const std::vector<std::pair<const char*, std::function<std::string()>>> cases = {
+        {"one name, string 0x0D, the tenth file's between names 11 and 15: as string 0x0A, a "
+         "spare one, it lies out of its neighbours' order",
+         [&] {
+             BinaryBuilder project(ByteOrder::Big);
+             namedFiles(project, {2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 15, 14, 12});
+             return turned(project.build().bytes, {Bytes(big).u32(0x01000019).u32(13).str()});
+         }},
+        {"the id of an access path, 0x0D, and the folder of one of its two files: as 0x0A, "
+         "it is another path's id as well",
+         [&] {
+             BinaryBuilder project(ByteOrder::Big);
+             std::vector<FileSpec> files = lettered(3, 0x20);
+             for (std::size_t i = 0; i < files.size(); ++i) {
+                 files[i].pathType = 1;
+                 files[i].format = 2;
+                 files[i].folder = i == 0 ? 0x0A : 0x0D;
+             }
+             project.target("T", 1, files);
+             project.panel("T", "Access Paths",
+                           project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
+             const std::string entryOfB =
+                 Bytes(big).u32(0x01000021).u32(3).u8(1).u8(2).zeros(2).u32(0x0D).str();
+             return turned(project.build().bytes,
+                           {Bytes(big).u32(0xFFFFFFFF).u32(0x0D).str(), entryOfB});
+         }},
+    };
+    for (const auto& [what, partly] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_TRUE(exportOrDamage(partly()).starts_with(
+            "damaged: a line-end conversion turned its CR bytes into LF"));
+    }
 }
 
 // The link order of references 0x0100000D and 0x0100000A, out of the file
