@@ -29,9 +29,7 @@ bool narrow(std::vector<std::uint32_t>& values, const Keep& keep) {
 
 void AccessPathFolders::add(std::vector<Field>& fields, const ByteView& view, std::size_t at) {
     if (Restoration* restoration = view.restoration()) {
-        std::vector<std::uint32_t> values = view.values(at, kIdSize);
-        const std::uint32_t asRead = values.front();
-        fields.push_back({restoration, {view.start() + at, kIdSize}, std::move(values), asRead});
+        fields.push_back({restoration, {view.start() + at, kIdSize}, view.values(at, kIdSize)});
     }
 }
 
@@ -87,10 +85,11 @@ void AccessPathFolders::pair(Field& folder) {
 // Ids that as they read are alike, of which one may have held a CR, show a
 // conversion: of part of the file, it may be the only sign, as the files
 // below the one path would otherwise be read as lying below the other.
+// Before any id is narrowed, each one's first value is the one it reads.
 void AccessPathFolders::tellAlikeIds() const {
     std::unordered_map<std::uint32_t, const Field*> byValue;
     for (const Field& id : ids_) {
-        const auto [it, added] = byValue.emplace(id.asRead, &id);
+        const auto [it, added] = byValue.emplace(id.values.front(), &id);
         if (!added && (id.values.size() > 1 || it->second->values.size() > 1)) {
             id.restoration->misfit();
             return;

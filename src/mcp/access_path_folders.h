@@ -38,7 +38,6 @@ class AccessPathFolders {
         Restoration* restoration;
         FieldAt at;
         std::vector<std::uint32_t> values;  // the value as it reads first
-        std::uint32_t asRead = 0;
         std::optional<std::uint32_t> given = std::nullopt;
     };
     static void add(std::vector<Field>& fields, const ByteView& view, std::size_t at);

@@ -49,20 +49,23 @@ std::size_t treeNodes(const ByteView& tree, const GroupNodes& scan) {
 // says how many of the open counts were restored; while every group stays
 // open until its last node, some must be restored early enough.
 struct OpenCounts {
-    std::vector<std::size_t> groups;  // of the scan, in order
-    std::vector<std::int64_t> least;  // restored among the first m + 1, at the least
+    std::vector<std::size_t> groups;    // of the scan, in order
+    std::vector<std::int64_t> least;    // restored among the first m + 1, at the least
+    std::vector<std::uint32_t> counts;  // of each node as it reads; 0 for a file
     std::size_t restored = 0;
 };
 
 std::optional<OpenCounts> openCounts(const ByteView& tree, const GroupNodes& scan) {
     const std::size_t nodes = treeNodes(tree, scan);
     OpenCounts open;
+    open.counts.assign(scan.size(), 0);
     std::vector<std::int64_t> added(nodes, -1);  // children less one, as read
     for (std::size_t i = 0; i < scan.groups.size(); ++i) {
         const std::vector<std::uint32_t> counts = tree.values(scan.groups[i].countAt, 4);
         if (counts.size() > 2 || (counts.size() == 2 && counts[1] != counts[0] + kLineEndStep)) {
             return std::nullopt;
         }
+        open.counts[scan.groups[i].node] = counts[0];
         added[scan.groups[i].node] = std::int64_t(counts[0]) - 1;
         if (counts.size() == 2) {
             open.groups.push_back(i);
@@ -187,12 +190,9 @@ std::vector<std::size_t> filesTogether(const ByteView& tree, const GroupNodes& s
 
 // How many of those pairs a reading parts: the first file is the last of
 // its group.
-std::size_t partedPairs(const ByteView& tree, const GroupNodes& scan, const OpenCounts& open,
-                        const Reading& reading, const std::vector<std::size_t>& pairs) {
-    std::vector<std::uint32_t> count(scan.size(), 0);
-    for (const CountedGroup& group : scan.groups) {
-        count[group.node] = tree.values(group.countAt, 4).front();
-    }
+std::size_t partedPairs(const GroupNodes& scan, const OpenCounts& open, const Reading& reading,
+                        const std::vector<std::size_t>& pairs) {
+    std::vector<std::uint32_t> count = open.counts;
     for (std::size_t m = 0; m < reading.size(); ++m) {
         count[scan.groups[open.groups[m]].node] += reading[m] ? kLineEndStep : 0;
     }
@@ -227,7 +227,7 @@ std::optional<Reading> readingOfFilesTogether(const ByteView& tree, const GroupN
     const std::vector<std::size_t> pairs = filesTogether(tree, scan, references);
     std::vector<std::size_t> parted;
     for (const Reading& reading : all) {
-        parted.push_back(partedPairs(tree, scan, open, reading, pairs));
+        parted.push_back(partedPairs(scan, open, reading, pairs));
     }
     const auto best = std::min_element(parted.begin(), parted.end());
     for (std::size_t i = 0; i < parted.size(); ++i) {

@@ -258,15 +258,16 @@ class Reader {
             file.flags = entries.u32(
                 at + 0x1C, "file entry", [](std::uint32_t flags) { return (flags & ~5u) == 0; },
                 Use::ExportOnly);
-            references_.holder(entries, at, file, at / kFileEntrySize, placeOf(entries, at, file));
+            references_.holder(entries, at, file, at / kFileEntrySize,
+                               certainPlace(entries, at, file));
             target.files.push_back(std::move(file));
         }
     }
 
     // Where a file stored by path lies, as far as its entry tells for
     // certain: no byte of its name, path type, format or access path open.
-    static std::optional<FilePlace> placeOf(const ByteView& entries, std::size_t at,
-                                            const BinaryFile& file) {
+    static std::optional<FilePlace> certainPlace(const ByteView& entries, std::size_t at,
+                                                 const BinaryFile& file) {
         for (const auto& [offset, size] :
              {std::pair(4, 4), std::pair(8, 1), std::pair(9, 1), std::pair(0x0C, 4)}) {
             if (entries.values(at + offset, size).size() != 1) {
