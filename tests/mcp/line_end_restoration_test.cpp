@@ -321,7 +321,9 @@ TEST(LineEndRestoration, APartConvertedIsSeen) {
         for (const std::string& field : fields) {
             const std::size_t at = bytes.find(field);
             EXPECT_NE(at, std::string::npos);
-            bytes[at + field.size() - 1] = '\n';
+            if (at != std::string::npos) {
+                bytes[at + field.size() - 1] = '\n';
+            }
         }
         return bytes;
     };
