@@ -1,6 +1,7 @@
 #include "cli/export_command.h"
 
 #include "cli/path_normalisation.h"
+#include "cwproject/path_rules.h"
 #include "mcp/byte_view.h"
 #include "mcp/project_source.h"
 #include "output/replaced_file.h"
@@ -40,7 +41,13 @@ int exportBinaryProject(const std::vector<std::string>& arguments, Platform& pla
         return 1;
     }
     try {
-        const std::optional<std::string> text = binaryProjectExport(*input, console);
+        // No CodeWarrior folder is given here: only the disk below the
+        // other roots can tell a file's folder.
+        const PathRules rules(platform, source, "");
+        const std::optional<std::string> text =
+            binaryProjectExport(*input, console, [&](const FileLocation& location) {
+                return location.pathRoot != "CodeWarrior" && rules.locatesFile(location);
+            });
         if (!text) {
             console.line(message::notBinaryProject(source));
             return 1;

@@ -53,7 +53,9 @@ bool ProjectConverter::acceptFile(const std::string& path) const {
 
 int ProjectConverter::run() {
     try {
-        xmlReader.open(openProjectSource(platform_, sourceProjectPath, console_));
+        xmlReader.open(openProjectSource(
+            platform_, sourceProjectPath, console_,
+            [this](const FileLocation& location) { return pathRules_.locatesFile(location); }));
         const bool ok = readProject();
         if (!ok && xmlReader.good()) {
             print(message::unexpectedToken(xmlReader.currentText()));

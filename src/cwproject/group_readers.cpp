@@ -48,13 +48,9 @@ bool ProjectConverter::readGroupFileRef(std::string& targetName,
     if (!readFileRef(targetName, location)) {
         return false;
     }
-    const std::string name = std::move(location.path);
-    location.accessPath =
-        inHostForm(location.accessPath, location.pathFormat, platform_.pathStyle());
-    location.path = inHostForm(name, location.pathFormat, platform_.pathStyle());
-    const std::string path = pathRules_.resolveFileRefPath(
-        location.pathType, location.pathRoot, location.accessPath, location.path, targetName,
-        *rootGroup, sourceTrees, ignoresLetterCase(location.pathFormat));
+    const std::string& name = location.path;
+    const std::string path =
+        pathRules_.resolveLocation(location, targetName, *rootGroup, sourceTrees);
     if (path.empty() && acceptFile(name)) {
         print(message::fileNotFound(name));
         ++filesMissing_;

@@ -1,5 +1,6 @@
 #include "cwproject/path_rules.h"
 
+#include "cwproject/path_formats.h"
 #include "output/group_node.h"
 
 namespace tessaly {
@@ -85,6 +86,27 @@ std::string PathRules::resolveFileRefPath(const std::string& pathType, const std
     }
     result += path;
     return inExistingCase(std::move(result), rootLength, anyCase);
+}
+
+std::string PathRules::resolveLocation(
+    const FileLocation& location, const std::string& targetName, const GroupNode& rootGroup,
+    const std::map<std::string, std::string>& sourceTrees) const {
+    const PathStyle host = platform_.pathStyle();
+    return resolveFileRefPath(location.pathType, location.pathRoot,
+                              inHostForm(location.accessPath, location.pathFormat, host),
+                              inHostForm(location.path, location.pathFormat, host), targetName,
+                              rootGroup, sourceTrees, ignoresLetterCase(location.pathFormat));
+}
+
+// A location relative to a root needs no target, no group and, in a
+// binary project, which names none, no source tree.
+bool PathRules::locatesFile(const FileLocation& location) const {
+    if (location.pathType == "Name") {
+        return false;
+    }
+    const GroupNode noGroups("");
+    const std::string path = resolveLocation(location, {}, noGroups, {});
+    return !path.empty() && platform_.exists(path);
 }
 
 std::string PathRules::findOnAccessPaths(const std::string& targetName, const std::string& fileName,

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "cwproject/file_location.h"
 #include "cwproject/letter_case.h"
 #include "platform/platform.h"
 
@@ -45,6 +46,13 @@ class PathRules {
                                    const std::string& targetName, const GroupNode& rootGroup,
                                    const std::map<std::string, std::string>& sourceTrees,
                                    bool anyCase = false) const;
+    // The same for a location whose texts are in the format it states, as
+    // the export writes them.
+    std::string resolveLocation(const FileLocation& location, const std::string& targetName,
+                                const GroupNode& rootGroup,
+                                const std::map<std::string, std::string>& sourceTrees) const;
+    // Whether a location relative to a root names a file on disk.
+    bool locatesFile(const FileLocation& location) const;
     // The first existing candidate on the target's user, then system access
     // paths; empty when no target has that name or no candidate exists. The
     // disk is probed on every call.

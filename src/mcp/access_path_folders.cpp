@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "mcp/export_xml.h"
+
 namespace tessaly {
 
 namespace {
@@ -27,18 +29,20 @@ bool narrow(std::vector<std::uint32_t>& values, const Keep& keep) {
 
 }  // namespace
 
-void AccessPathFolders::add(std::vector<Field>& fields, const ByteView& view, std::size_t at) {
+void AccessPathFolders::add(std::vector<Field>& fields, const ByteView& view, std::size_t at,
+                            std::size_t index) {
     if (Restoration* restoration = view.restoration()) {
-        fields.push_back({restoration, {view.start() + at, kIdSize}, view.values(at, kIdSize)});
+        fields.push_back(
+            {restoration, {view.start() + at, kIdSize}, index, view.values(at, kIdSize)});
     }
 }
 
-void AccessPathFolders::id(const ByteView& panel, std::size_t at) {
-    add(ids_, panel, at);
+void AccessPathFolders::id(const ByteView& panel, std::size_t at, std::size_t path) {
+    add(ids_, panel, at, path);
 }
 
-void AccessPathFolders::folder(const ByteView& entries, std::size_t at) {
-    add(folders_, entries, at);
+void AccessPathFolders::folder(const ByteView& entries, std::size_t at, std::size_t file) {
+    add(folders_, entries, at, file);
 }
 
 bool AccessPathFolders::narrowIds() {
@@ -53,33 +57,56 @@ bool AccessPathFolders::narrowIds() {
     return changed;
 }
 
-// The one path whose values share one with the folder's, given a shared
-// value with it.
-void AccessPathFolders::pair(Field& folder) {
-    Field* path = nullptr;
+std::vector<AccessPathFolders::Field*> AccessPathFolders::pathsSharingValue(const Field& folder) {
+    std::vector<Field*> paths;
     for (Field& id : ids_) {
         if (std::any_of(folder.values.begin(), folder.values.end(),
                         [&](std::uint32_t value) { return holds(id.values, value); })) {
-            if (path != nullptr) {
-                folder.restoration->leaveOpen(folder.at);  // two paths may be its folder
-                return;
-            }
-            path = &id;
+            paths.push_back(&id);
         }
     }
-    if (path == nullptr) {
-        return;
+    return paths;
+}
+
+bool AccessPathFolders::liesBelow(const Field& path, const Field& folder,
+                                  const BinaryTarget& target, const FileOnDisk& onDisk) {
+    if (!onDisk || !target.accessPaths || folder.index >= target.files.size()) {
+        return false;
     }
+    const std::vector<BinaryAccessPath>& user = target.accessPaths->user;
+    const std::vector<BinaryAccessPath>& system = target.accessPaths->system;
+    const std::size_t index = path.index;
+    if (index >= user.size() + system.size()) {
+        return false;
+    }
+    const BinaryAccessPath& folderPath =
+        index < user.size() ? user[index] : system[index - user.size()];
+    return onDisk(exportedLocation(target.files[folder.index], &folderPath));
+}
+
+// Gives the folder and its path a value they share, which no other path
+// is given: the other paths' values lose it.
+void AccessPathFolders::pair(Field& folder, Field& path) {
     std::vector<std::uint32_t> shared;
     std::copy_if(folder.values.begin(), folder.values.end(), std::back_inserter(shared),
-                 [&](std::uint32_t value) { return holds(path->values, value); });
-    const std::uint32_t value = path->given.value_or(shared.front());
-    if (!holds(shared, value)) {
+                 [&](std::uint32_t value) {
+                     return holds(path.values, value) &&
+                            std::none_of(ids_.begin(), ids_.end(), [&](const Field& other) {
+                                return &other != &path && other.given == value;
+                            });
+                 });
+    if (shared.empty() || (path.given && !holds(shared, *path.given))) {
         folder.restoration->leaveOpen(folder.at);
         return;
     }
-    path->given = value;
+    const std::uint32_t value = path.given.value_or(shared.front());
+    path.given = value;
     folder.restoration->settle(folder.at, value);
+    for (Field& other : ids_) {
+        if (&other != &path && !other.given) {
+            narrow(other.values, [&](std::uint32_t kept) { return kept != value; });
+        }
+    }
 }
 
 // Ids that as they read are alike, of which one may have held a CR, show a
@@ -97,17 +124,33 @@ void AccessPathFolders::tellAlikeIds() const {
     }
 }
 
-void AccessPathFolders::decide() {
+// The disk is asked only where the bytes leave more than one path.
+void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onDisk) {
     tellAlikeIds();
     while (narrowIds()) {
     }
     for (Field& folder : folders_) {
-        pair(folder);
+        std::vector<Field*> paths = pathsSharingValue(folder);
+        if (paths.size() > 1) {
+            std::erase_if(paths, [&](const Field* path) {
+                return !liesBelow(*path, folder, target, onDisk);
+            });
+            if (paths.size() != 1) {
+                folder.restoration->leaveOpen(folder.at);  // two paths may be its folder
+                continue;
+            }
+        }
+        if (!paths.empty()) {
+            pair(folder, *paths.front());
+        }
     }
+    // An id left with several values stays as it reads, unless another
+    // path was given that value: it then takes one no path is given.
     for (const Field& id : ids_) {
         if (id.given) {
             id.restoration->settle(id.at, *id.given);
-        } else if (id.values.size() == 1) {
+        } else if (id.values.size() == 1 ||
+                   !holds(id.values, id.restoration->values(id.at).front())) {
             id.restoration->settle(id.at, id.values.front());
         }
     }

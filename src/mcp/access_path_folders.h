@@ -8,10 +8,12 @@
 // it held in every shared file). Where exactly one path does, the file and
 // the path are given a value they share (the file's as it reads where it
 // can: an id is written nowhere, so which of two shared values it held
-// changes nothing); where several do, the file's folder stays open and the
-// file is refused; where none does, it is looked for by name as an intact
-// one is. Each pass removes at least one value: the work is bounded by the
-// number of values.
+// changes nothing, as long as no two paths are given one); where several
+// do, the disk decides when the file lies below exactly one of them, and
+// otherwise the file's folder stays open and the file is refused; where
+// none does, it is looked for by name as an intact one is. Each pass
+// removes at least one value: the work is bounded by the number of values,
+// and the disk is asked only for files whose folder the bytes leave open.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+#include "mcp/binary_project.h"
 #include "mcp/byte_view.h"
 #include "mcp/restoration.h"
 
@@ -26,24 +29,30 @@ namespace tessaly {
 
 class AccessPathFolders {
   public:
-    // The id of an access path of the target being read, at `at` in `panel`.
-    void id(const ByteView& panel, std::size_t at);
-    // The folder field of one of its files stored by path.
-    void folder(const ByteView& entries, std::size_t at);
+    // The id of the target's access path `path` (user paths, then system
+    // paths), at `at` in `panel`.
+    void id(const ByteView& panel, std::size_t at, std::size_t path);
+    // The folder field of the target's file `file`, stored by path.
+    void folder(const ByteView& entries, std::size_t at, std::size_t file);
     // Decides the target's fields, and starts on the next target.
-    void decide();
+    void decide(const BinaryTarget& target, const FileOnDisk& onDisk);
 
   private:
     struct Field {
         Restoration* restoration;
         FieldAt at;
+        std::size_t index;                  // of the path or the file
         std::vector<std::uint32_t> values;  // the value as it reads first
         std::optional<std::uint32_t> given = std::nullopt;
     };
-    static void add(std::vector<Field>& fields, const ByteView& view, std::size_t at);
+    static void add(std::vector<Field>& fields, const ByteView& view, std::size_t at,
+                    std::size_t index);
     void tellAlikeIds() const;
     bool narrowIds();
-    void pair(Field& folder);
+    std::vector<Field*> pathsSharingValue(const Field& folder);
+    static bool liesBelow(const Field& path, const Field& folder, const BinaryTarget& target,
+                          const FileOnDisk& onDisk);
+    void pair(Field& folder, Field& path);
 
     std::vector<Field> ids_;
     std::vector<Field> folders_;

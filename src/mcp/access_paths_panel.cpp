@@ -122,7 +122,7 @@ BinaryAccessPaths readAccessPathsPanel(const ByteView& panel, const StringTable&
         const std::size_t idAt = at + layout.stride + kIdPastRecord;
         if (layout.stride == 0x218 && idAt + 4 <= panel.size()) {
             path.id = panel.u32(idAt, "access path id", mayBeId, Use::IfUsed);
-            folders.id(panel, idAt);
+            folders.id(panel, idAt, i);
         }
         (i < userCount ? paths.user : paths.system).push_back(path);
     }

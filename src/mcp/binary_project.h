@@ -7,10 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cwproject/file_location.h"
 
 namespace tessaly {
 
@@ -101,12 +104,19 @@ struct BinaryProject {
 // no access path of the target has the file's folder id.
 const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file);
 
+// Whether the file that a location names (as the export's reader reads it)
+// lies on disk. Where a line-end conversion made two access paths of a
+// target alike and the file's bytes cannot tell on which one a file lies,
+// the disk can: the one path below which it lies is its folder.
+using FileOnDisk = std::function<bool(const FileLocation&)>;
+
 // Reads a binary project file (starting with "cool" or "looc"); throws
 // DamagedProjectError when a structural check fails. A file whose CR bytes
 // a line-end conversion turned into LF is restored in place where the
-// format decides every byte the reader uses, and refused otherwise. What is
-// read refers to `file`, so a temporary is refused.
-BinaryProject readBinaryProject(std::string& file);
-BinaryProject readBinaryProject(std::string&& file) = delete;
+// format, or for a file's folder `onDisk`, decides every byte the reader
+// uses, and refused otherwise. What is read refers to `file`, so a
+// temporary is refused.
+BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk = {});
+BinaryProject readBinaryProject(std::string&& file, const FileOnDisk& onDisk = {}) = delete;
 
 }  // namespace tessaly

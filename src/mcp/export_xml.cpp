@@ -6,6 +6,7 @@
 
 #include "cwproject/macro_definitions.h"
 #include "mcp/byte_view.h"
+#include "xml/entities.h"
 
 namespace tessaly {
 
@@ -113,6 +114,15 @@ std::string absoluteFolderText(const BinaryAccessPath& path) {
         text += separator;
     }
     return text;
+}
+
+// The location's texts as the file holds them.
+FileLocation storedLocation(const BinaryFile& file, const BinaryAccessPath* folder) {
+    if (folder == nullptr) {
+        return {"Name", "", "", std::string(file.name), formatText(file.pathFormat)};
+    }
+    return {"PathRelative", rootText(*folder), absoluteFolderText(*folder), std::string(file.name),
+            formatText(file.pathFormat)};
 }
 
 std::string kindText(std::uint8_t kind) {
@@ -410,15 +420,14 @@ void ExportWriter::writeFileList(const BinaryTarget& target) {
 // folders) as the path. Where no access path has that id, it is looked for
 // by name, its folders kept.
 void ExportWriter::writeLocation(const BinaryFile& file, const BinaryTarget& owner) {
-    if (const BinaryAccessPath* folder = folderOf(owner, file)) {
-        xml_->element("PATHTYPE", "PathRelative");
-        xml_->element("PATHROOT", rootText(*folder));
-        xml_->element("ACCESSPATH", absoluteFolderText(*folder));
-    } else {
-        xml_->element("PATHTYPE", "Name");
+    const FileLocation location = storedLocation(file, folderOf(owner, file));
+    xml_->element("PATHTYPE", location.pathType);
+    if (location.pathType != "Name") {
+        xml_->element("PATHROOT", location.pathRoot);
+        xml_->element("ACCESSPATH", location.accessPath);
     }
-    xml_->element("PATH", file.name);
-    xml_->element("PATHFORMAT", formatText(file.pathFormat));
+    xml_->element("PATH", location.path);
+    xml_->element("PATHFORMAT", location.pathFormat);
 }
 
 const ExportWriter::HeldFile* ExportWriter::fileOf(std::uint32_t reference) const {
@@ -459,6 +468,14 @@ std::string exportXml(const BinaryProject& project) {
         text += part;
     }
     return text;
+}
+
+FileLocation exportedLocation(const BinaryFile& file, const BinaryAccessPath* folder) {
+    FileLocation location = storedLocation(file, folder);
+    for (std::string* text : {&location.pathRoot, &location.accessPath, &location.path}) {
+        *text = decodePredefinedEntities(exportText(*text));
+    }
+    return location;
 }
 
 }  // namespace tessaly

@@ -57,6 +57,10 @@ class ExportWriter {
     std::size_t step_ = 0;
 };
 
+// Where the export locates a file of `owner`'s file list, in the texts the
+// export's reader reads (a byte outside ASCII as its character reference).
+FileLocation exportedLocation(const BinaryFile& file, const BinaryAccessPath* folder);
+
 // The whole export at once.
 std::string exportXml(const BinaryProject& project);
 

@@ -74,8 +74,10 @@ ByteView countedEntries(const ByteView& chunk, std::size_t entrySize, const char
 
 class Reader {
   public:
-    Reader(std::string_view file, Restoration* restoration)
-        : fileSize_(file.size()),
+    // `onDisk` tells a file's folder where the bytes leave two open.
+    Reader(std::string_view file, Restoration* restoration, const FileOnDisk& onDisk = {})
+        : onDisk_(onDisk),
+          fileSize_(file.size()),
           container_(file, restoration),
           names_(container_, kTargetTable),
           panelNames_(container_, kPanelTable),
@@ -149,7 +151,7 @@ class Reader {
             targetNameNumbers_.insert(entries.values(at, 4).front());
             readFiles(target, numbers_[i]);
             readSettings(target);
-            folders_.decide();
+            folders_.decide(target, onDisk_);
             project_.targets.push_back(std::move(target));
         }
         for (std::size_t i = 0; i < numbers_.size(); ++i) {
@@ -250,7 +252,7 @@ class Reader {
             } else {
                 file.folder = entries.u32(
                     at + 0x0C, "file entry", [](std::uint32_t) { return true; }, Use::IfUsed);
-                folders_.folder(entries, at + 0x0C);
+                folders_.folder(entries, at + 0x0C, target.files.size());
             }
             file.kind = entries.u8(
                 at + 0x12, "file entry", [](std::uint32_t kind) { return kind <= 4; },
@@ -432,6 +434,7 @@ class Reader {
         }
     }
 
+    FileOnDisk onDisk_;
     std::size_t fileSize_;
     Container container_;
     StringTable names_;
@@ -472,12 +475,12 @@ const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& f
 // as such: a chunk whose place is open is not held to the others'). An intact file is read once,
 // unless a byte that reads LF was looked at: that first reading may have followed a value the file
 // does not hold.
-BinaryProject readBinaryProject(std::string& file) {
+BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk) {
     Restoration restoration(file, orderOf(file));
     std::optional<DamagedProjectError> damage;
     std::optional<BinaryProject> first;
     try {
-        first = Reader(file, &restoration).read();
+        first = Reader(file, &restoration, onDisk).read();
     } catch (const DamagedProjectError& error) {
         damage = error;
     }

@@ -94,8 +94,8 @@ void tellUnread(const BinaryProject& project, Console& console) {
 // The export of a binary project, made a part at a time as it is read.
 class ExportInput final : public InputFile {
   public:
-    ExportInput(std::string bytes, Console& console)
-        : bytes_(std::move(bytes)), project_(readBinaryProject(bytes_)), writer_(project_) {
+    ExportInput(std::string bytes, Console& console, const FileOnDisk& onDisk)
+        : bytes_(std::move(bytes)), project_(readBinaryProject(bytes_, onDisk)), writer_(project_) {
         tellUnread(project_, console);
     }
     std::size_t read(char* buffer, std::size_t size) override {
@@ -153,7 +153,7 @@ std::string unwrapped(std::string start, InputFile& rest) {
 }  // namespace
 
 std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::string& path,
-                                             Console& console) {
+                                             Console& console, const FileOnDisk& onDisk) {
     std::unique_ptr<InputFile> file = platform.openForReading(path);
     if (!file) {
         return nullptr;
@@ -167,12 +167,13 @@ std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::stri
     }
     std::string bytes = unwrapped(std::move(start), *file);
     if (isBinaryProject(bytes)) {
-        return std::make_unique<ExportInput>(std::move(bytes), console);
+        return std::make_unique<ExportInput>(std::move(bytes), console, onDisk);
     }
     return std::make_unique<MemoryInput>(std::move(bytes));
 }
 
-std::optional<std::string> binaryProjectExport(InputFile& file, Console& console) {
+std::optional<std::string> binaryProjectExport(InputFile& file, Console& console,
+                                               const FileOnDisk& onDisk) {
     std::string start = readUpTo(file, kMagicSize);
     if (!isWrapped(start)) {
         return std::nullopt;
@@ -181,7 +182,7 @@ std::optional<std::string> binaryProjectExport(InputFile& file, Console& console
     if (!isBinaryProject(bytes)) {
         return std::nullopt;
     }
-    const BinaryProject project = readBinaryProject(bytes);
+    const BinaryProject project = readBinaryProject(bytes, onDisk);
     if (project.unrestoredForExport != 0) {
         throw DamagedProjectError(Damage::LineEnds, "", project.unrestoredForExport);
     }
