@@ -84,18 +84,13 @@ bool AccessPathFolders::liesBelow(const Field& path, const Field& folder,
     return onDisk(exportedLocation(target.files[folder.index], &folderPath));
 }
 
-// Gives the folder and its path a value they share, which no other path
-// is given: the other paths' values lose it.
+// Gives the folder and its path a value they share; the other paths'
+// values lose it, so that no two are given one.
 void AccessPathFolders::pair(Field& folder, Field& path) {
     std::vector<std::uint32_t> shared;
     std::copy_if(folder.values.begin(), folder.values.end(), std::back_inserter(shared),
-                 [&](std::uint32_t value) {
-                     return holds(path.values, value) &&
-                            std::none_of(ids_.begin(), ids_.end(), [&](const Field& other) {
-                                return &other != &path && other.given == value;
-                            });
-                 });
-    if (shared.empty() || (path.given && !holds(shared, *path.given))) {
+                 [&](std::uint32_t value) { return holds(path.values, value); });
+    if (path.given && !holds(shared, *path.given)) {
         folder.restoration->leaveOpen(folder.at);
         return;
     }
@@ -124,7 +119,9 @@ void AccessPathFolders::tellAlikeIds() const {
     }
 }
 
-// The disk is asked only where the bytes leave more than one path.
+// The disk is asked only where the bytes leave more than one path and the
+// file already shows a conversion: an intact file reads as its bytes say,
+// whatever the disk holds now.
 void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onDisk) {
     tellAlikeIds();
     while (narrowIds()) {
@@ -133,7 +130,8 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
         std::vector<Field*> paths = pathsSharingValue(folder);
         if (paths.size() > 1) {
             std::erase_if(paths, [&](const Field* path) {
-                return !liesBelow(*path, folder, target, onDisk);
+                return !folder.restoration->showsConversion() ||
+                       !liesBelow(*path, folder, target, onDisk);
             });
             if (paths.size() != 1) {
                 folder.restoration->leaveOpen(folder.at);  // two paths may be its folder

@@ -84,6 +84,29 @@ TEST_F(PathRulesTest, NameLookUpProbesEveryTime) {
     EXPECT_EQ(platform.probes.size(), 2u);
 }
 
+// Where a binary project's bytes leave a file's folder open, the disk is
+// asked, the location's texts taken in the format it states.
+TEST_F(PathRulesTest, LocatesFileOnlyWhereTheDiskHoldsIt) {
+    platform.addFile("C:\\work\\demo\\src\\main.c");
+    platform.addFile("C:\\lib\\x.c");
+    struct Case {
+        FileLocation location;
+        bool found;
+    };
+    const Case cases[] = {
+        {{"PathRelative", "Project", "src", "main.c", "Windows"}, true},
+        {{"PathRelative", "Project", ":src:", "main.c", "MacOS"}, true},
+        {{"PathRelative", "Project", "src", "other.c", "Windows"}, false},
+        {{"PathRelative", "CodeWarrior", "src", "main.c", "Windows"}, false},
+        {{"PathRelative", "Absolute", "C:\\lib\\", "x.c", "Windows"}, true},
+        {{"Name", "", "", "C:\\lib\\x.c", "Windows"}, false},  // found by name, not asked
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rules.locatesFile(c.location), c.found)
+            << c.location.pathRoot << "|" << c.location.accessPath << "|" << c.location.path;
+    }
+}
+
 TEST_F(PathRulesTest, JoinAccessPath) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"Project", "src", "C:\\work\\demo\\\\src"},

@@ -214,10 +214,10 @@ BinaryBuilder sampleProject(ByteOrder order) {
     return project;
 }
 
-std::string exportOrDamage(const std::string& bytes) {
+std::string exportOrDamage(const std::string& bytes, const FileOnDisk& onDisk) {
     std::string file = bytes;  // restored in place when a line-end conversion changed it
     try {
-        return exportXml(readBinaryProject(file));
+        return exportXml(readBinaryProject(file, onDisk));
     } catch (const DamagedProjectError& error) {
         return "damaged: " + error.reason();
     }

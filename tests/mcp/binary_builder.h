@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "mcp/binary_project.h"
 #include "mcp/byte_view.h"
 #include "mcp/container.h"
 
@@ -116,6 +117,6 @@ class BinaryBuilder {
 BinaryBuilder sampleProject(ByteOrder order);
 
 // The export text of a built project, or the damage message.
-std::string exportOrDamage(const std::string& bytes);
+std::string exportOrDamage(const std::string& bytes, const FileOnDisk& onDisk = {});
 
 }  // namespace tessaly::testing

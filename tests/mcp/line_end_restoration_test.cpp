@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -359,6 +360,63 @@ TEST(LineEndRestoration, APartConvertedIsSeen) {
         SCOPED_TRACE(what);
         EXPECT_TRUE(exportOrDamage(partly()).starts_with(
             "damaged: a line-end conversion turned its CR bytes into LF"));
+    }
+}
+
+// Two access paths of ids 0x0A and 0x0D, converted, read alike, and so do
+// their files' folders: only the disk tells below which path a file lies.
+TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDisk) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> folders;  // of a.c, b.c, c.c
+        std::set<std::string> onDisk;        // "access path|name"
+        bool restored;
+    };
+    const std::vector<Case> cases = {
+        {"each file below its own path",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c", "..\\b|c.c"},
+         true},
+        {"files below the second path only, the first path holding none",
+         {0x0D, 0x0D, 0x0D},
+         {"..\\b|a.c", "..\\b|b.c", "..\\b|c.c"},
+         true},
+        {"a file below neither", {0x0A, 0x0D, 0x0D}, {"..\\a|a.c", "..\\b|b.c"}, false},
+        {"a file below both",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c", "..\\a|c.c", "..\\b|c.c"},
+         false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        BinaryBuilder project(ByteOrder::Big);
+        std::vector<FileSpec> files = lettered(3, 0x20);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            files[i].pathType = 1;
+            files[i].format = 2;
+            files[i].folder = test.folders[i];
+        }
+        project.target("T", 1, files);
+        project.panel("T", "Access Paths",
+                      project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
+        const std::string intact = project.build().bytes;
+        int asked = 0;
+        const FileOnDisk disk = [&](const FileLocation& location) {
+            ++asked;
+            return test.onDisk.contains(location.accessPath + "|" + location.path);
+        };
+        const std::string expected = exportOrDamage(intact, disk);
+        EXPECT_EQ(asked, 0);  // an intact file's bytes decide
+        const std::string result = exportOrDamage(converted(intact), disk);
+        EXPECT_GT(asked, 0);
+        if (test.restored) {
+            EXPECT_EQ(result, expected);
+        } else {
+            EXPECT_TRUE(
+                result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
+                << result.substr(0, 200);
+        }
+        EXPECT_TRUE(exportOrDamage(converted(intact)).starts_with("damaged: "));
     }
 }
 
