@@ -11,8 +11,6 @@
 // to the next; the list itself has one for references that stand directly
 // in it.
 #include "cli/project_converter.h"
-#include "cwproject/letter_case.h"
-#include "cwproject/path_formats.h"
 #include "platform/messages.h"
 
 namespace tessaly {

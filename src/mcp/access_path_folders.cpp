@@ -70,18 +70,14 @@ std::vector<AccessPathFolders::Field*> AccessPathFolders::pathsSharingValue(cons
 
 bool AccessPathFolders::liesBelow(const Field& path, const Field& folder,
                                   const BinaryTarget& target, const FileOnDisk& onDisk) {
-    if (!onDisk || !target.accessPaths || folder.index >= target.files.size()) {
+    if (!onDisk || !target.accessPaths) {
         return false;
     }
     const std::vector<BinaryAccessPath>& user = target.accessPaths->user;
     const std::vector<BinaryAccessPath>& system = target.accessPaths->system;
-    const std::size_t index = path.index;
-    if (index >= user.size() + system.size()) {
-        return false;
-    }
     const BinaryAccessPath& folderPath =
-        index < user.size() ? user[index] : system[index - user.size()];
-    return onDisk(exportedLocation(target.files[folder.index], &folderPath));
+        path.index < user.size() ? user[path.index] : system.at(path.index - user.size());
+    return onDisk(exportedLocation(target.files.at(folder.index), &folderPath));
 }
 
 // Gives the folder and its path a value they share; the other paths'

@@ -57,8 +57,9 @@ class ExportWriter {
     std::size_t step_ = 0;
 };
 
-// Where the export locates a file of `owner`'s file list, in the texts the
-// export's reader reads (a byte outside ASCII as its character reference).
+// Where the export locates a file that lies below `folder` (null: a file
+// looked for by name), in the texts the export's reader reads (a byte
+// outside ASCII as its character reference).
 FileLocation exportedLocation(const BinaryFile& file, const BinaryAccessPath* folder);
 
 // The whole export at once.
