@@ -314,6 +314,21 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     }
 }
 
+// Target "T" of files a.c, b.c, c.c stored by path, each below the access
+// path whose id `folders` gives, ..\a (0x0A) or ..\b (0x0D), ids that a
+// conversion makes alike.
+void filesOnTwoPaths(BinaryBuilder& project, const std::vector<std::uint32_t>& folders) {
+    std::vector<FileSpec> files = lettered(folders.size(), 0x20);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].pathType = 1;
+        files[i].format = 2;
+        files[i].folder = folders[i];
+    }
+    project.target("T", 1, files);
+    project.panel("T", "Access Paths",
+                  project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
+}
+
 // Conversions of part of the file that would leave a valid project, a
 // different one: the one sign of each is refused.
 TEST(LineEndRestoration, APartConvertedIsSeen) {
@@ -341,15 +356,7 @@ TEST(LineEndRestoration, APartConvertedIsSeen) {
          "it is another path's id as well",
          [&] {
              BinaryBuilder project(ByteOrder::Big);
-             std::vector<FileSpec> files = lettered(3, 0x20);
-             for (std::size_t i = 0; i < files.size(); ++i) {
-                 files[i].pathType = 1;
-                 files[i].format = 2;
-                 files[i].folder = i == 0 ? 0x0A : 0x0D;
-             }
-             project.target("T", 1, files);
-             project.panel("T", "Access Paths",
-                           project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
+             filesOnTwoPaths(project, {0x0A, 0x0D, 0x0D});
              const std::string entryOfB =
                  Bytes(big).u32(0x01000021).u32(3).u8(1).u8(2).zeros(2).u32(0x0D).str();
              return turned(project.build().bytes,
@@ -390,15 +397,7 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDisk) {
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         BinaryBuilder project(ByteOrder::Big);
-        std::vector<FileSpec> files = lettered(3, 0x20);
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            files[i].pathType = 1;
-            files[i].format = 2;
-            files[i].folder = test.folders[i];
-        }
-        project.target("T", 1, files);
-        project.panel("T", "Access Paths",
-                      project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
+        filesOnTwoPaths(project, test.folders);
         const std::string intact = project.build().bytes;
         int asked = 0;
         const FileOnDisk disk = [&](const FileLocation& location) {
