@@ -14,6 +14,8 @@ struct FileLocation {
     std::string accessPath;
     std::string path;
     std::string pathFormat;
+
+    bool operator==(const FileLocation&) const = default;
 };
 
 }  // namespace tessaly

@@ -38,18 +38,18 @@ void AccessPathFolders::add(std::vector<Field>& fields, const ByteView& view, st
 }
 
 void AccessPathFolders::id(const ByteView& panel, std::size_t at, std::size_t path) {
-    add(ids_, panel, at, path);
+    add(reading_.ids, panel, at, path);
 }
 
 void AccessPathFolders::folder(const ByteView& entries, std::size_t at, std::size_t file) {
-    add(folders_, entries, at, file);
+    add(reading_.folders, entries, at, file);
 }
 
-bool AccessPathFolders::narrowIds() {
+bool AccessPathFolders::narrowIds(Target& target) {
     bool changed = false;
-    for (Field& id : ids_) {
+    for (Field& id : target.ids) {
         changed |= narrow(id.values, [&](std::uint32_t value) {
-            return std::none_of(ids_.begin(), ids_.end(), [&](const Field& other) {
+            return std::none_of(target.ids.begin(), target.ids.end(), [&](const Field& other) {
                 return &other != &id && other.values.size() == 1 && other.values.front() == value;
             });
         });
@@ -57,56 +57,59 @@ bool AccessPathFolders::narrowIds() {
     return changed;
 }
 
-std::vector<AccessPathFolders::Field*> AccessPathFolders::pathsSharingValue(const Field& folder) {
-    std::vector<Field*> paths;
-    for (Field& id : ids_) {
+std::vector<std::size_t> AccessPathFolders::pathsSharingValue(const Target& target,
+                                                              const Field& folder) {
+    std::vector<std::size_t> paths;
+    for (std::size_t i = 0; i < target.ids.size(); ++i) {
         if (std::any_of(folder.values.begin(), folder.values.end(),
-                        [&](std::uint32_t value) { return holds(id.values, value); })) {
-            paths.push_back(&id);
+                        [&](std::uint32_t value) { return holds(target.ids[i].values, value); })) {
+            paths.push_back(i);
         }
     }
     return paths;
 }
 
-bool AccessPathFolders::liesBelow(const Field& path, const Field& folder,
-                                  const BinaryTarget& target, const FileOnDisk& onDisk) {
-    if (!onDisk || !target.accessPaths) {
-        return false;
-    }
+const BinaryAccessPath& AccessPathFolders::pathOf(const Field& path, const BinaryTarget& target) {
     const std::vector<BinaryAccessPath>& user = target.accessPaths->user;
     const std::vector<BinaryAccessPath>& system = target.accessPaths->system;
-    const BinaryAccessPath& folderPath =
-        path.index < user.size() ? user[path.index] : system.at(path.index - user.size());
-    return onDisk(exportedLocation(target.files.at(folder.index), &folderPath));
+    return path.index < user.size() ? user[path.index] : system.at(path.index - user.size());
+}
+
+// Where the file would lie were the path its folder, in the texts the
+// export writes.
+FileLocation AccessPathFolders::location(const Field& path, const Field& folder,
+                                         const BinaryTarget& target) {
+    return exportedLocation(target.files.at(folder.index), &pathOf(path, target));
 }
 
 // Gives the folder and its path a value they share; the other paths'
-// values lose it, so that no two are given one.
-void AccessPathFolders::pair(Field& folder, Field& path) {
+// values lose it, so that no two are given one. Whether they had one.
+bool AccessPathFolders::pair(Target& target, Field& folder, Field& path) {
     std::vector<std::uint32_t> shared;
     std::copy_if(folder.values.begin(), folder.values.end(), std::back_inserter(shared),
                  [&](std::uint32_t value) { return holds(path.values, value); });
     if (path.given && !holds(shared, *path.given)) {
         folder.restoration->leaveOpen(folder.at);
-        return;
+        return false;
     }
     const std::uint32_t value = path.given.value_or(shared.front());
     path.given = value;
     folder.restoration->settle(folder.at, value);
-    for (Field& other : ids_) {
+    for (Field& other : target.ids) {
         if (&other != &path && !other.given) {
             narrow(other.values, [&](std::uint32_t kept) { return kept != value; });
         }
     }
+    return true;
 }
 
 // Ids that as they read are alike, of which one may have held a CR, show a
 // conversion: of part of the file, it may be the only sign, as the files
 // below the one path would otherwise be read as lying below the other.
 // Before any id is narrowed, each one's first value is the one it reads.
-void AccessPathFolders::tellAlikeIds() const {
+void AccessPathFolders::tellAlikeIds(const Target& target) {
     std::unordered_map<std::uint32_t, const Field*> byValue;
-    for (const Field& id : ids_) {
+    for (const Field& id : target.ids) {
         const auto [it, added] = byValue.emplace(id.values.front(), &id);
         if (!added && (id.values.size() > 1 || it->second->values.size() > 1)) {
             id.restoration->misfit();
@@ -119,28 +122,68 @@ void AccessPathFolders::tellAlikeIds() const {
 // file already shows a conversion: an intact file reads as its bytes say,
 // whatever the disk holds now.
 void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onDisk) {
-    tellAlikeIds();
-    while (narrowIds()) {
+    Target& fields = reading_;
+    tellAlikeIds(fields);
+    while (narrowIds(fields)) {
     }
-    for (Field& folder : folders_) {
-        std::vector<Field*> paths = pathsSharingValue(folder);
-        if (paths.size() > 1) {
-            std::erase_if(paths, [&](const Field* path) {
-                return !folder.restoration->showsConversion() ||
-                       !liesBelow(*path, folder, target, onDisk);
+    for (Field& folder : fields.folders) {
+        std::vector<std::size_t> paths = pathsSharingValue(fields, folder);
+        if (paths.size() > 1 && target.accessPaths) {
+            std::vector<std::size_t> below = paths;
+            std::erase_if(below, [&](std::size_t path) {
+                return !folder.restoration->showsConversion() || !onDisk ||
+                       !onDisk(location(fields.ids[path], folder, target));
             });
-            if (paths.size() != 1) {
-                folder.restoration->leaveOpen(folder.at);  // two paths may be its folder
+            if (below.size() != 1) {
+                Open open{std::size_t(&folder - fields.folders.data()),
+                          target.files.at(folder.index).name,
+                          {}};
+                for (const std::size_t path : paths) {
+                    open.candidates.push_back({path, location(fields.ids[path], folder, target)});
+                }
+                fields.open.push_back(std::move(open));  // two paths may be its folder
                 continue;
             }
+            paths = below;
         }
-        if (!paths.empty()) {
-            pair(folder, *paths.front());
+        if (paths.size() == 1) {
+            Field& path = fields.ids[paths.front()];
+            if (pair(fields, folder, path) && target.accessPaths) {
+                placed_[target.files.at(folder.index).name].push_back(
+                    location(path, folder, target));
+            }
+        } else if (!paths.empty()) {
+            folder.restoration->leaveOpen(folder.at);
         }
     }
-    // An id left with several values stays as it reads, unless another
-    // path was given that value: it then takes one no path is given.
-    for (const Field& id : ids_) {
+    read_.push_back(std::move(reading_));
+    reading_ = {};
+}
+
+// The one candidate that locates the file where every other target's
+// decided file of its name lies.
+std::optional<std::size_t> AccessPathFolders::toldByOtherTargets(const Open& open) const {
+    const auto it = placed_.find(open.name);
+    if (it == placed_.end() || std::adjacent_find(it->second.begin(), it->second.end(),
+                                                  std::not_equal_to<>()) != it->second.end()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> there;
+    for (const Candidate& candidate : open.candidates) {
+        if (candidate.location == it->second.front()) {
+            if (there) {
+                return std::nullopt;
+            }
+            there = candidate.path;
+        }
+    }
+    return there;
+}
+
+// An id left with several values stays as it reads, unless another path
+// was given that value: it then takes one no path is given.
+void AccessPathFolders::settleIds(const Target& target) {
+    for (const Field& id : target.ids) {
         if (id.given) {
             id.restoration->settle(id.at, *id.given);
         } else if (id.values.size() == 1 ||
@@ -148,8 +191,24 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
             id.restoration->settle(id.at, id.values.front());
         }
     }
-    ids_.clear();
-    folders_.clear();
+}
+
+// Asked, like the disk, only of a file that shows a conversion.
+void AccessPathFolders::finish() {
+    for (Target& target : read_) {
+        for (const Open& open : target.open) {
+            Field& folder = target.folders[open.folder];
+            const std::optional<std::size_t> path = toldByOtherTargets(open);
+            if (folder.restoration->showsConversion() && path) {
+                pair(target, folder, target.ids[*path]);
+            } else {
+                folder.restoration->leaveOpen(folder.at);
+            }
+        }
+        settleIds(target);
+    }
+    read_.clear();
+    placed_.clear();
 }
 
 }  // namespace tessaly

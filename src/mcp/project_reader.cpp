@@ -154,6 +154,7 @@ class Reader {
             folders_.decide(target, onDisk_);
             project_.targets.push_back(std::move(target));
         }
+        folders_.finish();
         for (std::size_t i = 0; i < numbers_.size(); ++i) {
             readSubTargets(project_.targets[i], numbers_[i]);
         }

@@ -329,6 +329,28 @@ void filesOnTwoPaths(BinaryBuilder& project, const std::vector<std::uint32_t>& f
                   project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
 }
 
+// Another target, number `number`, holding a.c, b.c, c.c each below the
+// path of `paths` that `folders` gives by index; its ids no conversion
+// makes alike.
+void sameFilesElsewhere(BinaryBuilder& project, std::uint8_t number,
+                        const std::vector<std::string>& paths,
+                        const std::vector<std::size_t>& folders) {
+    std::vector<FileSpec> files = lettered(folders.size(), 0x20);
+    std::vector<PathSpec> records;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        records.push_back({1, 2, paths[i], 0x30 + std::uint32_t(i)});
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].reference += std::uint32_t(number - 1) << 24;
+        files[i].pathType = 1;
+        files[i].format = 2;
+        files[i].folder = 0x30 + std::uint32_t(folders[i]);
+    }
+    const std::string name{'T', char('0' + number)};
+    project.target(name, number, files);
+    project.panel(name, "Access Paths", project.accessPaths(records, {}));
+}
+
 // Conversions of part of the file that would leave a valid project, a
 // different one: the one sign of each is refused.
 TEST(LineEndRestoration, APartConvertedIsSeen) {
@@ -371,33 +393,73 @@ TEST(LineEndRestoration, APartConvertedIsSeen) {
 }
 
 // Two access paths of ids 0x0A and 0x0D, converted, read alike, and so do
-// their files' folders: only the disk tells below which path a file lies.
-TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDisk) {
+// their files' folders: the disk tells below which path a file lies, or
+// else another target that holds the file in a folder its bytes decide (a
+// project holds one file of a name).
+TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTarget) {
+    struct Elsewhere {
+        std::vector<std::string> paths;
+        std::vector<std::size_t> folders;  // of a.c, b.c, c.c: an index into paths
+    };
     struct Case {
         const char* what;
         std::vector<std::uint32_t> folders;  // of a.c, b.c, c.c
         std::set<std::string> onDisk;        // "access path|name"
+        std::vector<Elsewhere> others;       // targets 2, 3, ...
         bool restored;
     };
+    const Elsewhere cBelowB{{"..\\a", "..\\b"}, {0, 1, 1}};
     const std::vector<Case> cases = {
         {"each file below its own path",
          {0x0A, 0x0D, 0x0D},
          {"..\\a|a.c", "..\\b|b.c", "..\\b|c.c"},
+         {},
          true},
         {"files below the second path only, the first path holding none",
          {0x0D, 0x0D, 0x0D},
          {"..\\b|a.c", "..\\b|b.c", "..\\b|c.c"},
+         {},
          true},
-        {"a file below neither", {0x0A, 0x0D, 0x0D}, {"..\\a|a.c", "..\\b|b.c"}, false},
+        {"a file below neither", {0x0A, 0x0D, 0x0D}, {"..\\a|a.c", "..\\b|b.c"}, {}, false},
         {"a file below both",
          {0x0A, 0x0D, 0x0D},
          {"..\\a|a.c", "..\\b|b.c", "..\\a|c.c", "..\\b|c.c"},
+         {},
+         false},
+        {"a file below neither, another target's below the second path",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c"},
+         {cBelowB},
+         true},
+        {"nothing on disk, another target holding every file",
+         {0x0A, 0x0D, 0x0D},
+         {},
+         {cBelowB},
+         true},
+        {"a file below both, another target's below the second path",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c", "..\\a|c.c", "..\\b|c.c"},
+         {cBelowB},
+         true},
+        {"a file below neither, another target's below a third path",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c"},
+         {{{"..\\a", "..\\b", "..\\c"}, {0, 1, 2}}},
+         false},
+        {"a file below neither, two other targets' below different paths",
+         {0x0A, 0x0D, 0x0D},
+         {"..\\a|a.c", "..\\b|b.c"},
+         {cBelowB, {{"..\\a", "..\\b"}, {0, 1, 0}}},
          false},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         BinaryBuilder project(ByteOrder::Big);
         filesOnTwoPaths(project, test.folders);
+        for (std::size_t i = 0; i < test.others.size(); ++i) {
+            sameFilesElsewhere(project, std::uint8_t(i + 2), test.others[i].paths,
+                               test.others[i].folders);
+        }
         const std::string intact = project.build().bytes;
         int asked = 0;
         const FileOnDisk disk = [&](const FileLocation& location) {
@@ -415,8 +477,21 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDisk) {
                 result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
                 << result.substr(0, 200);
         }
-        EXPECT_TRUE(exportOrDamage(converted(intact)).starts_with("damaged: "));
+        EXPECT_EQ(exportOrDamage(converted(intact)).starts_with("damaged: "),
+                  test.others.empty() || !test.restored);  // without the disk
     }
+}
+
+// An intact file reads as its bytes say, though another target holds a
+// file of the same name elsewhere: its files' folders are not re-read.
+TEST(LineEndRestoration, AnIntactFileKeepsItsFoldersWhateverAnotherTargetHolds) {
+    BinaryBuilder project(ByteOrder::Big);
+    filesOnTwoPaths(project, {0x0A, 0x0D, 0x0D});
+    sameFilesElsewhere(project, 2, {"..\\a", "..\\b"}, {1, 1, 1});
+    std::string intact = project.build().bytes;
+    const BinaryProject read = readBinaryProject(intact);
+    EXPECT_EQ(read.restoredBytes, 0u);
+    EXPECT_EQ(read.targets.at(0).files.at(0).folder, 0x0Au);
 }
 
 // The link order of references 0x0100000D and 0x0100000A, out of the file
