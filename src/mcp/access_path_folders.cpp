@@ -120,7 +120,9 @@ void AccessPathFolders::tellAlikeIds(const Target& target) {
 
 // The disk is asked only where the bytes leave more than one path and the
 // file already shows a conversion: an intact file reads as its bytes say,
-// whatever the disk holds now.
+// whatever the disk holds now. The ids are settled once no folder waits on
+// them (a settled id may be the only sign of a conversion for the next
+// target).
 void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onDisk) {
     Target& fields = reading_;
     tellAlikeIds(fields);
@@ -135,13 +137,7 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
                        !onDisk(location(fields.ids[path], folder, target));
             });
             if (below.size() != 1) {
-                Open open{std::size_t(&folder - fields.folders.data()),
-                          target.files.at(folder.index).name,
-                          {}};
-                for (const std::size_t path : paths) {
-                    open.candidates.push_back({path, location(fields.ids[path], folder, target)});
-                }
-                fields.open.push_back(std::move(open));  // two paths may be its folder
+                waitForTargets(fields, folder, paths, target);  // two paths may be its folder
                 continue;
             }
             paths = below;
@@ -156,8 +152,22 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
             folder.restoration->leaveOpen(folder.at);
         }
     }
-    read_.push_back(std::move(reading_));
+    if (fields.open.empty()) {
+        settleIds(fields);
+    } else {
+        read_.push_back(std::move(fields));
+    }
     reading_ = {};
+}
+
+void AccessPathFolders::waitForTargets(Target& fields, const Field& folder,
+                                       const std::vector<std::size_t>& paths,
+                                       const BinaryTarget& target) {
+    Open open{std::size_t(&folder - fields.folders.data()), target.files.at(folder.index).name, {}};
+    for (const std::size_t path : paths) {
+        open.candidates.push_back({path, location(fields.ids[path], folder, target)});
+    }
+    fields.open.push_back(std::move(open));
 }
 
 // The one candidate that locates the file where every other target's

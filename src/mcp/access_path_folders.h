@@ -16,10 +16,10 @@
 // apart), so a file that another target holds in a decided folder lies
 // where that one lies, and the one path that locates it there is its
 // folder. A file that neither tells stays open and is refused; where no
-// path shares a value, it is
-// looked for by name as an intact one is. Each pass removes at least one
-// value: the work is bounded by the number of values, and the disk is asked
-// only for files whose folder the bytes leave open.
+// path shares a value, it is looked for by name as an intact one is. Each
+// pass removes at least one value: the work is bounded by the number of
+// values, and the disk is asked only for files whose folder the bytes leave
+// open.
 #pragma once
 
 #include <cstddef>
@@ -84,11 +84,13 @@ class AccessPathFolders {
     static FileLocation location(const Field& path, const Field& folder,
                                  const BinaryTarget& target);
     static bool pair(Target& target, Field& folder, Field& path);
+    static void waitForTargets(Target& fields, const Field& folder,
+                               const std::vector<std::size_t>& paths, const BinaryTarget& target);
     static void settleIds(const Target& target);
     std::optional<std::size_t> toldByOtherTargets(const Open& open) const;
 
     Target reading_;
-    std::vector<Target> read_;
+    std::vector<Target> read_;  // whose folders wait for the other targets
     std::unordered_map<std::string_view, std::vector<FileLocation>> placed_;  // by file name
 };
 
