@@ -130,6 +130,13 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
     }
     for (Field& folder : fields.folders) {
         std::vector<std::size_t> paths = pathsSharingValue(fields, folder);
+        // Distinct as ids are, no more paths than the folder has values (16
+        // at most) can hold one: more mean the ids themselves are open, and
+        // neither the disk nor the other targets are asked.
+        if (paths.size() > folder.values.size()) {
+            folder.restoration->leaveOpen(folder.at);
+            continue;
+        }
         if (paths.size() > 1 && target.accessPaths) {
             std::vector<std::size_t> below = paths;
             std::erase_if(below, [&](std::size_t path) {

@@ -482,6 +482,27 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
     }
 }
 
+// A crafted target of 200 access paths and 200 files, every id and folder
+// 0x0A, and no CR anywhere: the paths cannot all be distinct, so the file
+// is refused without a look-up for each path of each file.
+TEST(LineEndRestoration, PathsThatCannotBeDistinctAreNotLookedUp) {
+    BinaryBuilder project(ByteOrder::Big);
+    std::vector<FileSpec> files = lettered(200, 0x20);
+    std::vector<PathSpec> paths;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i] = {0x01000100 + std::uint32_t(i), "f" + std::to_string(i) + ".c", 1, 2};
+        files[i].folder = 0x0A;
+        paths.push_back({1, 2, "p" + std::to_string(i), 0x0A});
+    }
+    project.target("T", 1, files);
+    project.panel("T", "Access Paths", project.accessPaths(paths, {}));
+    std::string file = converted(project.build().bytes);
+    int asked = 0;
+    const FileOnDisk disk = [&](const FileLocation&) { return ++asked, true; };
+    EXPECT_THROW(readBinaryProject(file, disk), DamagedProjectError);
+    EXPECT_LE(asked, 16 * 200);
+}
+
 // An intact file reads as its bytes say, though another target holds a
 // file of the same name elsewhere: its files' folders are not re-read.
 TEST(LineEndRestoration, AnIntactFileKeepsItsFoldersWhateverAnotherTargetHolds) {
