@@ -487,18 +487,22 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
 // is refused without a look-up for each path of each file.
 TEST(LineEndRestoration, PathsThatCannotBeDistinctAreNotLookedUp) {
     BinaryBuilder project(ByteOrder::Big);
-    std::vector<FileSpec> files = lettered(200, 0x20);
+    std::vector<FileSpec> files;
     std::vector<PathSpec> paths;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        files[i] = {0x01000100 + std::uint32_t(i), "f" + std::to_string(i) + ".c", 1, 2};
-        files[i].folder = 0x0A;
-        paths.push_back({1, 2, "p" + std::to_string(i), 0x0A});
+    for (std::uint32_t i = 0; i < 200; ++i) {
+        const std::string number = std::to_string(i);
+        files.push_back({0x01000100 + i, number + ".c", 1, 2});
+        files.back().folder = 0x0A;
+        paths.push_back({1, 2, number, 0x0A});
     }
     project.target("T", 1, files);
     project.panel("T", "Access Paths", project.accessPaths(paths, {}));
     std::string file = converted(project.build().bytes);
     int asked = 0;
-    const FileOnDisk disk = [&](const FileLocation&) { return ++asked, true; };
+    const FileOnDisk disk = [&](const FileLocation&) {
+        ++asked;
+        return true;
+    };
     EXPECT_THROW(readBinaryProject(file, disk), DamagedProjectError);
     EXPECT_LE(asked, 16 * 200);
 }
