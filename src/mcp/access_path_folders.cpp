@@ -69,17 +69,15 @@ std::vector<std::size_t> AccessPathFolders::pathsSharingValue(const Target& targ
     return paths;
 }
 
-const BinaryAccessPath& AccessPathFolders::pathOf(const Field& path, const BinaryTarget& target) {
-    const std::vector<BinaryAccessPath>& user = target.accessPaths->user;
-    const std::vector<BinaryAccessPath>& system = target.accessPaths->system;
-    return path.index < user.size() ? user[path.index] : system.at(path.index - user.size());
-}
-
 // Where the file would lie were the path its folder, in the texts the
-// export writes.
+// export writes. A target has ids only once its Access Paths panel is read.
 FileLocation AccessPathFolders::location(const Field& path, const Field& folder,
                                          const BinaryTarget& target) {
-    return exportedLocation(target.files.at(folder.index), &pathOf(path, target));
+    const std::vector<BinaryAccessPath>& user = target.accessPaths->user;
+    const std::vector<BinaryAccessPath>& system = target.accessPaths->system;
+    return exportedLocation(
+        target.files.at(folder.index),
+        path.index < user.size() ? &user[path.index] : &system.at(path.index - user.size()));
 }
 
 // Gives the folder and its path a value they share; the other paths'
@@ -137,7 +135,7 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
             folder.restoration->leaveOpen(folder.at);
             continue;
         }
-        if (paths.size() > 1 && target.accessPaths) {
+        if (paths.size() > 1) {
             std::vector<std::size_t> below = paths;
             std::erase_if(below, [&](std::size_t path) {
                 return !folder.restoration->showsConversion() || !onDisk ||
@@ -149,14 +147,12 @@ void AccessPathFolders::decide(const BinaryTarget& target, const FileOnDisk& onD
             }
             paths = below;
         }
-        if (paths.size() == 1) {
+        if (!paths.empty()) {
             Field& path = fields.ids[paths.front()];
-            if (pair(fields, folder, path) && target.accessPaths) {
+            if (pair(fields, folder, path)) {
                 placed_[target.files.at(folder.index).name].push_back(
                     location(path, folder, target));
             }
-        } else if (!paths.empty()) {
-            folder.restoration->leaveOpen(folder.at);
         }
     }
     if (fields.open.empty()) {

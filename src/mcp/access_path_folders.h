@@ -80,7 +80,6 @@ class AccessPathFolders {
     static void tellAlikeIds(const Target& target);
     static bool narrowIds(Target& target);
     static std::vector<std::size_t> pathsSharingValue(const Target& target, const Field& folder);
-    static const BinaryAccessPath& pathOf(const Field& path, const BinaryTarget& target);
     static FileLocation location(const Field& path, const Field& folder,
                                  const BinaryTarget& target);
     static bool pair(Target& target, Field& folder, Field& path);

@@ -314,41 +314,34 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
     }
 }
 
-// Target "T" of files a.c, b.c, c.c stored by path, each below the access
-// path whose id `folders` gives, ..\a (0x0A) or ..\b (0x0D), ids that a
-// conversion makes alike.
-void filesOnTwoPaths(BinaryBuilder& project, const std::vector<std::uint32_t>& folders) {
+// Target number `number` ("T", then "T2", "T3" ...) of files a.c, b.c, c.c
+// stored by path, each below the access path of `paths` whose id `folders`
+// gives.
+void filesOnPaths(BinaryBuilder& project, std::uint8_t number, const std::vector<PathSpec>& paths,
+                  const std::vector<std::uint32_t>& folders) {
     std::vector<FileSpec> files = lettered(folders.size(), 0x20);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        files[i].pathType = 1;
-        files[i].format = 2;
-        files[i].folder = folders[i];
-    }
-    project.target("T", 1, files);
-    project.panel("T", "Access Paths",
-                  project.accessPaths({{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, {}));
-}
-
-// Another target, number `number`, holding a.c, b.c, c.c each below the
-// path of `paths` that `folders` gives by index; its ids no conversion
-// makes alike.
-void sameFilesElsewhere(BinaryBuilder& project, std::uint8_t number,
-                        const std::vector<std::string>& paths,
-                        const std::vector<std::size_t>& folders) {
-    std::vector<FileSpec> files = lettered(folders.size(), 0x20);
-    std::vector<PathSpec> records;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        records.push_back({1, 2, paths[i], 0x30 + std::uint32_t(i)});
-    }
     for (std::size_t i = 0; i < files.size(); ++i) {
         files[i].reference += std::uint32_t(number - 1) << 24;
         files[i].pathType = 1;
         files[i].format = 2;
-        files[i].folder = 0x30 + std::uint32_t(folders[i]);
+        files[i].folder = folders[i];
     }
-    const std::string name{'T', char('0' + number)};
+    const std::string name = number == 1 ? "T" : std::string{'T', char('0' + number)};
     project.target(name, number, files);
-    project.panel(name, "Access Paths", project.accessPaths(records, {}));
+    project.panel(name, "Access Paths", project.accessPaths(paths, {}));
+}
+
+// On ..\a (0x0A) or ..\b (0x0D), ids that a conversion makes alike.
+void filesOnTwoPaths(BinaryBuilder& project, const std::vector<std::uint32_t>& folders) {
+    filesOnPaths(project, 1, {{1, 2, "..\\a", 0x0A}, {1, 2, "..\\b", 0x0D}}, folders);
+}
+
+// On ..\a, ..\b or ..\c of another target (0x30, 0x31, 0x32), ids no
+// conversion makes alike.
+void sameFilesElsewhere(BinaryBuilder& project, std::uint8_t number,
+                        const std::vector<std::uint32_t>& folders) {
+    filesOnPaths(project, number,
+                 {{1, 2, "..\\a", 0x30}, {1, 2, "..\\b", 0x31}, {1, 2, "..\\c", 0x32}}, folders);
 }
 
 // Conversions of part of the file that would leave a valid project, a
@@ -397,10 +390,7 @@ TEST(LineEndRestoration, APartConvertedIsSeen) {
 // else another target that holds the file in a folder its bytes decide (a
 // project holds one file of a name).
 TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTarget) {
-    struct Elsewhere {
-        std::vector<std::string> paths;
-        std::vector<std::size_t> folders;  // of a.c, b.c, c.c: an index into paths
-    };
+    using Elsewhere = std::vector<std::uint32_t>;  // another target's folders of a.c, b.c, c.c
     struct Case {
         const char* what;
         std::vector<std::uint32_t> folders;  // of a.c, b.c, c.c
@@ -408,7 +398,7 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
         std::vector<Elsewhere> others;       // targets 2, 3, ...
         bool restored;
     };
-    const Elsewhere cBelowB{{"..\\a", "..\\b"}, {0, 1, 1}};
+    const Elsewhere cBelowB{0x30, 0x31, 0x31};
     const std::vector<Case> cases = {
         {"each file below its own path",
          {0x0A, 0x0D, 0x0D},
@@ -444,12 +434,12 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
         {"a file below neither, another target's below a third path",
          {0x0A, 0x0D, 0x0D},
          {"..\\a|a.c", "..\\b|b.c"},
-         {{{"..\\a", "..\\b", "..\\c"}, {0, 1, 2}}},
+         {{0x30, 0x31, 0x32}},
          false},
         {"a file below neither, two other targets' below different paths",
          {0x0A, 0x0D, 0x0D},
          {"..\\a|a.c", "..\\b|b.c"},
-         {cBelowB, {{"..\\a", "..\\b"}, {0, 1, 0}}},
+         {cBelowB, {0x30, 0x31, 0x30}},
          false},
     };
     for (const Case& test : cases) {
@@ -457,8 +447,7 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
         BinaryBuilder project(ByteOrder::Big);
         filesOnTwoPaths(project, test.folders);
         for (std::size_t i = 0; i < test.others.size(); ++i) {
-            sameFilesElsewhere(project, std::uint8_t(i + 2), test.others[i].paths,
-                               test.others[i].folders);
+            sameFilesElsewhere(project, std::uint8_t(i + 2), test.others[i]);
         }
         const std::string intact = project.build().bytes;
         int asked = 0;
@@ -512,7 +501,7 @@ TEST(LineEndRestoration, PathsThatCannotBeDistinctAreNotLookedUp) {
 TEST(LineEndRestoration, AnIntactFileKeepsItsFoldersWhateverAnotherTargetHolds) {
     BinaryBuilder project(ByteOrder::Big);
     filesOnTwoPaths(project, {0x0A, 0x0D, 0x0D});
-    sameFilesElsewhere(project, 2, {"..\\a", "..\\b"}, {1, 1, 1});
+    sameFilesElsewhere(project, 2, {0x31, 0x31, 0x31});
     std::string intact = project.build().bytes;
     const BinaryProject read = readBinaryProject(intact);
     EXPECT_EQ(read.restoredBytes, 0u);
