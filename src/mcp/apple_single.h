@@ -14,5 +14,8 @@ bool isAppleSingle(std::string_view bytes);
 // The data fork; throws DamagedProjectError when the container lacks one or
 // it lies outside the file.
 std::string_view appleSingleDataFork(std::string_view file);
+// Whether the container's entries end the file, as they do where it was
+// written (a conversion that grows the file leaves them short of its end).
+bool appleSingleEndsWithItsEntries(std::string_view file);
 
 }  // namespace tessaly

@@ -93,6 +93,9 @@ struct BinaryProject {
     // Bytes that a line-end conversion had turned from CR into LF and that
     // were restored before reading; 0 for an intact file.
     std::size_t restoredBytes = 0;
+    // CR bytes that a line-end conversion had put before each LF and that
+    // were removed before reading; 0 for an intact file.
+    std::size_t removedCrBytes = 0;
     // Bytes it may have changed that stay undecided in parts that only the
     // export shows (the link order, say): the conversion does not use them,
     // but an export written on its own would show them as they read.
@@ -114,7 +117,8 @@ using FileOnDisk = std::function<bool(const FileLocation&)>;
 // DamagedProjectError when a structural check fails. A file whose CR bytes
 // a line-end conversion turned into LF is restored in place where the
 // format, or for a file's folder `onDisk`, decides every byte the reader
-// uses, and refused otherwise. What is read refers to `file`, so a
+// uses, and refused otherwise; one whose LF bytes it wrote as CR LF is read
+// with those CR bytes removed (`file` shrinks). What is read refers to `file`, so a
 // temporary is refused.
 BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk = {});
 BinaryProject readBinaryProject(std::string&& file, const FileOnDisk& onDisk = {}) = delete;

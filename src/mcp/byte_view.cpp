@@ -6,6 +6,10 @@
 
 namespace tessaly {
 
+ByteOrder orderOf(std::string_view file) {
+    return file.starts_with("cool") ? ByteOrder::Big : ByteOrder::Little;
+}
+
 void throwDamaged(Damage damage, std::string detail) {
     throw DamagedProjectError(damage, std::move(detail));
 }

@@ -60,6 +60,9 @@ enum class Use { Needed, ExportOnly, IfUsed };
 // ones; every integer of a file, type codes included, is in its order.
 enum class ByteOrder { Big, Little };
 
+// The order of a binary project file, told by its first bytes ("cool" or "looc").
+ByteOrder orderOf(std::string_view file);
+
 class ByteView {
   public:
     ByteView(std::string_view bytes, ByteOrder order, std::string name,

@@ -14,10 +14,6 @@ constexpr std::size_t kDataStart = 0x128;
 // far: a chunk placed in one round can place its neighbours in the next.
 constexpr int kLayoutRounds = 2;
 
-ByteOrder orderOf(std::string_view bytes) {
-    return bytes.starts_with("cool") ? ByteOrder::Big : ByteOrder::Little;
-}
-
 std::string chunkName(std::uint32_t type, std::uint32_t id) {
     return "chunk " + fourCcText(type) + " " + std::to_string(id);
 }

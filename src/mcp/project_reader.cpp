@@ -31,6 +31,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "mcp/added_cr.h"
 #include "mcp/binary_project.h"
 #include "mcp/container.h"
 #include "mcp/file_references.h"
@@ -450,10 +451,6 @@ class Reader {
     BinaryProject project_;
 };
 
-ByteOrder orderOf(std::string_view file) {
-    return file.starts_with("cool") ? ByteOrder::Big : ByteOrder::Little;
-}
-
 }  // namespace
 
 const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& file) {
@@ -476,7 +473,9 @@ const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& f
 // as such: a chunk whose place is open is not held to the others'). An intact file is read once,
 // unless a byte that reads LF was looked at: that first reading may have followed a value the file
 // does not hold.
-BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk) {
+namespace {
+
+BinaryProject readRestoringLineEnds(std::string& file, const FileOnDisk& onDisk) {
     Restoration restoration(file, orderOf(file));
     std::optional<DamagedProjectError> damage;
     std::optional<BinaryProject> first;
@@ -504,6 +503,31 @@ BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk) {
     project.restoredBytes = restoration.restored();
     project.unrestoredForExport = restoration.undecidableForExport();
     return project;
+}
+
+}  // namespace
+
+// A file that a conversion grew by a CR before each LF is read once those
+// CR bytes are gone, as any file, so that a conversion of its CR bytes into
+// LF before (the file as a Mac OS client checked it in) is undone too.
+BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk) {
+    if (!showsCrAddedBeforeLf(file)) {
+        return readRestoringLineEnds(file, onDisk);
+    }
+    const std::size_t removed = removeCrBeforeLf(file);
+    try {
+        BinaryProject project = readRestoringLineEnds(file, onDisk);
+        if (!endsWithItsIndex(file)) {
+            throwDamaged(Damage::AddedCr, "chunk index does not end the file");
+        }
+        project.removedCrBytes = removed;
+        return project;
+    } catch (const DamagedProjectError& error) {
+        if (error.damage() == Damage::LineEnds) {
+            throw;
+        }
+        throw DamagedProjectError(Damage::AddedCr, error.detail());
+    }
 }
 
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "mcp/added_cr.h"
 #include "mcp/apple_single.h"
 #include "mcp/binary_project.h"
 #include "mcp/container.h"
@@ -81,8 +82,19 @@ class ReplayedInput final : public InputFile {
     std::unique_ptr<InputFile> rest_;
 };
 
+// A binary project's bytes as unwrapped from its file.
+struct Unwrapped {
+    std::string bytes;
+    // CR bytes that a conversion had put before each LF of the container,
+    // removed to find its data fork.
+    std::size_t removedCr = 0;
+};
+
 // A restored file is told first, then what is not read.
 void tellUnread(const BinaryProject& project, Console& console) {
+    if (project.removedCrBytes != 0) {
+        console.line(message::addedCrRemoved(project.removedCrBytes));
+    }
     if (project.restoredBytes != 0) {
         console.line(message::repairedProject(project.restoredBytes));
     }
@@ -94,8 +106,11 @@ void tellUnread(const BinaryProject& project, Console& console) {
 // The export of a binary project, made a part at a time as it is read.
 class ExportInput final : public InputFile {
   public:
-    ExportInput(std::string bytes, Console& console, const FileOnDisk& onDisk)
-        : bytes_(std::move(bytes)), project_(readBinaryProject(bytes_, onDisk)), writer_(project_) {
+    ExportInput(Unwrapped file, Console& console, const FileOnDisk& onDisk)
+        : bytes_(std::move(file.bytes)),
+          project_(readBinaryProject(bytes_, onDisk)),
+          writer_(project_) {
+        project_.removedCrBytes += file.removedCr;
         tellUnread(project_, console);
     }
     std::size_t read(char* buffer, std::size_t size) override {
@@ -142,12 +157,19 @@ bool isWrapped(std::string_view start) {
 }
 
 // The whole file, its data fork when it is an AppleSingle container.
-std::string unwrapped(std::string start, InputFile& rest) {
+Unwrapped unwrapped(std::string start, InputFile& rest) {
     std::string bytes = std::move(start) + readUpTo(rest, kMaxBinarySize);
-    if (isAppleSingle(bytes)) {
-        bytes = std::string(appleSingleDataFork(bytes));
+    if (!isAppleSingle(bytes)) {
+        return {std::move(bytes)};
     }
-    return bytes;
+    if (appleSingleEndsWithItsEntries(bytes) || !everyLfFollowsCr(bytes)) {
+        return {std::string(appleSingleDataFork(bytes))};
+    }
+    const std::size_t removed = removeCrBeforeLf(bytes);
+    if (!appleSingleEndsWithItsEntries(bytes)) {
+        throwDamaged(Damage::AddedCr, "the AppleSingle entries do not end the file");
+    }
+    return {std::string(appleSingleDataFork(bytes)), removed};
 }
 
 }  // namespace
@@ -165,11 +187,11 @@ std::unique_ptr<InputFile> openProjectSource(Platform& platform, const std::stri
         }
         return std::make_unique<ReplayedInput>(std::move(start), std::move(file));
     }
-    std::string bytes = unwrapped(std::move(start), *file);
-    if (isBinaryProject(bytes)) {
-        return std::make_unique<ExportInput>(std::move(bytes), console, onDisk);
+    Unwrapped unwrappedFile = unwrapped(std::move(start), *file);
+    if (isBinaryProject(unwrappedFile.bytes)) {
+        return std::make_unique<ExportInput>(std::move(unwrappedFile), console, onDisk);
     }
-    return std::make_unique<MemoryInput>(std::move(bytes));
+    return std::make_unique<MemoryInput>(std::move(unwrappedFile.bytes));
 }
 
 std::optional<std::string> binaryProjectExport(InputFile& file, Console& console,
@@ -178,11 +200,12 @@ std::optional<std::string> binaryProjectExport(InputFile& file, Console& console
     if (!isWrapped(start)) {
         return std::nullopt;
     }
-    std::string bytes = unwrapped(std::move(start), file);
-    if (!isBinaryProject(bytes)) {
+    Unwrapped unwrappedFile = unwrapped(std::move(start), file);
+    if (!isBinaryProject(unwrappedFile.bytes)) {
         return std::nullopt;
     }
-    const BinaryProject project = readBinaryProject(bytes, onDisk);
+    BinaryProject project = readBinaryProject(unwrappedFile.bytes, onDisk);
+    project.removedCrBytes += unwrappedFile.removedCr;
     if (project.unrestoredForExport != 0) {
         throw DamagedProjectError(Damage::LineEnds, "", project.unrestoredForExport);
     }

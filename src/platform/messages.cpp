@@ -123,6 +123,12 @@ std::string damageReason(Damage damage, std::string_view detail, std::size_t cou
                    " of them cannot be restored; take the file from a copy that version control "
                    "kept as binary";
             break;
+        case Damage::AddedCr:
+            what =
+                "a line-end conversion wrote each of its LF bytes as CR LF, and without those "
+                "CR bytes it is still not a whole project; take the file from a copy that "
+                "version control kept as binary";
+            break;
     }
     if (!detail.empty()) {
         what += " (";
@@ -135,6 +141,11 @@ std::string damageReason(Damage damage, std::string_view detail, std::size_t cou
 std::string repairedProject(std::size_t restored) {
     return "CW Project file repaired: " + std::to_string(restored) +
            " bytes that a line-end conversion had changed were restored";
+}
+
+std::string addedCrRemoved(std::size_t removed) {
+    return "CW Project file repaired: " + std::to_string(removed) +
+           " CR bytes that a line-end conversion had put before LF were removed";
 }
 
 std::string exportUsage() {

@@ -30,6 +30,7 @@ enum class Damage {
     Growth,       // the export would pass a small multiple of the file
     Container,    // an AppleSingle container without a data fork
     LineEnds,     // bytes that a line-end conversion changed cannot be restored
+    AddedCr,      // a conversion wrote each LF as CR LF, and its CR bytes are not told apart
 };
 
 namespace message {
@@ -62,6 +63,8 @@ std::string damagedProject(std::string_view reason);
 std::string damageReason(Damage damage, std::string_view detail, std::size_t count);
 // A binary project file restored from a line-end conversion.
 std::string repairedProject(std::size_t restored);
+// A binary project file whose LF bytes a line-end conversion wrote as CR LF.
+std::string addedCrRemoved(std::size_t removed);
 // The export of a binary project file, written on its own.
 std::string exportUsage();
 std::string notBinaryProject(std::string_view path);

@@ -272,10 +272,32 @@ TEST(BinaryDamage, CutsAreRefusedAndNothingIsWritten) {
 
 // What version control that takes a binary file for text does to it: every
 // CR byte made LF; or, by a conversion of part of the file, every other one,
-// those of the file's second half only, or of all but its first tenth.
-enum class Turned { Every, EveryOther, SecondHalf, AllButFirstTenth };
+// those of the file's second half only, or of all but its first tenth; or,
+// on Windows, a CR put before each LF, also after every CR byte made LF
+// (checked in from Mac OS, checked out on Windows).
+enum class Turned {
+    Every,
+    EveryOther,
+    SecondHalf,
+    AllButFirstTenth,
+    CrBeforeLf,
+    EveryThenCrBeforeLf
+};
 
 std::string withCrTurned(std::string bytes, Turned turned) {
+    if (turned == Turned::CrBeforeLf || turned == Turned::EveryThenCrBeforeLf) {
+        if (turned == Turned::EveryThenCrBeforeLf) {
+            bytes = withCrTurned(bytes, Turned::Every);
+        }
+        std::string grown;
+        for (std::size_t at = 0; at < bytes.size(); ++at) {
+            if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) {
+                grown += '\r';
+            }
+            grown += bytes[at];
+        }
+        return grown;
+    }
     int seen = 0;
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         if (bytes[at] == '\r' &&
@@ -386,13 +408,18 @@ TEST(BinaryLineEnds, ConvertedFilesConvertLikeTheIntactOrAreRefused) {
         EXPECT_EQ(original.exitStatus, 0);
         EXPECT_EQ(original.console.find(repaired), std::string::npos);
         for (const Turned turned :
-             {Turned::Every, Turned::EveryOther, Turned::SecondHalf, Turned::AllButFirstTenth}) {
+             {Turned::Every, Turned::EveryOther, Turned::SecondHalf, Turned::AllButFirstTenth,
+              Turned::CrBeforeLf, Turned::EveryThenCrBeforeLf}) {
             SCOPED_TRACE(int(turned));
             work->put(project.place, name, withCrTurned(bytes, turned));
             const Conversion run = work->convert(name, options);
             const bool refused =
-                run.console.find(" cannot be restored; take the file from a copy") !=
+                run.console.find("; take the file from a copy that version control kept") !=
                 std::string::npos;
+            // CR bytes put before each LF are told from the file's own CR LF by nothing.
+            if (turned == Turned::CrBeforeLf) {
+                EXPECT_EQ(refused, bytes.find("\r\n") != std::string::npos) << run.console;
+            }
             if (refused) {
                 ++outcomes[turned].second;
                 EXPECT_EQ(run.exitStatus, 1);
@@ -403,23 +430,31 @@ TEST(BinaryLineEnds, ConvertedFilesConvertLikeTheIntactOrAreRefused) {
             }
             // Restored, or (a conversion stopped part way) untouched where it matters.
             outcomes[turned].first += run.console.starts_with(repaired);
-            const std::size_t start =
-                run.console.starts_with(repaired) ? run.console.find('\n') + 1 : 0;
+            std::size_t start = 0;
+            while (run.console.compare(start, repaired.size(), repaired) == 0) {
+                start = run.console.find('\n', start) + 1;
+            }
             EXPECT_EQ(run.exitStatus, original.exitStatus);
             EXPECT_EQ(run.console.substr(start), original.console);
             EXPECT_EQ(run.tree, original.tree);
         }
     }
-    const char* labels[] = {"every CR", "every other CR", "the second half's CR bytes",
-                            "all but the first tenth's CR bytes"};
+    const char* labels[] = {"every CR turned",
+                            "every other CR turned",
+                            "the second half's CR bytes turned",
+                            "all but the first tenth's CR bytes turned",
+                            "a CR put before each LF",
+                            "every CR turned, then a CR put before each LF"};
     for (const auto& [turned, counts] : outcomes) {
-        std::cout << "  " << labels[int(turned)] << " turned: of " << intact.size() << ", "
-                  << counts.first << " restored, " << counts.second << " refused, the others read "
+        std::cout << "  " << labels[int(turned)] << ": of " << intact.size() << ", " << counts.first
+                  << " restored, " << counts.second << " refused, the others read "
                   << "as they are (nothing the conversion uses changed)\n";
     }
     // The refused hold two fields that the conversion made alike and that
     // nothing tells apart: two files' names, or two group entries' files.
     EXPECT_GE(outcomes[Turned::Every].first, 52);
+    // A file whose CR bytes all turned into LF holds no CR LF of its own.
+    EXPECT_EQ(outcomes[Turned::EveryThenCrBeforeLf], outcomes[Turned::Every]);
 }
 
 // An embedded project whose access paths 0x0A and 0x0D both hold files:

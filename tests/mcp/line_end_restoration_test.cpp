@@ -26,6 +26,29 @@ std::string converted(std::string bytes) {
     return bytes;
 }
 
+// What version control does to a file it takes for text on Windows: a CR
+// before each LF that has none.
+std::string withCrBeforeLf(const std::string& bytes) {
+    std::string grown;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) {
+            grown += '\r';
+        }
+        grown += bytes[at];
+    }
+    return grown;
+}
+
+// CR bytes removed; 0 for a file refused.
+std::size_t removedCrBytes(const std::string& bytes) {
+    std::string file = bytes;
+    try {
+        return readBinaryProject(file).removedCrBytes;
+    } catch (const DamagedProjectError&) {
+        return 0;
+    }
+}
+
 // Bytes restored; 0 for a file refused.
 std::size_t restoredBytes(const std::string& bytes) {
     std::string file = bytes;
@@ -264,6 +287,55 @@ TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
         EXPECT_EQ(restoredBytes(intact), 0u);
         EXPECT_EQ(exportOrDamage(damaged), exportOrDamage(intact));
         EXPECT_GT(restoredBytes(damaged), 0u);
+    }
+}
+
+// A file whose LF bytes were written as CR LF reads as it did before, also
+// after a conversion of its CR bytes into LF (a Mac OS client's check-in,
+// then a Windows checkout); one that held CR LF of its own cannot be told
+// from its conversion and is refused.
+TEST(LineEndRestoration, CrBytesPutBeforeLfAreRemoved) {
+    const auto holdingCrLf = [](BinaryBuilder& p) {
+        prefixText(p, "#define A 1\r\n#define B 2\n");
+    };
+    std::vector<Case> cases = kCases;
+    cases.push_back({"a prefix text of CR LF and LF", holdingCrLf, ByteOrder::Little});
+    int refused = 0;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.field);
+        BinaryBuilder project = sampleProject(test.order);
+        test.change(project);
+        const std::string intact = project.build().bytes;
+        const std::string grown = withCrBeforeLf(intact);
+        EXPECT_EQ(removedCrBytes(intact), 0u);
+        if (grown != intact && intact.find("\r\n") != std::string::npos) {
+            const std::string result = exportOrDamage(grown);
+            EXPECT_TRUE(
+                result.starts_with("damaged: " + message::damageReason(Damage::AddedCr, "", 0)))
+                << result.substr(0, 200);
+            ++refused;
+            continue;
+        }
+        EXPECT_EQ(exportOrDamage(grown), exportOrDamage(intact));
+        EXPECT_EQ(removedCrBytes(grown), grown.size() - intact.size());
+        const std::string twice = withCrBeforeLf(converted(intact));
+        EXPECT_EQ(exportOrDamage(twice), exportOrDamage(converted(intact)));
+        EXPECT_EQ(removedCrBytes(twice), twice.size() - intact.size());
+    }
+    EXPECT_GE(refused, 1);
+    // Undone, it must end with its index again, as every intact file does.
+    BinaryBuilder project = sampleProject(ByteOrder::Big);
+    prefixText(project, "#define A 1\n");
+    const std::string intact = project.build().bytes;
+    ASSERT_GT(withCrBeforeLf(intact).size(), intact.size());
+    EXPECT_TRUE(exportOrDamage(withCrBeforeLf(intact) + "\r\n")
+                    .starts_with("damaged: " + message::damageReason(Damage::AddedCr, "", 0)));
+    // A file cut short is told as such, whether it holds a lone LF or none.
+    for (const std::string& cut : {intact.substr(0, intact.size() / 2),
+                                   sampleProject(ByteOrder::Big).build().bytes.substr(0, 900)}) {
+        const std::string result = exportOrDamage(cut);
+        EXPECT_TRUE(result.starts_with("damaged: ")) << result.substr(0, 200);
+        EXPECT_EQ(result.find("CR LF"), std::string::npos) << result;
     }
 }
 
