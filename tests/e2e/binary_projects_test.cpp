@@ -18,6 +18,7 @@
 
 #include "e2e/golden_run.h"
 #include "platform/messages.h"
+#include "support/line_end_conversions.h"
 #include "support/source_trees.h"
 #include "support/test_files.h"
 
@@ -285,18 +286,11 @@ enum class Turned {
 };
 
 std::string withCrTurned(std::string bytes, Turned turned) {
-    if (turned == Turned::CrBeforeLf || turned == Turned::EveryThenCrBeforeLf) {
-        if (turned == Turned::EveryThenCrBeforeLf) {
-            bytes = withCrTurned(bytes, Turned::Every);
-        }
-        std::string grown;
-        for (std::size_t at = 0; at < bytes.size(); ++at) {
-            if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) {
-                grown += '\r';
-            }
-            grown += bytes[at];
-        }
-        return grown;
+    if (turned == Turned::CrBeforeLf) {
+        return withCrBeforeLf(bytes);
+    }
+    if (turned == Turned::EveryThenCrBeforeLf) {
+        return withCrBeforeLf(withCrAsLf(bytes));
     }
     int seen = 0;
     for (std::size_t at = 0; at < bytes.size(); ++at) {

@@ -15,45 +15,19 @@
 #include "mcp/export_xml.h"
 #include "mcp/project_source.h"
 #include "platform/messages.h"
+#include "support/line_end_conversions.h"
 #include "support/memory_file.h"
 #include "support/recording_console.h"
 
 namespace tessaly::testing {
 namespace {
 
-std::string converted(std::string bytes) {
-    std::replace(bytes.begin(), bytes.end(), '\r', '\n');
-    return bytes;
-}
-
-// What version control does to a file it takes for text on Windows: a CR
-// before each LF that has none.
-std::string withCrBeforeLf(const std::string& bytes) {
-    std::string grown;
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) {
-            grown += '\r';
-        }
-        grown += bytes[at];
-    }
-    return grown;
-}
-
-// CR bytes removed; 0 for a file refused.
-std::size_t removedCrBytes(const std::string& bytes) {
+// One of the counts of bytes that reading the file repaired; 0 for a file
+// refused.
+std::size_t repaired(const std::string& bytes, std::size_t BinaryProject::*count) {
     std::string file = bytes;
     try {
-        return readBinaryProject(file).removedCrBytes;
-    } catch (const DamagedProjectError&) {
-        return 0;
-    }
-}
-
-// Bytes restored; 0 for a file refused.
-std::size_t restoredBytes(const std::string& bytes) {
-    std::string file = bytes;
-    try {
-        return readBinaryProject(file).restoredBytes;
+        return readBinaryProject(file).*count;
     } catch (const DamagedProjectError&) {
         return 0;
     }
@@ -283,10 +257,10 @@ TEST(LineEndRestoration, EachFieldThatHeldACrIsRestored) {
         test.change(project);
         const std::string intact = project.build().bytes;
         ASSERT_NE(intact.find('\r'), std::string::npos);
-        const std::string damaged = converted(intact);
-        EXPECT_EQ(restoredBytes(intact), 0u);
+        const std::string damaged = withCrAsLf(intact);
+        EXPECT_EQ(repaired(intact, &BinaryProject::restoredBytes), 0u);
         EXPECT_EQ(exportOrDamage(damaged), exportOrDamage(intact));
-        EXPECT_GT(restoredBytes(damaged), 0u);
+        EXPECT_GT(repaired(damaged, &BinaryProject::restoredBytes), 0u);
     }
 }
 
@@ -307,7 +281,7 @@ TEST(LineEndRestoration, CrBytesPutBeforeLfAreRemoved) {
         test.change(project);
         const std::string intact = project.build().bytes;
         const std::string grown = withCrBeforeLf(intact);
-        EXPECT_EQ(removedCrBytes(intact), 0u);
+        EXPECT_EQ(repaired(intact, &BinaryProject::removedCrBytes), 0u);
         if (grown != intact && intact.find("\r\n") != std::string::npos) {
             const std::string result = exportOrDamage(grown);
             EXPECT_TRUE(
@@ -317,10 +291,10 @@ TEST(LineEndRestoration, CrBytesPutBeforeLfAreRemoved) {
             continue;
         }
         EXPECT_EQ(exportOrDamage(grown), exportOrDamage(intact));
-        EXPECT_EQ(removedCrBytes(grown), grown.size() - intact.size());
-        const std::string twice = withCrBeforeLf(converted(intact));
-        EXPECT_EQ(exportOrDamage(twice), exportOrDamage(converted(intact)));
-        EXPECT_EQ(removedCrBytes(twice), twice.size() - intact.size());
+        EXPECT_EQ(repaired(grown, &BinaryProject::removedCrBytes), grown.size() - intact.size());
+        const std::string twice = withCrBeforeLf(withCrAsLf(intact));
+        EXPECT_EQ(exportOrDamage(twice), exportOrDamage(withCrAsLf(intact)));
+        EXPECT_EQ(repaired(twice, &BinaryProject::removedCrBytes), twice.size() - intact.size());
     }
     EXPECT_GE(refused, 1);
     // Undone, it must end with its index again, as every intact file does.
@@ -378,7 +352,7 @@ TEST(LineEndRestoration, TwoReadingsThatBothFitAreRefused) {
         BinaryBuilder project(ByteOrder::Big);
         change(project);
         const std::string intact = project.build().bytes;
-        const std::string result = exportOrDamage(converted(intact));
+        const std::string result = exportOrDamage(withCrAsLf(intact));
         EXPECT_TRUE(
             result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
             << result.substr(0, 200);
@@ -529,7 +503,7 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
         };
         const std::string expected = exportOrDamage(intact, disk);
         EXPECT_EQ(asked, 0);  // an intact file's bytes decide
-        const std::string result = exportOrDamage(converted(intact), disk);
+        const std::string result = exportOrDamage(withCrAsLf(intact), disk);
         EXPECT_GT(asked, 0);
         if (test.restored) {
             EXPECT_EQ(result, expected);
@@ -538,7 +512,7 @@ TEST(LineEndRestoration, TwoAccessPathsMadeAlikeAreToldApartByTheDiskOrAnotherTa
                 result.starts_with("damaged: a line-end conversion turned its CR bytes into LF"))
                 << result.substr(0, 200);
         }
-        EXPECT_EQ(exportOrDamage(converted(intact)).starts_with("damaged: "),
+        EXPECT_EQ(exportOrDamage(withCrAsLf(intact)).starts_with("damaged: "),
                   test.others.empty() || !test.restored);  // without the disk
     }
 }
@@ -558,7 +532,7 @@ TEST(LineEndRestoration, PathsThatCannotBeDistinctAreNotLookedUp) {
     }
     project.target("T", 1, files);
     project.panel("T", "Access Paths", project.accessPaths(paths, {}));
-    std::string file = converted(project.build().bytes);
+    std::string file = withCrAsLf(project.build().bytes);
     int asked = 0;
     const FileOnDisk disk = [&](const FileLocation&) {
         ++asked;
@@ -588,7 +562,7 @@ TEST(LineEndRestoration, ALinkOrderLeftOpenRefusesTheExportOnly) {
     const std::vector<FileSpec> files = lettered(8);
     project.target("T", 1, files);
     project.replace("mtlo", 1, project.bytes().u32(0x0100000D).u32(0x0100000A).str());
-    std::string damaged = converted(project.build().bytes);
+    std::string damaged = withCrAsLf(project.build().bytes);
     auto input = memoryFile(damaged);
     RecordingConsole console;
     try {
