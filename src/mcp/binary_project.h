@@ -118,8 +118,8 @@ using FileOnDisk = std::function<bool(const FileLocation&)>;
 // a line-end conversion turned into LF is restored in place where the
 // format, or for a file's folder `onDisk`, decides every byte the reader
 // uses, and refused otherwise; one whose LF bytes it wrote as CR LF is read
-// with those CR bytes removed (`file` shrinks). What is read refers to `file`, so a
-// temporary is refused.
+// with those CR bytes removed (`file` shrinks). What is read refers to
+// `file`, so a temporary is refused.
 BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk = {});
 BinaryProject readBinaryProject(std::string&& file, const FileOnDisk& onDisk = {}) = delete;
 

@@ -467,14 +467,14 @@ const BinaryAccessPath* folderOf(const BinaryTarget& target, const BinaryFile& f
     return nullptr;
 }
 
+namespace {
+
 // The file is read twice when it shows a line-end conversion: once to
 // decide its bytes, then, restored, as they are (the restoration frozen, so
 // that a part that no reading uses and that stays undecided is still known
 // as such: a chunk whose place is open is not held to the others'). An intact file is read once,
 // unless a byte that reads LF was looked at: that first reading may have followed a value the file
 // does not hold.
-namespace {
-
 BinaryProject readRestoringLineEnds(std::string& file, const FileOnDisk& onDisk) {
     Restoration restoration(file, orderOf(file));
     std::optional<DamagedProjectError> damage;

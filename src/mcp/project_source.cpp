@@ -156,7 +156,9 @@ bool isWrapped(std::string_view start) {
     return isBinaryProject(start) || isAppleSingle(start);
 }
 
-// The whole file, its data fork when it is an AppleSingle container.
+// The whole file, its data fork when it is an AppleSingle container (once
+// the CR that a conversion put before each LF of the container is removed:
+// its entries would miss the fork).
 Unwrapped unwrapped(std::string start, InputFile& rest) {
     std::string bytes = std::move(start) + readUpTo(rest, kMaxBinarySize);
     if (!isAppleSingle(bytes)) {
