@@ -11,6 +11,8 @@
 #include "mcp/export_xml.h"
 #include "mcp/project_source.h"
 #include "platform/console.h"
+#include "platform/messages.h"
+#include "support/line_end_conversions.h"
 #include "support/memory_file.h"
 #include "support/recording_console.h"
 
@@ -171,23 +173,50 @@ TEST(BinaryProject, DeepGroupTreesAreRead) {
 }
 
 TEST(BinaryProject, AppleSingleIsUnwrappedToItsDataFork) {
-    const std::string plain = sampleProject(ByteOrder::Big).build().bytes;
-    const std::string header = Bytes(ByteOrder::Big)
-                                   .raw(std::string_view("\x00\x05\x16\x00", 4))
-                                   .u32(0x00020000)
-                                   .zeros(16)
-                                   .u16(2)
-                                   .u32(9)
-                                   .u32(50)
-                                   .u32(0)
-                                   .u32(1)
-                                   .u32(50)
-                                   .u32(static_cast<std::uint32_t>(plain.size()))
-                                   .padTo(50)
-                                   .str();
+    const auto withPrefix = [](const std::string& text) {
+        BinaryBuilder project = sampleProject(ByteOrder::Big);
+        Bytes prefix = project.bytes();
+        project.panel("Debug", "C/C++ Preprocessor",
+                      prefix.u16(3).padTo(0x16).raw(text).u8(0).str());
+        return project.build().bytes;
+    };
+    const auto wrapped = [](const std::string& plain) {
+        return Bytes(ByteOrder::Big)
+                   .raw(std::string_view("\x00\x05\x16\x00", 4))
+                   .u32(0x00020000)
+                   .zeros(16)
+                   .u16(2)
+                   .u32(9)
+                   .u32(50)
+                   .u32(0)
+                   .u32(1)
+                   .u32(50)
+                   .u32(static_cast<std::uint32_t>(plain.size()))
+                   .padTo(50)
+                   .str() +
+               plain;
+    };
+    const std::string plain = withPrefix("#define A 1\n");
     RecordingConsole console;
-    auto wrapped = memoryFile(header + plain);
-    EXPECT_EQ(binaryProjectExport(*wrapped, console), exportOrDamage(plain));
+    auto file = memoryFile(wrapped(plain));
+    EXPECT_EQ(binaryProjectExport(*file, console), exportOrDamage(plain));
+    // With a CR put before each LF, its entries miss the fork until that is
+    // undone; a fork that held CR LF of its own cannot be told from it.
+    const std::string grown = withCrBeforeLf(wrapped(plain));
+    RecordingConsole grownConsole;
+    auto grownFile = memoryFile(grown);
+    EXPECT_EQ(binaryProjectExport(*grownFile, grownConsole), exportOrDamage(plain));
+    std::vector<std::string> told = {message::addedCrRemoved(grown.size() - wrapped(plain).size())};
+    told.insert(told.end(), console.lines.begin(), console.lines.end());
+    EXPECT_EQ(grownConsole.lines, told);
+    auto holdingCrLf =
+        memoryFile(withCrBeforeLf(wrapped(withPrefix("#define A 1\r\n#define B\n"))));
+    try {
+        binaryProjectExport(*holdingCrLf, console);
+        ADD_FAILURE() << "a fork that held CR LF was read";
+    } catch (const DamagedProjectError& error) {
+        EXPECT_EQ(error.damage(), Damage::AddedCr) << error.reason();
+    }
     auto notWrapped = memoryFile("<?xml version=\"1.0\"?><PROJECT>");
     EXPECT_EQ(binaryProjectExport(*notWrapped, console), std::nullopt);
 }
