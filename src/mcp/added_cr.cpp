@@ -3,28 +3,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "mcp/byte_view.h"
+#include "mcp/container.h"
 
 namespace tessaly {
-
-namespace {
-
-constexpr std::size_t kHeaderFieldsEnd = 0x18;
-
-// Where the header says the file ends: its chunk index's offset and size.
-std::optional<std::uint64_t> claimedEnd(std::string_view file) {
-    if (file.size() < kHeaderFieldsEnd) {
-        return std::nullopt;
-    }
-    const ByteView header(file.substr(0, kHeaderFieldsEnd), orderOf(file), "file");
-    return std::uint64_t(header.u32(0x10, "header")) + header.u32(0x14, "header");
-}
-
-}  // namespace
-
-bool endsWithItsIndex(std::string_view file) {
-    return claimedEnd(file) == file.size();
-}
 
 bool everyLfFollowsCr(std::string_view bytes) {
     bool crLf = false;
@@ -39,7 +20,7 @@ bool everyLfFollowsCr(std::string_view bytes) {
 }
 
 bool showsCrAddedBeforeLf(std::string_view file) {
-    const std::optional<std::uint64_t> end = claimedEnd(file);
+    const std::optional<std::uint64_t> end = indexEnd(file);
     return end && *end != file.size() && everyLfFollowsCr(file);
 }
 

@@ -26,7 +26,4 @@ bool showsCrAddedBeforeLf(std::string_view file);
 // Removes the CR byte before each LF; returns how many were removed.
 std::size_t removeCrBeforeLf(std::string& bytes);
 
-// Whether the header's chunk index ends the file, as in every intact one.
-bool endsWithItsIndex(std::string_view file);
-
 }  // namespace tessaly

@@ -10,6 +10,8 @@ namespace {
 constexpr std::size_t kIndexEntrySize = 24;
 // The header's size: the data area starts there.
 constexpr std::size_t kDataStart = 0x128;
+// The end of the header's fields that locate the index.
+constexpr std::size_t kHeaderFieldsEnd = 0x18;
 // How often the places left open are tried against the chunks placed so
 // far: a chunk placed in one round can place its neighbours in the next.
 constexpr int kLayoutRounds = 2;
@@ -70,6 +72,18 @@ std::string fourCcText(std::uint32_t code) {
 
 bool isBinaryProject(std::string_view bytes) {
     return bytes.starts_with("cool") || bytes.starts_with("looc");
+}
+
+std::optional<std::uint64_t> indexEnd(std::string_view file) {
+    if (file.size() < kHeaderFieldsEnd) {
+        return std::nullopt;
+    }
+    const ByteView header(file.substr(0, kHeaderFieldsEnd), orderOf(file), "file");
+    return std::uint64_t(header.u32(0x10, "header")) + header.u32(0x14, "header");
+}
+
+bool endsWithItsIndex(std::string_view file) {
+    return indexEnd(file) == file.size();
 }
 
 Container::Container(std::string_view file, Restoration* restoration)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -54,6 +55,13 @@ using ChunkFits = std::function<bool(const ByteView&)>;
 
 // Whether the bytes start like a binary project file, in either order.
 bool isBinaryProject(std::string_view bytes);
+
+// Where the header says the file ends: its index's offset plus its size, as
+// the bytes read; nullopt for a file too short to hold them.
+std::optional<std::uint64_t> indexEnd(std::string_view file);
+
+// Whether the header's index ends the file, as in every intact one.
+bool endsWithItsIndex(std::string_view file);
 
 class Container {
   public:

@@ -515,19 +515,20 @@ BinaryProject readBinaryProject(std::string& file, const FileOnDisk& onDisk) {
         return readRestoringLineEnds(file, onDisk);
     }
     const std::size_t removed = removeCrBeforeLf(file);
+    BinaryProject project;
     try {
-        BinaryProject project = readRestoringLineEnds(file, onDisk);
-        if (!endsWithItsIndex(file)) {
-            throwDamaged(Damage::AddedCr, "chunk index does not end the file");
-        }
-        project.removedCrBytes = removed;
-        return project;
+        project = readRestoringLineEnds(file, onDisk);
     } catch (const DamagedProjectError& error) {
         if (error.damage() == Damage::LineEnds) {
             throw;
         }
         throw DamagedProjectError(Damage::AddedCr, error.detail());
     }
+    if (!endsWithItsIndex(file)) {
+        throwDamaged(Damage::AddedCr, "chunk index does not end the file");
+    }
+    project.removedCrBytes = removed;
+    return project;
 }
 
 }  // namespace tessaly

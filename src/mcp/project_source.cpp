@@ -90,6 +90,13 @@ struct Unwrapped {
     std::size_t removedCr = 0;
 };
 
+// Reads the unwrapped project from `bytes`, which it refers to.
+BinaryProject readUnwrapped(std::string& bytes, std::size_t removedCr, const FileOnDisk& onDisk) {
+    BinaryProject project = readBinaryProject(bytes, onDisk);
+    project.removedCrBytes += removedCr;
+    return project;
+}
+
 // A restored file is told first, then what is not read.
 void tellUnread(const BinaryProject& project, Console& console) {
     if (project.removedCrBytes != 0) {
@@ -108,9 +115,8 @@ class ExportInput final : public InputFile {
   public:
     ExportInput(Unwrapped file, Console& console, const FileOnDisk& onDisk)
         : bytes_(std::move(file.bytes)),
-          project_(readBinaryProject(bytes_, onDisk)),
+          project_(readUnwrapped(bytes_, file.removedCr, onDisk)),
           writer_(project_) {
-        project_.removedCrBytes += file.removedCr;
         tellUnread(project_, console);
     }
     std::size_t read(char* buffer, std::size_t size) override {
@@ -206,8 +212,8 @@ std::optional<std::string> binaryProjectExport(InputFile& file, Console& console
     if (!isBinaryProject(unwrappedFile.bytes)) {
         return std::nullopt;
     }
-    BinaryProject project = readBinaryProject(unwrappedFile.bytes, onDisk);
-    project.removedCrBytes += unwrappedFile.removedCr;
+    const BinaryProject project =
+        readUnwrapped(unwrappedFile.bytes, unwrappedFile.removedCr, onDisk);
     if (project.unrestoredForExport != 0) {
         throw DamagedProjectError(Damage::LineEnds, "", project.unrestoredForExport);
     }
